@@ -1,0 +1,45 @@
+# Set-up and everyday commands; see README.md.
+#   make run    install what is missing, build, convert the example board
+#   make test   install what is missing, build, run every test (also under sanitizers)
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+# Debian packages the build and the tests need.
+PACKAGES = cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core \
+           clang libclang-rt-14-dev time
+
+EXAMPLE = examples/board.gbr
+
+.PHONY: all deps build asan run test clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDRELVO_SANITIZE=ON \
+	  -DDRELVO_BUILD_SHELL=OFF -DDRELVO_BUILD_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/converter/drelvo -s
+
+test: build asan
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

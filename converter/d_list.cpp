@@ -1,0 +1,1 @@
+#include "d_list.h"

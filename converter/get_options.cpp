@@ -1,0 +1,1 @@
+#include "get_options.h"

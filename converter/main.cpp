@@ -1,0 +1,2 @@
+#include "main.h"
+int main() { return 0; }

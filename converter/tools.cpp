@@ -1,0 +1,232 @@
+/* tools.cpp - diagnostics, the exiting allocators, message() and the
+ * console encoding. */
+#include "tools.h"
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <unistd.h>
+
+static fatal_handler_fn fatal_handler = nullptr;
+static std::set<int> text_mode_fds;
+
+fatal_handler_fn set_fatal_handler(fatal_handler_fn handler)
+{
+    fatal_handler_fn previous = fatal_handler;
+    fatal_handler = handler;
+    return previous;
+}
+
+static const char *base_name(const char *path)
+{
+    const char *slash = strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+void fatal_error_at(const char *file, const char *function, int line, const char *quoted_format, ...)
+{
+    std::string format = console_text(STDERR_FILENO, quoted_format);
+    va_list args;
+    va_start(args, quoted_format);
+    va_list measure;
+    va_copy(measure, args);
+    int length = vsnprintf(nullptr, 0, format.c_str(), measure);
+    va_end(measure);
+    std::string body(length > 0 ? (size_t)length + 1 : 1, '\0');
+    vsnprintf(&body[0], body.size(), format.c_str(), args);
+    va_end(args);
+    fprintf(stderr, "%s, %s.%d(): %s\n", base_name(file), function, line, body.c_str());
+    fflush(stderr);
+    if (fatal_handler)
+        fatal_handler(1);
+    exit(1);
+}
+
+void *s_malloc(size_t size)
+{
+    void *block = malloc(size);
+    if (block == nullptr)
+        fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)size);
+    return block;
+}
+
+void *s_calloc(size_t count, size_t size)
+{
+    void *block = calloc(count, size);
+    if (block == nullptr)
+        fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)size);
+    return block;
+}
+
+/* Formats into a heap buffer that starts at 1024 bytes and grows until the
+ * text fits, then shrinks it to the text's length. Null when memory runs out. */
+static char *format_text(const char *format, va_list args, size_t *length)
+{
+    size_t size = 1024;
+    char *buffer = nullptr;
+    for (;;) {
+        char *grown = (char *)realloc(buffer, size);
+        if (grown == nullptr) {
+            free(buffer);
+            return nullptr;
+        }
+        buffer = grown;
+        va_list attempt;
+        va_copy(attempt, args);
+        int n = vsnprintf(buffer, size, format, attempt);
+        va_end(attempt);
+        if (n < 0) {
+            size *= 2;
+        } else if ((size_t)n >= size) {
+            size = (size_t)n + 1;
+        } else {
+            *length = (size_t)n;
+            return buffer;
+        }
+    }
+}
+
+/* The text as it is stored on fd: every "\n" becomes CR LF in a text-mode file. */
+static char *stored_form(int fd, char *text, size_t *length)
+{
+    if (text_mode_fds.count(fd) == 0)
+        return text;
+    size_t newlines = 0;
+    for (size_t i = 0; i < *length; i++)
+        newlines += text[i] == '\n';
+    if (newlines == 0)
+        return text;
+    char *stored = (char *)malloc(*length + newlines);
+    if (stored == nullptr)
+        return nullptr;
+    size_t j = 0;
+    for (size_t i = 0; i < *length; i++) {
+        if (text[i] == '\n')
+            stored[j++] = '\r';
+        stored[j++] = text[i];
+    }
+    *length = j;
+    return stored;
+}
+
+void message(int fd, const char *format, ...)
+{
+    std::string fixed = console_text(fd, format);
+    va_list args;
+    va_start(args, format);
+    size_t length = 0;
+    char *text = format_text(fixed.c_str(), args, &length);
+    va_end(args);
+    if (text == nullptr) {
+        /* Not fatal, but the G-code must never lose a line unnoticed. */
+        print_text(stderr, "Nincs elég memória a kiíráshoz, a szöveg elveszett: %s\n", format);
+        return;
+    }
+    if (length == 0) {
+        free(text);
+        return;
+    }
+    size_t stored_length = length;
+    char *stored = stored_form(fd, text, &stored_length);
+    if (stored == nullptr) {
+        print_text(stderr, "Nincs elég memória a kiíráshoz, a szöveg elveszett: %.*s\n", (int)length, text);
+        free(text);
+        return;
+    }
+    ssize_t written = write(fd, stored, stored_length);
+    if (stored != text)
+        free(stored);
+    if (written != (ssize_t)stored_length) {
+        text[length] = '\0';  /* the buffer holds length + 1 bytes from formatting */
+        fatal_error("Nem sikerült kiírni: \"%s\"\n", text);
+    }
+    free(text);
+}
+
+int create_text_file(const char *path)
+{
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0)
+        text_mode_fds.insert(fd);
+    return fd;
+}
+
+int close_file(int fd)
+{
+    text_mode_fds.erase(fd);
+    return close(fd);
+}
+
+void print_text(FILE *stream, const char *format, ...)
+{
+    std::string fixed = console_text(fileno(stream), format);
+    va_list args;
+    va_start(args, format);
+    vfprintf(stream, fixed.c_str(), args);
+    va_end(args);
+}
+
+std::string console_text(int fd, const char *utf8)
+{
+    if (isatty(fd))
+        return utf8;
+    return utf8_to_cp1250(utf8);
+}
+
+/* Unicode code points of the bytes 0x80 to 0xFF of code page 1250; 0 where the page has none. */
+static const uint16_t cp1250_upper[128] = {
+    0x20AC, 0, 0x201A, 0, 0x201E, 0x2026, 0x2020, 0x2021, 0, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
+    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7, 0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, 0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+static char cp1250_byte(uint32_t code_point)
+{
+    if (code_point < 0x80)
+        return (char)code_point;
+    for (int i = 0; i < 128; i++)
+        if (cp1250_upper[i] == code_point)
+            return (char)(0x80 + i);
+    return '?';
+}
+
+std::string utf8_to_cp1250(const char *utf8)
+{
+    std::string out;
+    const unsigned char *p = (const unsigned char *)utf8;
+    while (*p) {
+        uint32_t cp;
+        int extra;
+        if (*p < 0x80) {
+            cp = *p;
+            extra = 0;
+        } else if ((*p & 0xE0) == 0xC0) {
+            cp = *p & 0x1F;
+            extra = 1;
+        } else if ((*p & 0xF0) == 0xE0) {
+            cp = *p & 0x0F;
+            extra = 2;
+        } else if ((*p & 0xF8) == 0xF0) {
+            cp = *p & 0x07;
+            extra = 3;
+        } else {
+            out += '?';
+            p++;
+            continue;
+        }
+        p++;
+        int i = 0;
+        for (; i < extra && (*p & 0xC0) == 0x80; i++, p++)
+            cp = (cp << 6) | (*p & 0x3F);
+        out += i == extra ? cp1250_byte(cp) : '?';
+    }
+    return out;
+}

@@ -1,0 +1,139 @@
+#include "test_support.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tools.h"
+
+#ifndef DRELVO_BIN
+#error "DRELVO_BIN must name the built converter"
+#endif
+
+std::string drelvo_path() { return DRELVO_BIN; }
+
+run_result run_program(const std::vector<std::string> &argv, const std::string &cwd, int timeout_s)
+{
+    int out_pipe[2], err_pipe[2];
+    if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0)
+        throw std::runtime_error("pipe failed");
+    pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        int null_fd = open("/dev/null", O_RDONLY);
+        dup2(null_fd, 0);
+        dup2(out_pipe[1], 1);
+        dup2(err_pipe[1], 2);
+        close(out_pipe[0]);
+        close(err_pipe[0]);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+            _exit(126);
+        std::vector<char *> args;
+        for (const std::string &a : argv)
+            args.push_back(const_cast<char *>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+
+    run_result result;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_s);
+    struct pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+    std::string *sinks[2] = {&result.out, &result.err};
+    int open_count = 2;
+    while (open_count > 0) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            result.timed_out = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        int ready = poll(fds, 2, (int)left);
+        if (ready < 0 && errno != EINTR)
+            break;
+        for (int i = 0; i < 2; i++) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            char chunk[65536];
+            ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+            if (n > 0) {
+                sinks[i]->append(chunk, (size_t)n);
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                open_count--;
+            }
+        }
+    }
+    for (auto &f : fds)
+        if (f.fd >= 0)
+            close(f.fd);
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    if (WIFEXITED(wstatus))
+        result.status = WEXITSTATUS(wstatus);
+    else if (WIFSIGNALED(wstatus))
+        result.status = 128 + WTERMSIG(wstatus);
+    return result;
+}
+
+run_result run_drelvo(const std::vector<std::string> &args, const std::string &cwd, int timeout_s)
+{
+    std::vector<std::string> argv{drelvo_path()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return run_program(argv, cwd, timeout_s);
+}
+
+temp_dir::temp_dir()
+{
+    const char *base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/drelvo-test-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path = buffer.data();
+}
+
+temp_dir::~temp_dir()
+{
+    std::string command = "chmod -R u+rwx '" + path + "' 2>/dev/null; rm -rf '" + path + "'";
+    if (system(command.c_str()) != 0) {
+        /* a leftover scratch directory is harmless */
+    }
+}
+
+bool file_exists(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string read_file(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void write_file(const std::string &path, const std::string &content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), (std::streamsize)content.size());
+}
+
+std::string cp1250(const char *utf8) { return utf8_to_cp1250(utf8); }

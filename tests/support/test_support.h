@@ -1,0 +1,42 @@
+/* test_support.h - running the built programs and handling scratch files in tests. */
+#ifndef TEST_SUPPORT_H
+#define TEST_SUPPORT_H
+
+#include <string>
+#include <vector>
+
+struct run_result {
+    int status = -1;         /* exit status, or 128 + signal number */
+    bool timed_out = false;  /* killed after the time limit */
+    std::string out;         /* everything written to standard output */
+    std::string err;         /* everything written to standard error */
+};
+
+/* Runs argv[0] with the arguments (no shell), in `cwd` when not empty, and
+ * kills it after `timeout_s` seconds. Standard input is /dev/null. */
+run_result run_program(const std::vector<std::string> &argv, const std::string &cwd = "", int timeout_s = 10);
+
+/* Runs the built converter with the given arguments. */
+run_result run_drelvo(const std::vector<std::string> &args, const std::string &cwd = "", int timeout_s = 10);
+
+/* Path of the built converter binary. */
+std::string drelvo_path();
+
+/* A fresh directory under the system's temporary directory, removed with its contents. */
+struct temp_dir {
+    std::string path;
+    temp_dir();
+    ~temp_dir();
+    temp_dir(const temp_dir &) = delete;
+    temp_dir &operator=(const temp_dir &) = delete;
+    std::string file(const std::string &name) const { return path + "/" + name; }
+};
+
+bool file_exists(const std::string &path);
+std::string read_file(const std::string &path);
+void write_file(const std::string &path, const std::string &content);
+
+/* The converter's fixed texts as they arrive through a pipe (code page 1250). */
+std::string cp1250(const char *utf8);
+
+#endif
