@@ -37,6 +37,8 @@ typedef struct d_list {
 } d_list;
 
 extern int32_t d_list_next_id;   /* identity of the next list created */
+/* Cost measure: link steps walked by d_list_get_idx_node since start-up. */
+extern long d_list_walk_steps;
 
 /* New empty list; null when memory runs out. */
 d_list *d_list_new(d_list_compare_fn compare, d_list_free_fn free_data);
