@@ -1,0 +1,178 @@
+/* stages_bench.cpp - time of each conversion stage against the number of holes.
+ *
+ * Reading covers the line reader, the Gerber interpreter and the grouping of
+ * sections into holes (search_section); the distance table and the tour are
+ * measured on flash boards read the same way. Every case reports the fitted
+ * growth over its sizes (the _BigO line). */
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <utility>
+
+#include "board.h"
+#include "bore.h"
+#include "d_list.h"
+#include "gerber.h"
+#include "main.h"
+#include "test_support.h"
+
+namespace {
+
+/* Boards are written once per shape and size and removed at exit. */
+const std::string &board_file(hole_shape shape, int holes)
+{
+    static temp_dir dir;
+    static std::map<std::pair<hole_shape, int>, std::string> files;
+    std::string &path = files[{shape, holes}];
+    if (path.empty()) {
+        board_spec spec;
+        spec.holes = holes;
+        spec.shape = shape;
+        path = dir.file(std::string(shape_name(shape)) + "-" + std::to_string(holes) + ".gbr");
+        write_file(path, gerber_board(spec));
+    }
+    return path;
+}
+
+d_list *read_board(const std::string &path)
+{
+    int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path);
+    gerber_reset_format();
+    d_list *root = new_bores();
+    gerber(root, fd, 2);
+    close(fd);
+    return root;
+}
+
+bore *hole_at(d_list *root, int32_t i) { return static_cast<bore *>(d_list_get_idx_node(root, i)->data); }
+
+/* A flash board read, centred and moved as the converter does before ordering. */
+struct placed_board {
+    d_list *root;
+    explicit placed_board(int holes) : root(read_board(board_file(hole_shape::flash, holes)))
+    {
+        compute_quad(root);
+        normalize_coords(root, 0.0, 0.0);
+    }
+    ~placed_board() { d_list_free(root); }
+    placed_board(const placed_board &) = delete;
+    placed_board &operator=(const placed_board &) = delete;
+
+    void drop_distances()
+    {
+        for (int32_t i = 0; i < root->count; ++i) {
+            bore *b = hole_at(root, i);
+            d_list_free(b->dists);
+            b->dists = nullptr;
+        }
+    }
+    void clear_drilled()
+    {
+        for (int32_t i = 0; i < root->count; ++i)
+            hole_at(root, i)->drilled = 0;
+    }
+};
+
+void BM_Read(benchmark::State &state, hole_shape shape)
+{
+    const int holes = static_cast<int>(state.range(0));
+    const std::string &path = board_file(shape, holes);
+    for (auto _ : state) {
+        d_list *root = read_board(path);
+        state.PauseTiming();
+        const int32_t found = root->count;
+        d_list_free(root);
+        state.ResumeTiming();
+        if (found != holes) {
+            state.SkipWithError("the board did not read as its number of holes");
+            break;
+        }
+    }
+    board_spec spec;
+    spec.holes = holes;
+    spec.shape = shape;
+    state.counters["sections"] = static_cast<double>(board_sections(spec));
+    state.SetComplexityN(holes);
+}
+
+void BM_ComputeDistances(benchmark::State &state)
+{
+    placed_board board(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(compute_distances(board.root));
+        state.PauseTiming();
+        board.drop_distances();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+/* The nearest-neighbour walk alone, as print_bores drives it. */
+void BM_Tour(benchmark::State &state)
+{
+    placed_board board(static_cast<int>(state.range(0)));
+    bore *first = compute_distances(board.root);
+    for (auto _ : state) {
+        bore *b = first;
+        b->drilled = 1;
+        for (int32_t step = 1; step < board.root->count; ++step) {
+            b = get_nearest_bore(b);
+            b->drilled = 1;
+        }
+        state.PauseTiming();
+        board.clear_drilled();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+/* The walk with the G-code written, as the converter runs it. */
+void BM_TourAndWrite(benchmark::State &state)
+{
+    placed_board board(static_cast<int>(state.range(0)));
+    bore *first = compute_distances(board.root);
+    reset_settings();
+    bores = board.root;
+    const int out = open("/dev/null", O_WRONLY);
+    for (auto _ : state) {
+        print_bores(out, first);
+        state.PauseTiming();
+        board.clear_drilled();
+        state.ResumeTiming();
+    }
+    close(out);
+    bores = nullptr;
+    state.SetComplexityN(state.range(0));
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(BM_Read, flash, hole_shape::flash)
+    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK_CAPTURE(BM_Read, outline4, hole_shape::outline4)
+    ->Arg(100)->Arg(300)->Arg(1000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK_CAPTURE(BM_Read, outline16, hole_shape::outline16)
+    ->Arg(30)->Arg(100)->Arg(300)->Arg(1000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK_CAPTURE(BM_Read, mix, hole_shape::mix)
+    ->Arg(100)->Arg(300)->Arg(1000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_ComputeDistances)
+    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_Tour)
+    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_TourAndWrite)
+    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+
+BENCHMARK_MAIN();
