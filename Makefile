@@ -1,6 +1,7 @@
 # Set-up and everyday commands; see README.md.
 #   make run    install what is missing, build, convert the example board
 #   make test   install what is missing, build, run every test (also under sanitizers)
+#   make bench  build, time the converter on generated boards, rewrite bench/RESULTS.md
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -13,7 +14,7 @@ PACKAGES = cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejav
 
 EXAMPLE = examples/board.gbr
 
-.PHONY: all deps build asan run test clean
+.PHONY: all deps build asan run test bench clean
 
 all: build
 
@@ -40,6 +41,9 @@ test: build asan
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	bench/run_bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
