@@ -35,7 +35,9 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 
 run: build
-	$(BUILD)/converter/drelvo -s
+	$(BUILD)/converter/drelvo $(EXAMPLE)
+	@echo "--- $(EXAMPLE).tap ---"
+	@tr -d '\r' < $(EXAMPLE).tap
 
 test: build asan
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
