@@ -1,1 +1,138 @@
+/* get_options.cpp - the option matcher and the usage printer. */
 #include "get_options.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools.h"
+
+/* The table's names are UTF-8 in the source; a console hands them over in
+ * UTF-8 or, on the original platform, in code page 1250. Both spellings
+ * match, byte for byte; nothing else does. */
+static bool name_matches(const char *name, const char *arg)
+{
+    if (name == nullptr)
+        return false;
+    return strcmp(name, arg) == 0 || utf8_to_cp1250(name) == arg;
+}
+
+/* The size of the floating-point object a scan format stores, or 0 when its
+ * conversion is not a floating one. */
+static size_t floating_size(const char *format)
+{
+    size_t length = strlen(format);
+    if (length < 2 || strchr("aAeEfFgG", format[length - 1]) == nullptr)
+        return 0;
+    switch (format[length - 2]) {
+    case 'l':
+        return sizeof(double);
+    case 'L':
+        return sizeof(long double);
+    default:
+        return sizeof(float);
+    }
+}
+
+static bool is_nan(const void *value, size_t size)
+{
+    if (size == sizeof(double))
+        return std::isnan(*(const double *)value);
+    if (size == sizeof(long double))
+        return std::isnan(*(const long double *)value);
+    return std::isnan(*(const float *)value);
+}
+
+/* Scans text into value. "nan" scans as a number but passes every range
+ * check unnoticed, so it counts as a value that does not convert and leaves
+ * the stored value as it was. */
+static bool convert_value(const char *text, const char *format, void *value)
+{
+    size_t size = floating_size(format);
+    unsigned char previous[sizeof(long double)];
+    if (size != 0)
+        memcpy(previous, value, size);
+    if (sscanf(text, format, value) != 1)
+        return false;
+    if (size != 0 && is_nan(value, size)) {
+        memcpy(value, previous, size);
+        return false;
+    }
+    return true;
+}
+
+int get_options(int Argc, char *const *Argv, int *OptIdx, option *Opts, int count)
+{
+    int i = *OptIdx;
+    if (i >= Argc)
+        fatal_error("Argc <= *OptIdx");
+    if (Argv == nullptr)
+        fatal_error("Argv=NULL");
+    if (Opts == nullptr)
+        fatal_error("Opts=NULL");
+
+    for (int k = 0; k < count; k++) {
+        option *opt = &Opts[k];
+        if (!name_matches(opt->short_name, Argv[i]) && !name_matches(opt->long_name, Argv[i]))
+            continue;
+        opt->given = 1;
+        *OptIdx = i + 1;
+        if (opt->format == nullptr)
+            return k;
+        if (i + 1 >= Argc)
+            return OPT_MISSING_VALUE;
+        if (!convert_value(Argv[i + 1], opt->format, opt->value))
+            return OPT_BAD_VALUE;
+        *OptIdx = i + 2;
+        return k;
+    }
+    *OptIdx = i + 1;
+    return OPT_NOT_OPTION;
+}
+
+/* Writes a fixed UTF-8 text in the encoding of standard output. */
+static void put_text(const char *utf8)
+{
+    fputs(console_text(fileno(stdout), utf8).c_str(), stdout);
+}
+
+static void put_name(const char *name, bool takes_value)
+{
+    put_text("\t");
+    put_text(name);
+    put_text(takes_value ? " <>\n" : "\n");
+}
+
+void print_usage(const char *program, const char *synopsis, const option *Opts, int count, const char *closing)
+{
+    if (program != nullptr || synopsis != nullptr) {
+        put_text("Használat: ");
+        if (program != nullptr)
+            fputs(program, stdout);  /* as invoked: passed through unchanged */
+        if (program != nullptr && synopsis != nullptr)
+            put_text(" ");
+        if (synopsis != nullptr)
+            put_text(synopsis);
+        put_text("\n\n");
+    }
+    if (Opts != nullptr) {
+        for (int k = 0; k < count; k++) {
+            const option *opt = &Opts[k];
+            if (opt->help == nullptr)
+                continue;
+            if (opt->short_name != nullptr)
+                put_name(opt->short_name, opt->format != nullptr);
+            if (opt->long_name != nullptr)
+                put_name(opt->long_name, opt->format != nullptr);
+            put_text(opt->help);
+            put_text("\n");
+        }
+        put_text("\n");
+    }
+    if (closing != nullptr) {
+        put_text(closing);
+        put_text("\n");
+    }
+    fflush(stdout);
+}

@@ -23,13 +23,17 @@ enum {
     OPT_MISSING_VALUE = -3,   /* the option needs a value but is the last argument */
 };
 
-/* The converter's ten options, storing into `settings`; index 9 is the help option. */
+/* The converter's ten options, storing into `settings`; index 9 is the help option.
+ * Defined with `settings` in the driver, so that the matcher stays generic. */
 extern option options[OPTION_COUNT];
 enum { OPT_HELP = 9 };
 
-/* Matches Argv[*OptIdx]: the option's index, or one of the negative OPT_ results. */
+/* Matches Argv[*OptIdx]: the option's index, or one of the negative OPT_ results.
+ * A floating-point value that scans as NaN counts as one that does not convert. */
 int get_options(int Argc, char *const *Argv, int *OptIdx, option *Opts, int count);
-/* Prints the usage head, every option with a help text, and the closing line on standard output. */
+/* Prints the usage head, every option with a help text, and the closing line on standard output.
+ * The synopsis, the closing line and the table's texts are fixed UTF-8 texts, printed in the
+ * console's encoding; the program name is printed as given. */
 void print_usage(const char *program, const char *synopsis, const option *Opts, int count, const char *closing);
 
 #endif

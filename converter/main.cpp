@@ -1,2 +1,277 @@
+/* main.cpp - the converter's driver: options, checks, files, the conversion
+ * sequence and the G-code writer. */
 #include "main.h"
-int main() { return 0; }
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "get_options.h"
+#include "tools.h"
+
+settings_t settings;
+d_list *bores = nullptr;
+
+option options[OPTION_COUNT] = {
+    {"-i", "--egészrész",
+     "\t\tA gerber fájlokban a tizedestört számokban ostoba módon\n"
+     "\t\tsajnálják kitenni a tizedespontot. Ezért muszáj megadni\n"
+     "\t\thogy a számjegyekből mennyi ábrázolja az egész részt.\n"
+     "\t\tA lehetséges értékek: 1 ... 6\n"
+     "\t\tAz alapérték: 2",
+     "%d", &settings.integer_digits, 0},
+    {"-m", "--mértékegység",
+     "\t\tLehetővé teszi a kimeneti fájl - G-kód - mértékegységének\n"
+     "\t\tbeállítását. A parancssorba beírt egyéb beállításokat viszont\n"
+     "\t\tmindig mm-ben értelmezi.\n"
+     "\t\tA választék: \"mm\" vagy \"coll\".\n"
+     "\t\tAz alapérték a \"mm\".",
+     "%15s", settings.unit_name, 0},
+    {"-f", "--forgásirány",
+     "\t\tBeállítható vele a főorsó forgásiránya.\n"
+     "\t\tA választék: \"jobb\" vagy \"bal\"\n"
+     "\t\tAz alapérték a \"jobb\".",
+     "%15s", settings.direction_name, 0},
+    {"-p", "--fordulatszám",
+     "\t\tA főorsó fordulatszámát lehet beállítani.\n"
+     "\t\tA lehetséges értékek: 1 ... 30000 ford/perc\n"
+     "\t\tAz alapérték: 1000 ford/perc",
+     "%u", &settings.spindle_speed, 0},
+    {"-e", "--előtolás",
+     "\t\tA fúró előtolását állítja be.\n"
+     "\t\tA lehetséges értékek: 1 ... 1000 mm/perc\n"
+     "\t\tAz alapérték: 400 mm/perc",
+     "%lf", &settings.feed, 0},
+    {"-a", "--alaphelyzet",
+     "\t\tA fúró munkaütemen kívüli alaphelyzetét állítja be.\n"
+     "\t\tA lehetséges értékek: 1 ... 10 mm\n"
+     "\t\tAz alapérték: 2 mm",
+     "%lf", &settings.neutral_height, 0},
+    {"-h", "--mélység",
+     "\t\tA fúrás mélysége.\n"
+     "\t\tA lehetséges értékek: 1 ... 10 mm\n"
+     "\t\tAz alapérték: 2 mm",
+     "%lf", &settings.depth, 0},
+    {"-x", "--x-koordináta",
+     "\t\tA furatcsoport bal alsó x koordinátájának beállítására szolgál.\n"
+     "\t\tA lehetséges értékek: 1 ... 1000 mm\n"
+     "\t\tAz alapérték: 0 mm",
+     "%lf", &settings.x_offset, 0},
+    {"-y", "--y-koordináta",
+     "\t\tA furatcsoport bal alsó y koordinátájának beállítására szolgál.\n"
+     "\t\tA lehetséges értékek: 1 ... 1000 mm\n"
+     "\t\tAz alapérték: 0 mm",
+     "%lf", &settings.y_offset, 0},
+    {"-s", "--súgó", "\t\tEzt a szöveget jeleníti meg.", nullptr, nullptr, 0},
+};
+
+static const char SYNOPSIS[] = "<fájlnév> [kapcsolók]";
+static const char CREDIT[] = "\tdrelvo 1.0 - Gerber fájlból fúrási G-kódot készít.";
+
+enum { CONTINUE = -1 };  /* not an exit status: the run goes on */
+
+void reset_settings(void)
+{
+    memset(&settings, 0, sizeof settings);
+    settings.integer_digits = 2;
+    settings.spindle_speed = 1000;
+    settings.feed = 400.0;
+    settings.neutral_height = 2.0;
+    settings.depth = 2.0;
+    settings.x_offset = 0.0;
+    settings.y_offset = 0.0;
+    settings.precision = 5;
+    for (option &opt : options)
+        opt.given = 0;
+}
+
+static void usage(const char *program)
+{
+    print_usage(program, SYNOPSIS, options, OPTION_COUNT, CREDIT);
+}
+
+/* Reads the arguments into `settings`. CONTINUE when the run goes on,
+ * otherwise the exit status of a usage or an argument error. */
+static int read_arguments(int argc, char **argv)
+{
+    int opt_idx = 1;
+    while (opt_idx < argc) {
+        int result = get_options(argc, argv, &opt_idx, options, OPTION_COUNT);
+        if (result == OPT_BAD_VALUE) {
+            print_text(stderr, "Hibás paraméter: \"%s\"\n", argv[opt_idx]);
+            return 1;
+        }
+        if (result == OPT_MISSING_VALUE) {
+            print_text(stderr, "Hiányzik a(z) \"%s\" kapcsoló értéke.\n", argv[opt_idx - 1]);
+            return 1;
+        }
+        if (result == OPT_HELP) {
+            usage(argv[0]);
+            return 0;
+        }
+        if (result != OPT_NOT_OPTION)
+            continue;
+        const char *arg = argv[opt_idx - 1];
+        if (settings.input_name[0] != '\0') {
+            print_text(stderr, "Megvan a fájl neve, ez már nem kell: \"%s\"\n", arg);
+            continue;
+        }
+        if (arg[0] == '\0')
+            continue;  /* an empty argument names no file */
+        /* A cut name would open some other file. */
+        if (strlen(arg) >= sizeof settings.input_name) {
+            print_text(stderr, "A fájl neve túl hosszú, legföljebb %d karakter lehet: %s\n",
+                       (int)sizeof settings.input_name - 1, arg);
+            return 1;
+        }
+        strcpy(settings.input_name, arg);
+    }
+    if (settings.input_name[0] == '\0') {
+        usage(argc > 0 ? argv[0] : nullptr);
+        return 1;
+    }
+    return CONTINUE;
+}
+
+/* Checks the settings in a fixed order and settles the unit and direction.
+ * The first failure is printed on standard output; false then. */
+static bool check_settings(void)
+{
+    settings_t &s = settings;
+    if (s.integer_digits < 1) {
+        print_text(stdout, "Az egészrész értéke kicsi, legalább %d legyen.\n", 1);
+        return false;
+    }
+    if (s.integer_digits > 6) {
+        print_text(stdout, "Az egészrész értéke sok, legföljebb %d lehet.\n", 6);
+        return false;
+    }
+    if (s.unit_name[0] != '\0') {
+        if (strcmp(s.unit_name, "mm") == 0) {
+            s.inch_output = 0;
+            s.precision = 5;
+        } else if (strcmp(s.unit_name, "coll") == 0) {
+            s.inch_output = 1;
+            s.precision = 6;
+        } else {
+            print_text(stdout, "Ismeretlen mértékegység: \"%s\"\n", s.unit_name);
+            return false;
+        }
+    }
+    if (s.direction_name[0] != '\0') {
+        if (strcmp(s.direction_name, "jobb") == 0) {
+            s.spindle_left = 0;
+        } else if (strcmp(s.direction_name, "bal") == 0) {
+            s.spindle_left = 1;
+        } else {
+            print_text(stdout, "Ismeretlen forgásirány: \"%s\"\n", s.direction_name);
+            return false;
+        }
+    }
+    if (s.spindle_speed == 0) {
+        print_text(stdout, "A fordulatszám túlságosan alacsony, legalább %d/perc legyen.\n", 1);
+        return false;
+    }
+    if (s.spindle_speed > 30000u) {
+        print_text(stdout, "A fordulatszám túlságosan magas, legföljebb %d/perc lehet.\n", 30000);
+        return false;
+    }
+    int p = s.precision;
+    if (s.feed < 1.0) {
+        print_text(stdout, "A előtolás túlságosan kicsi, legalább %0.*lf mm/perc legyen.\n", p, 1.0);
+        return false;
+    }
+    if (s.feed > 1000.0) {
+        print_text(stdout, "Az előtolás túlságosan sok, legföljebb %0.*lf mm/perc lehet.\n", p, 1000.0);
+        return false;
+    }
+    if (s.neutral_height < 1.0) {
+        print_text(stdout, "Az alaphelyzet kevés, legalább %0.*lf mm legyen.\n", p, 1.0);
+        return false;
+    }
+    if (s.neutral_height > 10.0) {
+        print_text(stdout, "Az alaphelyzet sok, legföljebb %0.*lf mm lehet.\n", p, 10.0);
+        return false;
+    }
+    if (s.depth < 1.0) {
+        print_text(stdout, "A fúrás mélysége kevés, legalább %0.*lf mm legyen.\n", p, 1.0);
+        return false;
+    }
+    if (s.depth > 10.0) {
+        print_text(stdout, "A fúrás mélysége sok, legföljebb %0.*lf mm lehet.\n", p, 10.0);
+        return false;
+    }
+    if (s.x_offset < 0.0) {
+        print_text(stdout, "Az X koordináta kicsi, legalább %0.*lf mm legyen.\n", p, 0.0);
+        return false;
+    }
+    if (s.x_offset > 1000.0) {
+        print_text(stdout, "Az X koordináta nagy, legföljebb %0.*lf mm lehet.\n", p, 1000.0);
+        return false;
+    }
+    if (s.y_offset < 0.0) {
+        print_text(stdout, "Az Y koordináta kicsi, legalább %0.*lf mm legyen.\n", p, 0.0);
+        return false;
+    }
+    if (s.y_offset > 1000.0) {
+        print_text(stdout, "Az Y koordináta nagy, legföljebb %0.*lf mm lehet.\n", p, 1000.0);
+        return false;
+    }
+    return true;
+}
+
+/* Opens the Gerber file and creates "<input>.tap". CONTINUE with both
+ * descriptors set, or exit status 1 after the message. */
+static int open_files(int *in, int *out)
+{
+    *in = open(settings.input_name, O_RDONLY);
+    struct stat st;
+    /* A directory opens for reading on this platform but holds no lines. */
+    if (*in >= 0 && fstat(*in, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(*in);
+        *in = -1;
+    }
+    if (*in < 0) {
+        print_text(stderr, "Nem sikerült megnyitni a fájlt: %s\n", settings.input_name);
+        return 1;
+    }
+    int length = snprintf(settings.output_name, sizeof settings.output_name, "%s.tap", settings.input_name);
+    if (length < 0 || (size_t)length >= sizeof settings.output_name) {
+        settings.output_name[0] = '\0';
+        print_text(stderr, "Nem sikerült elkészíteni a fájl nevét: %s.tap\n", settings.input_name);
+        close(*in);
+        return 1;
+    }
+    *out = create_text_file(settings.output_name);
+    if (*out < 0) {
+        print_text(stderr, "Nem sikerült elkészíteni a fájlt: %s\n", settings.output_name);
+        close(*in);
+        return 1;
+    }
+    return CONTINUE;
+}
+
+#ifdef DRELVO_EMBEDDED
+int drelvo_main(int argc, char **argv)
+#else
+int main(int argc, char **argv)
+#endif
+{
+    reset_settings();
+    int status = read_arguments(argc, argv);
+    if (status != CONTINUE)
+        return status;
+    if (!check_settings())
+        return 1;
+    int in = -1, out = -1;
+    status = open_files(&in, &out);
+    if (status != CONTINUE)
+        return status;
+
+    close_file(out);
+    close(in);
+    return 0;
+}

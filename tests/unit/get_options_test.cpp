@@ -1,0 +1,261 @@
+/* get_options_test.cpp - option matching, value conversion and the usage listing. */
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "get_options.h"
+#include "main.h"
+#include "test_support.h"
+#include "tools.h"
+
+namespace {
+
+/* An argument vector with exactly the given entries and no terminator after
+ * them, so that a read past the end is caught by the sanitizer build. */
+struct arg_vector {
+    std::vector<std::string> text;
+    std::vector<char *> ptrs;
+    explicit arg_vector(std::vector<std::string> args) : text(std::move(args))
+    {
+        for (std::string &a : text)
+            ptrs.push_back(&a[0]);
+    }
+    int argc() const { return (int)ptrs.size(); }
+    char *const *argv() const { return ptrs.data(); }
+};
+
+/* The stored value of option k, printed with the option's own conversion. */
+std::string stored(int k)
+{
+    char text[64];
+    switch (k) {
+    case 0: snprintf(text, sizeof text, "%d", settings.integer_digits); break;
+    case 1: return settings.unit_name;
+    case 2: return settings.direction_name;
+    case 3: snprintf(text, sizeof text, "%u", settings.spindle_speed); break;
+    case 4: snprintf(text, sizeof text, "%g", settings.feed); break;
+    default: return "?";
+    }
+    return text;
+}
+
+/* Runs fn with standard output sent to a scratch file; returns what it wrote. */
+std::string capture_stdout(const std::function<void()> &fn)
+{
+    temp_dir dir;
+    std::string path = dir.file("out");
+    fflush(stdout);
+    int saved = dup(STDOUT_FILENO);
+    FILE *sink = freopen(path.c_str(), "w", stdout);
+    EXPECT_NE(sink, nullptr);
+    fn();
+    fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    return read_file(path);
+}
+
+class GetOptions : public ::testing::Test {
+protected:
+    void SetUp() override { reset_settings(); }
+};
+
+TEST_F(GetOptions, ConvertsValuesLikeTheStandardScan)
+{
+    enum { I = 0, M = 1, F = 2, P = 3, E = 4 };
+    struct row {
+        int k;                /* the option, by its index */
+        const char *value;
+        int result;
+        int opt_idx;          /* where OptIdx stands afterwards */
+        const char *stored;   /* the option's value afterwards */
+    };
+    const row rows[] = {
+        {I, "3x", I, 3, "3"},
+        {I, "x3", OPT_BAD_VALUE, 2, "2"},
+        {I, "  4", I, 3, "4"},
+        {I, "", OPT_BAD_VALUE, 2, "2"},
+        {I, "   ", OPT_BAD_VALUE, 2, "2"},
+        {P, "30000", P, 3, "30000"},
+        {P, "-1", P, 3, "4294967295"},
+        {P, "abc", OPT_BAD_VALUE, 2, "1000"},
+        {E, "12.5mm", E, 3, "12.5"},
+        {E, ",5", OPT_BAD_VALUE, 2, "400"},
+        {E, "1e2", E, 3, "100"},
+        {E, "inf", E, 3, "inf"},        /* refused later by the range check */
+        {E, "nan", OPT_BAD_VALUE, 2, "400"},
+        {E, "-nan", OPT_BAD_VALUE, 2, "400"},
+        {E, "NaN(1)", OPT_BAD_VALUE, 2, "400"},
+        {M, "abcdefghijklmnopqrst", M, 3, "abcdefghijklmno"},
+        {M, "coll extra", M, 3, "coll"},
+        {M, "-i", M, 3, "-i"},          /* the value is taken whatever it looks like */
+        {F, "bal", F, 3, "bal"},
+        {F, "", OPT_BAD_VALUE, 2, ""},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(std::string(options[r.k].short_name) + " '" + r.value + "'");
+        reset_settings();
+        arg_vector args({"drelvo", options[r.k].short_name, r.value});
+        int idx = 1;
+        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), r.result);
+        EXPECT_EQ(idx, r.opt_idx);
+        EXPECT_EQ(stored(r.k), r.stored);
+        EXPECT_EQ(options[r.k].given, 1);   /* also when the value fails */
+    }
+}
+
+TEST_F(GetOptions, MatchesNamesExactlyInBothEncodings)
+{
+    struct row {
+        std::string arg;
+        int result;
+    };
+    const row rows[] = {
+        {"-s", OPT_HELP},
+        {"--súgó", OPT_HELP},
+        {cp1250("--súgó"), OPT_HELP},
+        {"-S", OPT_NOT_OPTION},
+        {"--SÚGÓ", OPT_NOT_OPTION},
+        {cp1250("--SÚGÓ"), OPT_NOT_OPTION},
+        {"--sugo", OPT_NOT_OPTION},
+        {"--súgó=1", OPT_NOT_OPTION},
+        {"--egeszresz", OPT_NOT_OPTION},
+        {"--egész", OPT_NOT_OPTION},       /* no abbreviations */
+        {"-i3", OPT_NOT_OPTION},           /* no joined value */
+        {"-ip", OPT_NOT_OPTION},           /* no grouped letters */
+        {"-z", OPT_NOT_OPTION},
+        {"-", OPT_NOT_OPTION},
+        {"--", OPT_NOT_OPTION},
+        {"", OPT_NOT_OPTION},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE("'" + r.arg + "'");
+        arg_vector args({"drelvo", r.arg});
+        int idx = 1;
+        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), r.result);
+        EXPECT_EQ(idx, 2);
+    }
+
+    /* Every option by either of its names, the long one in both encodings. */
+    for (int k = 0; k < OPTION_COUNT; k++) {
+        const option &opt = options[k];
+        for (const std::string &name : {std::string(opt.short_name), std::string(opt.long_name), cp1250(opt.long_name)}) {
+            SCOPED_TRACE(name);
+            reset_settings();
+            arg_vector args({"drelvo", name, "3"});
+            int idx = 1;
+            EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), k);
+            EXPECT_EQ(idx, opt.format ? 3 : 2);
+            EXPECT_EQ(options[k].given, 1);
+        }
+    }
+}
+
+TEST_F(GetOptions, WalksAWholeCommandLine)
+{
+    arg_vector args({"drelvo", "-p", "5", "board.gbr", "-p", "7", "-m", "coll", "-s", "-e"});
+    struct step {
+        int result, opt_idx;
+    };
+    const step steps[] = {{3, 3}, {OPT_NOT_OPTION, 4}, {3, 6}, {1, 8}, {OPT_HELP, 9}, {OPT_MISSING_VALUE, 10}};
+    int idx = 1;
+    for (const step &s : steps) {
+        ASSERT_LT(idx, args.argc());
+        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), s.result);
+        EXPECT_EQ(idx, s.opt_idx);
+    }
+    EXPECT_EQ(settings.spindle_speed, 7u);   /* a repeated option keeps its last value */
+    EXPECT_EQ(options[3].given, 1);
+    EXPECT_STREQ(settings.unit_name, "coll");
+    EXPECT_EQ(options[4].given, 1);          /* matched, although its value is missing */
+    EXPECT_EQ(settings.feed, 400.0);
+    EXPECT_EQ(options[0].given, 0);
+}
+
+TEST_F(GetOptions, GenericTableWithoutValuesOrNames)
+{
+    float ratio = 1.5f;
+    option table[] = {
+        {nullptr, "--only-long", nullptr, nullptr, nullptr, 0},
+        {"-r", nullptr, nullptr, "%f", &ratio, 0},
+        {"-r", "--again", nullptr, nullptr, nullptr, 0},  /* the first match wins */
+    };
+    struct row {
+        const char *arg, *value;
+        int result;
+        float ratio;
+    };
+    const row rows[] = {
+        {"--only-long", "x", 0, 1.5f},
+        {"-r", "0.25", 1, 0.25f},
+        {"-r", "nan", OPT_BAD_VALUE, 1.5f},
+        {"--again", "x", 2, 1.5f},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(r.arg);
+        ratio = 1.5f;
+        arg_vector args({"t", r.arg, r.value});
+        int idx = 1;
+        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, table, 3), r.result);
+        EXPECT_EQ(ratio, r.ratio);
+    }
+}
+
+[[noreturn]] void throw_status(int status)
+{
+    throw std::runtime_error("fatal " + std::to_string(status));
+}
+
+TEST_F(GetOptions, MisuseEndsWithADiagnostic)
+{
+    fatal_handler_fn previous = set_fatal_handler(throw_status);
+    arg_vector args({"drelvo", "-s"});
+    int idx = 2;
+    EXPECT_THROW(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), std::runtime_error);
+    idx = 1;
+    EXPECT_THROW(get_options(args.argc(), nullptr, &idx, options, OPTION_COUNT), std::runtime_error);
+    EXPECT_THROW(get_options(args.argc(), args.argv(), &idx, nullptr, OPTION_COUNT), std::runtime_error);
+    set_fatal_handler(previous);
+}
+
+TEST(PrintUsage, HeadListingAndClosingLine)
+{
+    option table[] = {
+        {"-v", "--véges", "\t\tSegítség.", "%d", nullptr, 0},
+        {"-q", nullptr, nullptr, nullptr, nullptr, 0},  /* no help: left out */
+        {nullptr, "--kész", "\t\tElső sor\n\t\tmásodik sor", nullptr, nullptr, 0},
+    };
+    struct row {
+        const char *program, *synopsis;
+        option *opts;
+        int count;
+        const char *closing;
+        std::string expected;
+    };
+    const std::string listing = cp1250("\t-v <>\n\t--véges <>\n\t\tSegítség.\n\t--kész\n\t\tElső sor\n\t\tmásodik sor\n\n");
+    const row rows[] = {
+        {"prog", "<fájlnév>", table, 3, "\tVége", cp1250("Használat: prog <fájlnév>\n\n") + listing + cp1250("\tVége\n")},
+        {"prog", nullptr, table, 3, nullptr, cp1250("Használat: prog\n\n") + listing},
+        {nullptr, "<fájlnév>", nullptr, 3, nullptr, cp1250("Használat: <fájlnév>\n\n")},
+        {nullptr, nullptr, table, 0, "x", "\nx\n"},
+        {nullptr, nullptr, nullptr, 0, nullptr, ""},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(r.expected);
+        EXPECT_EQ(capture_stdout([&] { print_usage(r.program, r.synopsis, r.opts, r.count, r.closing); }), r.expected);
+    }
+}
+
+TEST(PrintUsage, PassesTheProgramNameThrough)
+{
+    /* The name as invoked is not a fixed text: its bytes are not transcoded. */
+    std::string out = capture_stdout([] { print_usage("/tmp/fúró", nullptr, nullptr, 0, nullptr); });
+    EXPECT_EQ(out, cp1250("Használat: ") + "/tmp/fúró\n\n");
+}
+
+}  // namespace
