@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ const std::vector<golden_case> cases = {
     {"metric.mm.jobb", "metric.gbr", {}},
     {"metric.coll.bal.x5y7", "metric.gbr", {"-m", "coll", "-f", "bal", "-x", "5", "-y", "7.7"}},
 };
+
+void PrintTo(const golden_case &c, std::ostream *os) { *os << c.golden; }
 
 std::string golden_path(const golden_case &c) { return std::string(TESTS_DIR) + "/golden/" + c.golden + ".tap"; }
 
@@ -96,9 +99,11 @@ TEST(golden_files, every_file_belongs_to_a_case_and_ends_its_lines_with_cr_lf)
         std::string text = read_file(entry.path().string());
         ASSERT_GE(text.size(), 2u) << name;
         EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << name;
-        for (size_t i = 0; i < text.size(); i++)
-            if (text[i] == '\n')
+        for (size_t i = 0; i < text.size(); i++) {
+            if (text[i] == '\n') {
                 ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << name << ": bare LF at byte " << i;
+            }
+        }
     }
     EXPECT_EQ(seen, (int)cases.size());
 }
