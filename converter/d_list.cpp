@@ -17,8 +17,7 @@ d_list *d_list_new(d_list_compare_fn compare, d_list_free_fn free_data)
     if (list == nullptr)
         return nullptr;
     list->id = d_list_next_id++;
-    list->current = nullptr;
-    list->current_idx = 0;
+    list->current_idx = 0;   /* no cursor yet, though current is null */
     list->compare = compare;
     list->free_data = free_data;
     return list;
@@ -201,8 +200,7 @@ d_list_node *d_list_get_next_node(d_list *list)
         errno = EINVAL;
         return nullptr;
     }
-    if (list->current == nullptr || list->current == list->last || list->current_idx >= list->count - 1 ||
-        list->current->next == nullptr)
+    if (list->current == nullptr || list->current == list->last || list->current_idx >= list->count - 1)
         return nullptr;
     list->current = list->current->next;
     list->current_idx++;
@@ -215,8 +213,7 @@ d_list_node *d_list_get_prev_node(d_list *list)
         errno = EINVAL;
         return nullptr;
     }
-    if (list->current == nullptr || list->current == list->first || list->current_idx <= 0 ||
-        list->current->prev == nullptr)
+    if (list->current == nullptr || list->current == list->first || list->current_idx <= 0)
         return nullptr;
     list->current = list->current->prev;
     list->current_idx--;

@@ -86,19 +86,6 @@ TEST(bore, strokes_group_into_holes_centred_in_their_box)
     }
 }
 
-TEST(bore, sections_keep_their_end_points_in_order)
-{
-    d_list *root = read_strokes({{1, 2, 3, 4}, {3, 4, 5, 6}});
-    d_list *sections = hole_at(root, 0)->sections;
-    const section *s = (const section *)d_list_get_idx_node(sections, 1)->data;
-    EXPECT_EQ(s->x1, 3);
-    EXPECT_EQ(s->y1, 4);
-    EXPECT_EQ(s->x2, 5);
-    EXPECT_EQ(s->y2, 6);
-    EXPECT_EQ(search_section(root, 9, 9, 9, 9), nullptr);
-    d_list_free(root);
-}
-
 TEST(bore, normalisation_moves_the_lowest_corner_onto_the_offsets)
 {
     struct normalise_case {

@@ -229,8 +229,7 @@ TEST(d_list, removal_releases_each_data_once)
 {
     released.clear();
     d_list *list = list_of(5, equal_items, record_release);
-    d_list_node *own = d_list_append_node(list, item(5), nullptr, record_release_negated);
-    (void)own;
+    d_list_append_node(list, item(5), nullptr, record_release_negated);
     EXPECT_EQ(d_list_search_remove_node(list, item(2)), 1);
     EXPECT_EQ(d_list_remove_last_node(list), 1);     /* the node with its own release */
     EXPECT_EQ(d_list_remove_node(list, list->first), 1);
@@ -256,17 +255,6 @@ TEST(d_list, removing_the_only_node_leaves_a_valid_empty_list)
     EXPECT_EQ(contents(list), std::vector<intptr_t>{8});
     EXPECT_EQ(d_list_free(list), 1);
     EXPECT_EQ(released, (std::vector<intptr_t>{0, 8}));
-}
-
-TEST(d_list, lists_get_consecutive_ids)
-{
-    int32_t next = d_list_next_id;
-    d_list *a = d_list_new(nullptr, nullptr), *b = d_list_new(nullptr, nullptr);
-    EXPECT_EQ(a->id, next);
-    EXPECT_EQ(b->id, next + 1);
-    EXPECT_EQ(d_list_next_id, next + 2);
-    d_list_free(a);
-    d_list_free(b);
 }
 
 }  // namespace
