@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "gerber.h"
 #include "get_options.h"
 #include "tools.h"
 
@@ -70,6 +71,10 @@ option options[OPTION_COUNT] = {
 
 static const char SYNOPSIS[] = "<fájlnév> [kapcsolók]";
 static const char CREDIT[] = "\tdrelvo 1.0 - Gerber fájlból fúrási G-kódot készít.";
+
+/* The G-code gives feed, safe height and depth in whole millimetres, or
+ * those whole millimetres in inches. */
+static const double MM_PER_INCH = 25.4;
 
 enum { CONTINUE = -1 };  /* not an exit status: the run goes on */
 
@@ -254,6 +259,45 @@ static int open_files(int *in, int *out)
     return CONTINUE;
 }
 
+/* A length in millimetres in the output unit. */
+static double output_length(double mm)
+{
+    return settings.inch_output ? mm / MM_PER_INCH : mm;
+}
+
+void print_bores(int fd, bore *first_bore)
+{
+    const int p = settings.precision;
+    const double feed = output_length(std::trunc(settings.feed));
+    const double safe_height = output_length(std::trunc(settings.neutral_height));
+    const double drill_height = output_length(std::trunc(-settings.depth));
+
+    message(fd, "G90\n");
+    message(fd, settings.inch_output ? "G20\n" : "G21\n");
+    message(fd, "F%0.*lf\n", p, feed);
+    message(fd, "G0 Z%0.*lf\n", p, safe_height);
+    message(fd, "S%u\n", settings.spindle_speed);
+    message(fd, settings.spindle_left ? "M4\n" : "M3\n");
+    message(fd, "X%0.*lf Y%0.*lf\n", p, output_length(first_bore->x), p, output_length(first_bore->y));
+    message(fd, "G1 Z%0.*lf\n", p, drill_height);
+    first_bore->drilled = 1;
+
+    bore *br = first_bore;
+    const int32_t count = bores->count;
+    for (int32_t i = 1; i < count; i++) {
+        br = get_nearest_bore(br);
+        if (br == nullptr)
+            fatal_error_n(240, "br=NULL");
+        message(fd, "G0 Z%0.*lf\n", p, safe_height);
+        message(fd, "X%0.*lf Y%0.*lf\n", p, output_length(br->x), p, output_length(br->y));
+        message(fd, "G1 Z%0.*lf\n", p, drill_height);
+        br->drilled = 1;
+    }
+
+    message(fd, "G0 Z%0.*lf\n", p, safe_height);
+    message(fd, "X%0.*lf Y%0.*lf\nM5\nM2\n", p, 0.0, p, 0.0);
+}
+
 #ifdef DRELVO_EMBEDDED
 int drelvo_main(int argc, char **argv)
 #else
@@ -271,6 +315,17 @@ int main(int argc, char **argv)
     if (status != CONTINUE)
         return status;
 
+    bores = new_bores();
+    gerber(bores, in, settings.integer_digits);
+    compute_quad(bores);
+    /* The corner moves by whole millimetres, in either output unit. */
+    normalize_coords(bores, std::trunc(settings.x_offset), std::trunc(settings.y_offset));
+    bore *first_bore = compute_distances(bores);
+    if (first_bore == nullptr)
+        fatal_error_n(463, "first_bore=NULL");
+    print_bores(out, first_bore);
+    d_list_free(bores);
+    bores = nullptr;
     close_file(out);
     close(in);
     return 0;

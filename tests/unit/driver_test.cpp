@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "test_support.h"
@@ -214,9 +215,40 @@ TEST(Driver, ExistingOutputIsEmptied)
     workspace ws;
     write_file(ws.dir.file("empty.gbr"), "");
     write_file(ws.dir.file("empty.gbr.tap"), "old program\r\n");
-    ws.run({"empty.gbr"});
+    run_result res = ws.run({"empty.gbr"});
+    EXPECT_EQ(res.status, 1);
+    EXPECT_EQ(res.err, "main.cpp, main.463(): \"first_bore=NULL\"\n");
     EXPECT_TRUE(ws.has("empty.gbr.tap"));
     EXPECT_EQ(read_file(ws.dir.file("empty.gbr.tap")), "");
+}
+
+TEST(Driver, FailedWriteIsAFailure)
+{
+    workspace ws;
+    ASSERT_EQ(symlink("/dev/full", ws.dir.file("board.gbr.tap").c_str()), 0);
+    run_result res = ws.run({"board.gbr"});
+    EXPECT_EQ(res.status, 1);
+    EXPECT_EQ(res.err.rfind("tools.cpp, message.", 0), 0u) << res.err;
+    EXPECT_NE(res.err.find(cp1250("Nem sikerült kiírni: \\\"G90\n\\\"\\n\"\n")), std::string::npos) << res.err;
+}
+
+TEST(Driver, IntegerDigitsReachTheReader)
+{
+    /* Trailing zeros omitted and no digit counts given: the integer digits
+     * come from -i, so "X1" is 10 mm with two of them and 100 mm with three. */
+    struct row {
+        const char *digits;
+        const char *second_hole;
+    };
+    const row rows[] = {{"2", "X10.00000 Y0.00000"}, {"3", "X100.00000 Y0.00000"}, {"1", "X1.00000 Y0.00000"}};
+    for (const row &r : rows) {
+        SCOPED_TRACE(r.digits);
+        workspace ws;
+        write_file(ws.dir.file("trailing.gbr"), "%FSTA*%\n%MOMM*%\nD10*\nX0Y1D03*\nX1Y1D03*\nM02*\n");
+        run_result res = ws.run({"trailing.gbr", "-i", r.digits});
+        ASSERT_EQ(res.status, 0) << res.err;
+        EXPECT_NE(read_file(ws.dir.file("trailing.gbr.tap")).find(std::string("\r\n") + r.second_hole + "\r\n"), std::string::npos);
+    }
 }
 
 /* A relative path of exactly `length` characters under dir, its directories

@@ -1,0 +1,175 @@
+/* writer_test.cpp - print_bores on hand-built hole lists: units, truncation,
+ * precision, the tour and the file's line ends. */
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "bore.h"
+#include "d_list.h"
+#include "main.h"
+#include "test_support.h"
+#include "tools.h"
+
+namespace {
+
+struct point {
+    double x, y;
+};
+
+/* The settings of a run, as the driver leaves them after its checks. */
+struct run_settings {
+    bool inch = false;
+    bool left = false;
+    unsigned speed = 1000;
+    double feed = 400.0, neutral_height = 2.0, depth = 2.0;
+};
+
+void apply(const run_settings &s)
+{
+    reset_settings();
+    settings.inch_output = s.inch;
+    settings.precision = s.inch ? 6 : 5;
+    settings.spindle_left = s.left;
+    settings.spindle_speed = s.speed;
+    settings.feed = s.feed;
+    settings.neutral_height = s.neutral_height;
+    settings.depth = s.depth;
+}
+
+/* Builds `bores` from the centres, orders it and writes the program to a
+ * text file; returns the file's content. */
+std::string write_program(const std::vector<point> &holes)
+{
+    bores = new_bores();
+    for (const point &p : holes) {
+        bore *b = append_bore(bores);
+        b->x = p.x;
+        b->y = p.y;
+    }
+    bore *first = compute_distances(bores);
+    temp_dir dir;
+    int fd = create_text_file(dir.file("out.tap").c_str());
+    EXPECT_GE(fd, 0);
+    print_bores(fd, first);
+    close_file(fd);
+    return read_file(dir.file("out.tap"));
+}
+
+void free_bores()
+{
+    d_list_free(bores);
+    bores = nullptr;
+}
+
+std::string lines(const std::vector<std::string> &each)
+{
+    std::string text;
+    for (const std::string &line : each)
+        text += line + "\r\n";
+    return text;
+}
+
+TEST(PrintBores, WholePrograms)
+{
+    struct row {
+        const char *name;
+        run_settings s;
+        std::vector<point> holes;
+        std::vector<std::string> program;
+    };
+    const row rows[] = {
+        {"one hole, defaults", {}, {{0, 0}},
+         {"G90", "G21", "F400.00000", "G0 Z2.00000", "S1000", "M3", "X0.00000 Y0.00000", "G1 Z-2.00000",
+          "G0 Z2.00000", "X0.00000 Y0.00000", "M5", "M2"}},
+        {"two holes, nearest the origin first", {}, {{30, 4.5}, {1.25, 2}},
+         {"G90", "G21", "F400.00000", "G0 Z2.00000", "S1000", "M3", "X1.25000 Y2.00000", "G1 Z-2.00000",
+          "G0 Z2.00000", "X30.00000 Y4.50000", "G1 Z-2.00000",
+          "G0 Z2.00000", "X0.00000 Y0.00000", "M5", "M2"}},
+        {"whole millimetres of feed, height and depth", {false, false, 1000, 400.7, 2.9, 2.9}, {{5, 5}},
+         {"G90", "G21", "F400.00000", "G0 Z2.00000", "S1000", "M3", "X5.00000 Y5.00000", "G1 Z-2.00000",
+          "G0 Z2.00000", "X0.00000 Y0.00000", "M5", "M2"}},
+        {"inches, left turn", {true, true, 30000, 400.0, 2.0, 2.0}, {{12.7, 25.4}},
+         {"G90", "G20", "F15.748031", "G0 Z0.078740", "S30000", "M4", "X0.500000 Y1.000000", "G1 Z-0.078740",
+          "G0 Z0.078740", "X0.000000 Y0.000000", "M5", "M2"}},
+        {"inches of whole millimetres", {true, false, 1, 1000.0, 10.0, 9.99}, {{0.127, 0}},
+         {"G90", "G20", "F39.370079", "G0 Z0.393701", "S1", "M3", "X0.005000 Y0.000000", "G1 Z-0.354331",
+          "G0 Z0.393701", "X0.000000 Y0.000000", "M5", "M2"}},
+        {"fractions of hole positions kept", {false, true, 12000, 250.0, 5.0, 1.0}, {{12.7, 0.00001}},
+         {"G90", "G21", "F250.00000", "G0 Z5.00000", "S12000", "M4", "X12.70000 Y0.00001", "G1 Z-1.00000",
+          "G0 Z5.00000", "X0.00000 Y0.00000", "M5", "M2"}},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(r.name);
+        apply(r.s);
+        std::string text = write_program(r.holes);
+        EXPECT_EQ(text, lines(r.program));
+        EXPECT_EQ((size_t)std::count(text.begin(), text.end(), '\n'), 9 + 3 * r.holes.size());
+        free_bores();
+    }
+}
+
+TEST(PrintBores, EveryHoleOnceInTourOrder)
+{
+    apply({});
+    /* listed out of order; two share a centre and are drilled one after the other */
+    std::string text = write_program({{5, 5}, {1, 1}, {2, 2}, {9, 0}, {2, 2}, {0, 9}});
+    std::vector<std::string> moves;
+    size_t pos = 0;
+    while ((pos = text.find("\nX", pos)) != std::string::npos) {
+        size_t end = text.find('\r', pos);
+        moves.push_back(text.substr(pos + 1, end - pos - 1));
+        pos = end;
+    }
+    const std::vector<std::string> tour = {"X1.00000 Y1.00000", "X2.00000 Y2.00000", "X2.00000 Y2.00000",
+                                           "X5.00000 Y5.00000", "X9.00000 Y0.00000", "X0.00000 Y9.00000",
+                                           "X0.00000 Y0.00000"};
+    EXPECT_EQ(moves, tour);
+    for (int32_t i = 0; i < bores->count; i++)
+        EXPECT_EQ(((bore *)d_list_get_idx_node(bores, i)->data)->drilled, 1) << i;
+    free_bores();
+}
+
+[[noreturn]] void throw_status(int status)
+{
+    throw std::runtime_error("fatal " + std::to_string(status));
+}
+
+TEST(PrintBores, NoNextHoleIsADiagnostic)
+{
+    apply({});
+    bores = new_bores();
+    for (double x : {1.0, 2.0}) {
+        bore *b = append_bore(bores);
+        b->x = x;
+    }
+    bore *first = compute_distances(bores);
+    ((bore *)d_list_get_idx_node(bores, 1)->data)->drilled = 1;  /* nothing left to find */
+
+    temp_dir dir;
+    int fd = create_text_file(dir.file("out.tap").c_str());
+    fflush(stderr);
+    int saved_err = dup(STDERR_FILENO);
+    FILE *err = freopen(dir.file("err").c_str(), "w", stderr);
+    ASSERT_NE(err, nullptr);
+    fatal_handler_fn previous = set_fatal_handler(throw_status);
+    EXPECT_THROW(print_bores(fd, first), std::runtime_error);
+    set_fatal_handler(previous);
+    fflush(stderr);
+    dup2(saved_err, STDERR_FILENO);
+    close(saved_err);
+    close_file(fd);
+
+    EXPECT_EQ(read_file(dir.file("err")), "main.cpp, print_bores.240(): \"br=NULL\"\n");
+    /* the lines written so far stay */
+    EXPECT_EQ(read_file(dir.file("out.tap")),
+              lines({"G90", "G21", "F400.00000", "G0 Z2.00000", "S1000", "M3", "X1.00000 Y0.00000", "G1 Z-2.00000"}));
+    free_bores();
+}
+
+}  // namespace
