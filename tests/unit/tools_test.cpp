@@ -95,17 +95,6 @@ TEST(Message, TextFilesStoreCarriageReturnLineFeed)
     }
 }
 
-TEST(Message, CreateTextFileEmptiesAnExistingFile)
-{
-    temp_dir dir;
-    write_file(dir.file("out.tap"), "an older, longer program\r\n");
-    int fd = create_text_file(dir.file("out.tap").c_str());
-    ASSERT_GE(fd, 0);
-    message(fd, "M2\n");
-    close_file(fd);
-    EXPECT_EQ(read_file(dir.file("out.tap")), "M2\r\n");
-}
-
 TEST(Message, FailedWriteEndsWithTheQuotingDiagnostic)
 {
     struct row {
