@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "gerber.h"
@@ -233,12 +232,6 @@ static bool check_settings(void)
 static int open_files(int *in, int *out)
 {
     *in = open(settings.input_name, O_RDONLY);
-    struct stat st;
-    /* A directory opens for reading on this platform but holds no lines. */
-    if (*in >= 0 && fstat(*in, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(*in);
-        *in = -1;
-    }
     if (*in < 0) {
         print_text(stderr, "Nem sikerült megnyitni a fájlt: %s\n", settings.input_name);
         return 1;
