@@ -1,0 +1,99 @@
+/* args_fuzz.cpp - the option matcher and the driver's checks on an arbitrary
+ * argument vector.
+ *
+ * The input is split at NUL bytes into at most 24 arguments. A '/' becomes
+ * '_', so that every name stays inside the scratch working directory, which
+ * holds a small Gerber file "g", an empty file "e" and a directory "d". The
+ * matcher must consume every argument step by step without reading past the
+ * vector; the driver must end with status 0 or 1 and may create nothing but
+ * "<argument>.tap" for an argument that names an existing entry. */
+#include <cstdint>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "get_options.h"
+#include "harness.h"
+
+namespace {
+
+const char *const board =
+    "%FSLAX24Y24*%\n%MOMM*%\nD10*\nX10000Y10000D03*\nX20000Y10000D03*\nX0Y0D02*\nX5000Y0D01*\nM02*\n";
+
+const std::string &working_dir()
+{
+    static std::string dir;
+    if (dir.empty()) {
+        dir = scratch_dir() + "/args";
+        if (mkdir(dir.c_str(), 0755) != 0 || mkdir((dir + "/d").c_str(), 0755) != 0)
+            broken_promise("cannot prepare the working directory", dir);
+        write_whole_file(dir + "/g", board, strlen(board));
+        write_whole_file(dir + "/e", "", 0);
+    }
+    return dir;
+}
+
+void check_matcher(std::vector<std::string> args)
+{
+    std::vector<char *> argv;
+    for (std::string &arg : args)
+        argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    int argc = (int)args.size();
+    int idx = 1;
+    while (idx < argc) {
+        int before = idx;
+        int result = get_options(argc, argv.data(), &idx, options, OPTION_COUNT);
+        bool good;
+        if (result >= 0 && result < OPTION_COUNT)
+            good = idx == before + (options[result].format ? 2 : 1) && idx <= argc;
+        else if (result == OPT_NOT_OPTION)
+            good = idx == before + 1;
+        else if (result == OPT_BAD_VALUE)
+            good = idx == before + 1 && idx < argc;
+        else if (result == OPT_MISSING_VALUE)
+            good = before == argc - 1;
+        else
+            good = false;
+        if (!good)
+            broken_promise("get_options broke its contract on", args[before]);
+        if (result < 0 && result != OPT_NOT_OPTION)
+            break;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::string &dir = working_dir();
+    static const std::set<std::string> seeded{"d", "e", "g"};
+
+    std::vector<std::string> args{"drelvo"};
+    std::string arg;
+    for (size_t i = 0; i <= size && args.size() < 25; i++) {
+        if (i == size || data[i] == '\0') {
+            args.push_back(arg);
+            arg.clear();
+        } else {
+            arg += data[i] == '/' ? '_' : (char)data[i];
+        }
+    }
+
+    check_matcher(args);
+    int status = run_driver(args, dir);
+    if (status != 0 && status != 1)
+        broken_promise("exit status is neither 0 nor 1", std::to_string(status));
+
+    for (const std::string &name : list_dir(dir)) {
+        if (seeded.count(name))
+            continue;
+        bool named = false;
+        for (size_t i = 1; i < args.size() && !named; i++)
+            named = name == args[i] + ".tap";
+        if (!named)
+            broken_promise("the run created a file no argument names", name);
+        unlink((dir + "/" + name).c_str());
+    }
+    return 0;
+}
