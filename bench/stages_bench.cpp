@@ -2,7 +2,8 @@
  *
  * Reading covers the line reader, the Gerber interpreter and the grouping of
  * sections into holes (search_section); the distance table and the tour are
- * measured on flash boards read the same way. Every case reports the fitted
+ * measured on flash boards read the same way, and so is releasing the table,
+ * which the converter pays at its end. Every case reports the fitted
  * growth over its sizes (the _BigO line). */
 #include <benchmark/benchmark.h>
 
@@ -113,6 +114,19 @@ void BM_ComputeDistances(benchmark::State &state)
     state.SetComplexityN(state.range(0));
 }
 
+/* Releasing the table, which the converter does with the hole list at its end. */
+void BM_FreeDistances(benchmark::State &state)
+{
+    placed_board board(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        compute_distances(board.root);
+        state.ResumeTiming();
+        board.drop_distances();
+    }
+    state.SetComplexityN(state.range(0));
+}
+
 /* The nearest-neighbour walk alone, as print_bores drives it. */
 void BM_Tour(benchmark::State &state)
 {
@@ -166,6 +180,9 @@ BENCHMARK_CAPTURE(BM_Read, mix, hole_shape::mix)
     ->Arg(100)->Arg(300)->Arg(1000)
     ->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_ComputeDistances)
+    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_FreeDistances)
     ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
     ->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_Tour)
