@@ -2,9 +2,13 @@
 #   make run    install what is missing, build, convert the example board
 #   make test   install what is missing, build, run every test (also under sanitizers)
 #   make bench  build, time the converter on generated boards, rewrite bench/RESULTS.md
+#   make fuzz   run every fuzz target for FUZZ_TIME seconds (default 300) under ASan and UBSan
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME  ?= 300
+FUZZ_SMOKE_TIME ?= 30
 JOBS       ?= $(shell nproc)
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -14,7 +18,7 @@ PACKAGES = cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejav
 
 EXAMPLE = examples/board.gbr
 
-.PHONY: all deps build asan run test bench clean
+.PHONY: all deps build asan run test bench fuzz-build fuzz fuzz-smoke clean
 
 all: build
 
@@ -43,9 +47,21 @@ test: build asan
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
+	$(MAKE) fuzz-smoke
+
+# The fuzz targets build with clang and libFuzzer, apart from the gcc builds.
+fuzz-build: deps
+	cmake -S tests/fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+
+fuzz: fuzz-build
+	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_TIME)
+
+fuzz-smoke: fuzz-build
+	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_TIME)
 
 bench: build
 	bench/run_bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
