@@ -91,6 +91,8 @@ for case in "${CASES[@]}"; do
     wall=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')
     rss_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time")
     rss_kb=${rss_kb:-0}
+    # The converter's own diagnostic, in UTF-8 and safe inside a table cell.
+    why=$(head -n1 "$work/err" | cut -c1-120 | iconv -f CP1250 -t UTF-8 2>/dev/null | sed 's/|/\\|/g')
     if [ $rc = 0 ]; then
         written=$(holes_written "$board")
         if [ "$written" = "$n" ]; then
@@ -100,10 +102,10 @@ for case in "${CASES[@]}"; do
         fi
     elif [ $rc = 124 ] || [ $rc = 137 ]; then
         result="failed: over $TIME_LIMIT s, killed"
-    elif [ $((rss_kb * 1024 * 10)) -ge $((CAP_BYTES * 9)) ]; then
-        result="failed: over the $cap_gib GiB cap (exit $rc: $(head -c 120 "$work/err" | head -n1))"
+    elif [ $((rss_kb * 1024 * 8)) -ge $((CAP_BYTES * 7)) ]; then
+        result="failed: over the $cap_gib GiB cap (exit $rc: $why)"
     else
-        result="failed: exit $rc: $(head -c 120 "$work/err" | head -n1)"
+        result="failed: exit $rc: $why"
     fi
     [ "$result" = ok ] || failed_series="$failed_series$shape "
     echo "$shape $n $sections $wall $rss_kb $result" >>"$rows"
