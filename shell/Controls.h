@@ -1,0 +1,96 @@
+/* Controls.h - the small controls of the window that Qt has no exact match for:
+ * a line edit that reports key-down and key-up, the numeric spin edit, the
+ * up/down button pair and the bevel frame. */
+#ifndef CONTROLS_H
+#define CONTROLS_H
+
+#include <QLineEdit>
+#include <QWidget>
+#include <cstdint>
+
+class QToolButton;
+
+/* A single-line edit whose key presses and releases are reported before the
+ * edit acts on them. Key-up is reported once per physical release. */
+class TEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TEdit(QWidget *parent = nullptr);
+
+signals:
+    void KeyDown(int key, Qt::KeyboardModifiers shift);
+    void KeyUp(int key, Qt::KeyboardModifiers shift);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+};
+
+/* Two stacked arrow buttons raising an "up" and a "down" click. Holding a
+ * button repeats its click; with the focus, the arrow keys click too. */
+class TCSpinButton : public QWidget {
+    Q_OBJECT
+public:
+    explicit TCSpinButton(QWidget *parent = nullptr);
+
+signals:
+    void UpClick();
+    void DownClick();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QToolButton *UpButton;
+    QToolButton *DownButton;
+};
+
+/* An edit for a whole number between two limits, with its own arrows.
+ * Value() reads the text as it stands, also outside the limits (a text that is
+ * no number reads as the lower limit); SetValue() shows the value held to the
+ * limits. The arrows and the arrow keys step by one within the limits, and
+ * leaving the control holds its text to the limits. Every change of the text,
+ * the program's own included, raises textChanged. */
+class TCSpinEdit : public TEdit {
+    Q_OBJECT
+public:
+    TCSpinEdit(int32_t minValue, int32_t maxValue, int32_t value, QWidget *parent = nullptr);
+
+    int32_t Value() const;
+    void SetValue(int32_t value);
+    int32_t MinValue() const { return Min; }
+    int32_t MaxValue() const { return Max; }
+
+    TCSpinButton *Button;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    int32_t Held(int32_t value) const;
+    void Step(int32_t delta);
+
+    int32_t Min;
+    int32_t Max;
+};
+
+/* A frame that draws a rectangle or only its top edge, raised or lowered,
+ * and nothing else; it takes no input. */
+class TBevel : public QWidget {
+public:
+    enum TShape { Frame, TopLine };
+    enum TStyle { Raised, Lowered };
+    TBevel(TShape shape, TStyle style, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    TShape Shape;
+    TStyle Style;
+};
+
+#endif

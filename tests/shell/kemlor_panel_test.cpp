@@ -1,0 +1,354 @@
+/* The settings panel driven by key and mouse events: what the controls show
+ * and what reaches the settings. */
+#include <QClipboard>
+#include <QComboBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include "Ablak.h"
+#include "Controls.h"
+#include "shell_test.h"
+
+namespace {
+
+/* Replaces the whole text of an edit by typing, as a user would. */
+void TypeOver(QWidget *edit, const QString &text)
+{
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(edit, text);
+}
+
+void ClickEnter(QWidget *edit) { QTest::keyClick(edit, Qt::Key_Return); }
+
+} // namespace
+
+class PanelTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TForm1> Form;
+
+    TCSpinEdit *SpinEdit(const QString &name) const
+    {
+        TForm1 &f = *Form;
+        return name == "Integer" ? f.IntegerEdit
+               : name == "Turn"  ? f.TurnEdit
+               : name == "Feed"  ? f.FeedEdit
+               : name == "Neutral" ? f.NeutralEdit
+                                   : f.DepthEdit;
+    }
+    static int32_t SpinSetting(const QString &name)
+    {
+        const TShellSettings &s = ShellSettings;
+        return name == "Integer" ? s.IntegerDigits
+               : name == "Turn"  ? s.TurnValue
+               : name == "Feed"  ? s.FeedValue
+               : name == "Neutral" ? s.NeutralValue
+                                   : s.DepthValue;
+    }
+    TEdit *CoordEdit(const QString &axis) const { return axis == "X" ? Form->XCoordEdit : Form->YCoordEdit; }
+    TCSpinButton *CoordButton(const QString &axis) const
+    {
+        return axis == "X" ? Form->XCoordSpinButton : Form->YCoordSpinButton;
+    }
+    static double CoordSetting(const QString &axis)
+    {
+        return axis == "X" ? ShellSettings.XCoordValue : ShellSettings.YCoordValue;
+    }
+
+private slots:
+    void init()
+    {
+        ResetShellState();
+        Form = std::make_unique<TForm1>();
+        InstallFakeDialogs(*Form);
+        Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    }
+    void cleanup() { Form.reset(); }
+
+    /* Typing reaches the setting at once; Enter holds it to the limits. */
+    void spinEdit_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("setting");
+        QTest::newRow("above the limit, typed") << "Turn" << "50000" << false << "50000" << 50000;
+        QTest::newRow("above the limit, Enter") << "Turn" << "50000" << true << "30000" << 30000;
+        QTest::newRow("the upper limit, Enter") << "Turn" << "30000" << true << "30000" << 30000;
+        QTest::newRow("below the limit, typed") << "Depth" << "0" << false << "0" << 0;
+        QTest::newRow("below the limit, Enter") << "Depth" << "0" << true << "1" << 1;
+        QTest::newRow("negative, Enter") << "Neutral" << "-5" << true << "1" << 1;
+        QTest::newRow("integer digits 7, Enter") << "Integer" << "7" << true << "6" << 6;
+        QTest::newRow("within, Enter") << "Feed" << "250" << true << "250" << 250;
+        QTest::newRow("feed at its limit") << "Feed" << "1000" << true << "1000" << 1000;
+        QTest::newRow("letters are refused") << "Feed" << "4x5" << false << "45" << 45;
+        QTest::newRow("point is refused") << "Depth" << "2.5" << false << "25" << 25;
+        QTest::newRow("cleared reads as the lower limit") << "Turn" << "" << false << "" << 1;
+        QTest::newRow("cleared, Enter") << "Turn" << "" << true << "1" << 1;
+    }
+
+    void spinEdit()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(QString, text);
+        QFETCH(int, setting);
+        TCSpinEdit *control = SpinEdit(edit);
+        TypeOver(control, typed);
+        if (enter)
+            ClickEnter(control);
+        QCOMPARE(control->text(), text);
+        QCOMPARE(SpinSetting(edit), setting);
+    }
+
+    /* Enter commits only on the key-up that follows its own key-down. */
+    void enterCommitsOnKeyUp()
+    {
+        TCSpinEdit *edit = Form->TurnEdit;
+        TypeOver(edit, "40000");
+        QTest::keyPress(edit, Qt::Key_Return);
+        QCOMPARE(edit->text(), QStringLiteral("40000"));
+        QTest::keyRelease(edit, Qt::Key_Return);
+        QCOMPARE(edit->text(), QStringLiteral("30000"));
+        QCOMPARE(ShellSettings.TurnValue, 30000);
+        /* Other keys commit nothing. */
+        TypeOver(edit, "0");
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QCOMPARE(edit->text(), QStringLiteral("0"));
+        QCOMPARE(ShellSettings.TurnValue, 0);
+    }
+
+    void spinEditArrowsStayWithinTheLimits_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<int>("setting");
+        QTest::newRow("integer up to 6") << "Integer" << int(Qt::Key_Up) << 10 << 6;
+        QTest::newRow("depth down to 1") << "Depth" << int(Qt::Key_Down) << 5 << 1;
+        QTest::newRow("turn up by one") << "Turn" << int(Qt::Key_Up) << 3 << 1003;
+    }
+
+    void spinEditArrowsStayWithinTheLimits()
+    {
+        QFETCH(QString, edit);
+        QFETCH(int, key);
+        QFETCH(int, presses);
+        QFETCH(int, setting);
+        TCSpinEdit *control = SpinEdit(edit);
+        for (int i = 0; i < presses; ++i)
+            QTest::keyClick(control, Qt::Key(key));
+        QCOMPARE(SpinSetting(edit), setting);
+        QCOMPARE(control->text(), QString::number(setting));
+        /* The built-in arrow buttons step the same way. */
+        QWidget *up = control->Button->childAt(5, 2);
+        QVERIFY(up);
+        QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(SpinSetting(edit), std::min(setting + 1, control->MaxValue()));
+    }
+
+    void leavingASpinEditHoldsItToTheLimits()
+    {
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+        Form->FeedEdit->setFocus();
+        TypeOver(Form->FeedEdit, "5000");
+        QCOMPARE(ShellSettings.FeedValue, 5000);
+        Form->StartButton->setFocus();
+        QCOMPARE(Form->FeedEdit->text(), QStringLiteral("1000"));
+        QCOMPARE(ShellSettings.FeedValue, 1000);
+    }
+
+    /* The drop-downs: known words in any letter case choose, others do not. */
+    void comboBox_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("startItem");
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("choice");
+        QTest::newRow("unit COLL pasted") << "Unit" << 0 << true << "COLL" << "COLL" << 1;
+        QTest::newRow("unit Mm pasted") << "Unit" << 1 << true << "Mm" << "Mm" << 0;
+        QTest::newRow("unit unknown clears the box") << "Unit" << 1 << true << "inch" << "" << 1;
+        QTest::newRow("unit typing c clears the box") << "Unit" << 0 << false << "c" << "" << 0;
+        QTest::newRow("direction Jobb typed") << "Spin" << 1 << false << "Jobb" << "Jobb" << 0;
+        QTest::newRow("direction BAL typed") << "Spin" << 0 << false << "BAL" << "BAL" << 1;
+        QTest::newRow("direction jo stays") << "Spin" << 1 << false << "jo" << "jo" << 1;
+        QTest::newRow("direction cleared") << "Spin" << 1 << false << "" << "" << 1;
+    }
+
+    void comboBox()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, startItem);
+        QFETCH(bool, paste);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(int, choice);
+        QComboBox *combo = box == "Unit" ? Form->UnitComboBox : Form->SpinComboBox;
+        int32_t &setting = box == "Unit" ? ShellSettings.UnitChoice : ShellSettings.SpinChoice;
+        combo->setCurrentIndex(startItem);
+        QCOMPARE(setting, startItem);
+        if (paste) {
+            QGuiApplication::clipboard()->setText(typed);
+            QTest::keyClick(combo->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(combo->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+        } else {
+            TypeOver(combo->lineEdit(), typed);
+        }
+        QCOMPARE(combo->currentText(), text);
+        QCOMPARE(setting, choice);
+        QCOMPARE(combo->count(), 2);
+    }
+
+    void choosingFromTheList()
+    {
+        QTest::keyClick(Form->UnitComboBox, Qt::Key_Down);
+        QCOMPARE(Form->UnitComboBox->currentText(), QStringLiteral("coll"));
+        QCOMPARE(ShellSettings.UnitChoice, 1);
+        QTest::keyClick(Form->SpinComboBox, Qt::Key_Down);
+        QCOMPARE(ShellSettings.SpinChoice, 1);
+        QTest::keyClick(Form->SpinComboBox, Qt::Key_Up);
+        QCOMPARE(ShellSettings.SpinChoice, 0);
+        /* Enter keeps a typed text out of the list. */
+        TypeOver(Form->SpinComboBox->lineEdit(), "bal");
+        ClickEnter(Form->SpinComboBox->lineEdit());
+        QCOMPARE(Form->SpinComboBox->count(), 2);
+    }
+
+    /* Coordinate edits, typed key by key. */
+    void coordinateTyping_data()
+    {
+        QTest::addColumn<QString>("axis");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("within") << "X" << "12.5" << "12.5" << 12.5;
+        QTest::newRow("above 1000") << "X" << "1500" << "1000.000000" << 1000.0;
+        QTest::newRow("1000 itself") << "Y" << "1000" << "1000" << 1000.0;
+        QTest::newRow("point alone") << "X" << "." << "20.000000" << 20.0;
+        QTest::newRow("comma after 5") << "Y" << "5," << "0.000000" << 0.0;
+        QTest::newRow("minus sign") << "X" << "-" << "20.000000" << 20.0;
+        QTest::newRow("letter after digits") << "Y" << "12a" << "0.000000" << 0.0;
+        QTest::newRow("blank") << "X" << " " << "20.000000" << 20.0;
+        QTest::newRow("cleared") << "Y" << "" << "" << 0.0;
+        QTest::newRow("leading zeros") << "X" << "007.25" << "007.25" << 7.25;
+    }
+
+    void coordinateTyping()
+    {
+        QFETCH(QString, axis);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        /* Start from a value that every row changes. */
+        (axis == "X" ? ShellSettings.XCoordValue : ShellSettings.YCoordValue) = 333.0;
+        TypeOver(CoordEdit(axis), typed);
+        QCOMPARE(CoordEdit(axis)->text(), text);
+        QVERIFY2(CoordSetting(axis) == value, qPrintable(QString::number(CoordSetting(axis))));
+    }
+
+    /* A comma is read as the end of the number while it is typed, and the
+     * text is only cleaned when the key is released. */
+    void commaIsCleanedOnKeyRelease()
+    {
+        TEdit *edit = Form->XCoordEdit;
+        TypeOver(edit, "5");
+        QTest::keyPress(edit, ',');
+        QCOMPARE(edit->text(), QStringLiteral("5,"));
+        QVERIFY(ShellSettings.XCoordValue == 5.0);
+        QTest::keyRelease(edit, ',');
+        QCOMPARE(edit->text(), QStringLiteral("0.000000"));
+        QVERIFY(ShellSettings.XCoordValue == 0.0);
+    }
+
+    /* Pasted texts: read as "%lf" in the C locale, with nothing of the user's locale. */
+    void coordinatePasted_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<double>("whilePasted");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("exponent") << "2.5e2" << 250.0 << "0.000000" << 0.0;
+        QTest::newRow("large exponent") << "1e9" << 1000.0 << "1000.000000" << 1000.0;
+        QTest::newRow("negative") << "-3" << 0.0 << "0.000000" << 0.0;
+        QTest::newRow("decimal comma") << "3,5" << 3.0 << "0.000000" << 0.0;
+        QTest::newRow("six decimals") << "0.300000" << 0.3 << "0.300000" << 0.3;
+        QTest::newRow("nan is no number") << "nan" << 20.0 << "20.000000" << 20.0;
+        QTest::newRow("infinity") << "inf" << 1000.0 << "1000.000000" << 1000.0;
+    }
+
+    void coordinatePasted()
+    {
+        QFETCH(QString, pasted);
+        QFETCH(double, whilePasted);
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        setlocale(LC_ALL, "de_DE.UTF-8"); /* a decimal comma, where the machine has it */
+        TEdit *edit = Form->XCoordEdit;
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyPress(edit, Qt::Key_V, Qt::ControlModifier);
+        const double seen = ShellSettings.XCoordValue;
+        QTest::keyRelease(edit, Qt::Key_V, Qt::ControlModifier);
+        setlocale(LC_ALL, "C");
+        QVERIFY2(seen == whilePasted, qPrintable(QString::number(seen)));
+        QCOMPARE(edit->text(), text);
+        QVERIFY2(ShellSettings.XCoordValue == value, qPrintable(QString::number(ShellSettings.XCoordValue)));
+    }
+
+    /* The up/down buttons step by 0.1 within 0 ... 1000, from the six-decimal text. */
+    void coordinateButtons_data()
+    {
+        QTest::addColumn<QString>("axis");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("clicks"); /* positive: up, negative: down */
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("down at 0") << "X" << "0" << -1 << "0.000000" << 0.0;
+        QTest::newRow("up at 999.95") << "Y" << "999.95" << 1 << "1000.000000" << 1000.0;
+        QTest::newRow("up at 1000") << "X" << "1000" << 1 << "1000.000000" << 1000.0;
+        QTest::newRow("ten up from 0") << "X" << "0" << 10 << "1.000000" << 1.0;
+        QTest::newRow("thirty up from 0") << "Y" << "0" << 30 << "3.000000" << 3.0;
+        QTest::newRow("down past 0") << "Y" << "0.25" << -3 << "0.000000" << 0.0;
+        QTest::newRow("down from 1") << "X" << "1" << -7 << "0.300000" << 0.3;
+    }
+
+    void coordinateButtons()
+    {
+        QFETCH(QString, axis);
+        QFETCH(QString, start);
+        QFETCH(int, clicks);
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        TypeOver(CoordEdit(axis), start);
+        TCSpinButton *buttons = CoordButton(axis);
+        QWidget *arrow = buttons->childAt(8, clicks > 0 ? 3 : buttons->height() - 3);
+        QVERIFY(arrow);
+        for (int i = 0; i < std::abs(clicks); ++i)
+            QTest::mouseClick(arrow, Qt::LeftButton);
+        QCOMPARE(CoordEdit(axis)->text(), text);
+        /* Exactly the value of the text: steps do not pile up rounding errors. */
+        QVERIFY2(CoordSetting(axis) == value, qPrintable(QString::number(CoordSetting(axis), 'g', 17)));
+    }
+
+    void coordinateButtonsByKeyboard()
+    {
+        QTest::keyClick(Form->YCoordSpinButton, Qt::Key_Up);
+        QTest::keyClick(Form->YCoordSpinButton, Qt::Key_Up);
+        QTest::keyClick(Form->YCoordSpinButton, Qt::Key_Down);
+        QCOMPARE(Form->YCoordEdit->text(), QStringLiteral("0.100000"));
+        QVERIFY(ShellSettings.YCoordValue == 0.1);
+        QVERIFY(ShellSettings.XCoordValue == 0.0);
+    }
+};
+
+QTEST_MAIN(PanelTest)
+#include "kemlor_panel_test.moc"

@@ -1,0 +1,414 @@
+/* The window as it opens: settings, layout, texts, fonts, colours, focus
+ * order; and where the shell looks for the converter. */
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "Ablak.h"
+#include "Controls.h"
+#include "shell_test.h"
+#include "test_support.h"
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TForm1> Form;
+
+private slots:
+    void initTestCase()
+    {
+        /* Before any window exists: the settings start as the panel shows them. */
+        const TShellSettings &s = ShellSettings;
+        QCOMPARE(s.IntegerDigits, 2);
+        QCOMPARE(s.UnitChoice, 0);
+        QCOMPARE(s.SpinChoice, 0);
+        QCOMPARE(s.TurnValue, 1000);
+        QCOMPARE(s.FeedValue, 400);
+        QCOMPARE(s.NeutralValue, 2);
+        QCOMPARE(s.DepthValue, 2);
+        QVERIFY(s.XCoordValue == 0.0);
+        QVERIFY(s.YCoordValue == 0.0);
+        Form = std::make_unique<TForm1>();
+        Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    }
+
+    void creatingTheWindowLeavesTheSettings()
+    {
+        const TShellSettings initial;
+        QCOMPARE(ShellSettings.IntegerDigits, initial.IntegerDigits);
+        QCOMPARE(ShellSettings.TurnValue, initial.TurnValue);
+        QCOMPARE(ShellSettings.UnitChoice, initial.UnitChoice);
+        QVERIFY(ShellSettings.XCoordValue == 0.0);
+    }
+
+    void windowFrame()
+    {
+        QCOMPARE(Form->windowTitle(), QStringLiteral("Kemlor"));
+        QCOMPARE(Form->size(), QSize(770, 576));
+        QCOMPARE(Form->minimumSize(), QSize(770, 576));
+        QCOMPARE(Form->maximumSize(), QSize(770, 576));
+        const Qt::WindowFlags flags = Form->windowFlags();
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(Form->palette().color(QPalette::Window), QColor(0, 255, 255));
+        QVERIFY(Form->autoFillBackground());
+        QCOMPARE(Form->font().pixelSize(), 11);
+        QCOMPARE(Form->RichEdit->font().pixelSize(), 11);
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QWidget *>("control");
+        QTest::addColumn<QRect>("geometry");
+        TForm1 &f = *Form;
+        const int rowTops[9] = {32, 88, 144, 200, 256, 312, 368, 424, 480};
+        QWidget *bevels[9] = {f.Bevel1, f.Bevel2, f.Bevel3, f.Bevel4, f.Bevel5,
+                              f.Bevel6, f.Bevel7, f.Bevel8, f.Bevel9};
+        for (int i = 0; i < 9; ++i)
+            QTest::addRow("Bevel%d", i + 1) << bevels[i] << QRect(8, rowTops[i], 353, 41);
+        QTest::newRow("Bevel10") << (QWidget *)f.Bevel10 << QRect(8, 536, 753, 41);
+        QTest::newRow("Bevel11") << (QWidget *)f.Bevel11 << QRect(376, 32, 385, 489);
+        QTest::newRow("Label1") << (QWidget *)f.Label1 << QRect(152, 8, 76, 18);
+        QTest::newRow("RichEditLabel") << (QWidget *)f.RichEditLabel << QRect(512, 8, 125, 18);
+        QTest::newRow("IntegerLabel") << (QWidget *)f.IntegerLabel << QRect(16, 40, 72, 16);
+        QTest::newRow("TurnLabel") << (QWidget *)f.TurnLabel << QRect(16, 208, 168, 16);
+        QTest::newRow("YCoordLabel") << (QWidget *)f.YCoordLabel << QRect(16, 488, 127, 16);
+        QTest::newRow("IntegerEdit") << (QWidget *)f.IntegerEdit << QRect(192, 40, 73, 26);
+        QTest::newRow("UnitComboBox") << (QWidget *)f.UnitComboBox << QRect(192, 96, 73, 24);
+        QTest::newRow("SpinComboBox") << (QWidget *)f.SpinComboBox << QRect(192, 152, 73, 24);
+        QTest::newRow("TurnEdit") << (QWidget *)f.TurnEdit << QRect(192, 208, 73, 26);
+        QTest::newRow("FeedEdit") << (QWidget *)f.FeedEdit << QRect(192, 264, 73, 26);
+        QTest::newRow("NeutralEdit") << (QWidget *)f.NeutralEdit << QRect(192, 320, 73, 26);
+        QTest::newRow("DepthEdit") << (QWidget *)f.DepthEdit << QRect(192, 376, 73, 26);
+        QTest::newRow("XCoordEdit") << (QWidget *)f.XCoordEdit << QRect(192, 432, 57, 24);
+        QTest::newRow("XCoordSpinButton") << (QWidget *)f.XCoordSpinButton << QRect(248, 432, 17, 25);
+        QTest::newRow("YCoordEdit") << (QWidget *)f.YCoordEdit << QRect(192, 488, 57, 24);
+        QTest::newRow("YCoordSpinButton") << (QWidget *)f.YCoordSpinButton << QRect(248, 488, 17, 25);
+        QTest::newRow("IntegerHelp") << (QWidget *)f.IntegerHelp << QRect(280, 40, 75, 25);
+        QTest::newRow("YCoordHelp") << (QWidget *)f.YCoordHelp << QRect(280, 488, 75, 25);
+        QTest::newRow("RichEdit") << (QWidget *)f.RichEdit << QRect(384, 40, 369, 473);
+        QTest::newRow("OpenButton") << (QWidget *)f.OpenButton << QRect(56, 544, 97, 25);
+        QTest::newRow("StartButton") << (QWidget *)f.StartButton << QRect(240, 544, 97, 25);
+        QTest::newRow("SaveFile") << (QWidget *)f.SaveFile << QRect(432, 544, 97, 25);
+        QTest::newRow("ExitButton") << (QWidget *)f.ExitButton << QRect(616, 544, 97, 25);
+    }
+
+    void layout()
+    {
+        QFETCH(QWidget *, control);
+        QFETCH(QRect, geometry);
+        if (qobject_cast<QLabel *>(control)) {
+            /* A label grows to its caption when a stand-in font is wider. */
+            QCOMPARE(control->pos(), geometry.topLeft());
+            QCOMPARE(control->height(), geometry.height());
+            QVERIFY(control->width() >= geometry.width());
+            QVERIFY(control->width() >= control->sizeHint().width());
+        } else {
+            QCOMPARE(control->geometry(), geometry);
+        }
+        QVERIFY(control->isVisible());
+        QVERIFY(control->isEnabled());
+    }
+
+    void rowCaptionsStayClearOfTheValues()
+    {
+        TForm1 &f = *Form;
+        for (QLabel *row : {f.IntegerLabel, f.UnitLabel, f.SpinLabel, f.TurnLabel, f.FeedLabel, f.NeutralLabel,
+                            f.DepthLabel, f.XCoordLabel, f.YCoordLabel})
+            QVERIFY2(row->geometry().right() < 192, qPrintable(row->text()));
+    }
+
+    void texts_data()
+    {
+        QTest::addColumn<QWidget *>("control");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("hint");
+        TForm1 &f = *Form;
+        const QString none;
+        QTest::newRow("Label1") << (QWidget *)f.Label1 << "beállítások" << none;
+        QTest::newRow("RichEditLabel") << (QWidget *)f.RichEditLabel << "G-kód szerkesztő" << none;
+        QTest::newRow("IntegerLabel") << (QWidget *)f.IntegerLabel << "egészrész" << none;
+        QTest::newRow("UnitLabel") << (QWidget *)f.UnitLabel << "mértékegység" << none;
+        QTest::newRow("SpinLabel") << (QWidget *)f.SpinLabel << "forgásirány" << none;
+        QTest::newRow("TurnLabel") << (QWidget *)f.TurnLabel << "fordulatszám [ford/perc]" << none;
+        QTest::newRow("FeedLabel") << (QWidget *)f.FeedLabel << "előtolás [mm/perc]" << none;
+        QTest::newRow("NeutralLabel") << (QWidget *)f.NeutralLabel << "alaphelyzet [mm]" << none;
+        QTest::newRow("DepthLabel") << (QWidget *)f.DepthLabel << "mélység [mm]" << none;
+        QTest::newRow("XCoordLabel") << (QWidget *)f.XCoordLabel << "X koordináta [mm]" << none;
+        QTest::newRow("YCoordLabel") << (QWidget *)f.YCoordLabel << "Y koordináta [mm]" << none;
+        QTest::newRow("IntegerEdit") << (QWidget *)f.IntegerEdit << "2"
+                                     << "A gerber fájl koordinátáinak földolgozásába nyúl bele.";
+        QTest::newRow("UnitComboBox") << (QWidget *)f.UnitComboBox << "mm"
+                                      << "A G kódú koordináták mértékegységét választja ki.";
+        QTest::newRow("SpinComboBox") << (QWidget *)f.SpinComboBox << "jobb" << "A főorsó forgásirányát adja meg.";
+        QTest::newRow("TurnEdit") << (QWidget *)f.TurnEdit << "1000" << "A főorsó fordulatszámát állítja be.";
+        QTest::newRow("FeedEdit") << (QWidget *)f.FeedEdit << "400" << "A fúró előtolását adja meg.";
+        QTest::newRow("NeutralEdit") << (QWidget *)f.NeutralEdit << "2"
+                                     << "A fúró semleges (fölső) helyzetét állítja.";
+        QTest::newRow("DepthEdit") << (QWidget *)f.DepthEdit << "2" << "A fúrás mélységét határozza meg.";
+        QTest::newRow("XCoordEdit") << (QWidget *)f.XCoordEdit << "0.00000"
+                                    << "A furatcsoport bal alsó X koordinátáját állítja be.";
+        QTest::newRow("YCoordEdit") << (QWidget *)f.YCoordEdit << "0.00000"
+                                    << "A furatcsoport bal alsó Y koordinátáját állítja be.";
+        QPushButton *helps[] = {f.IntegerHelp, f.UnitHelp,    f.SpinHelp,   f.TurnHelp,  f.FeedHelp,
+                                f.NeutralHelp, f.DepthHelp,   f.XCoordHelp, f.YCoordHelp};
+        for (QPushButton *help : helps)
+            QTest::addRow("help at %d", help->y()) << (QWidget *)help << "súgó" << none;
+        QTest::newRow("OpenButton")
+            << (QWidget *)f.OpenButton << "meg&nyit"
+            << "Egy ablakot jelenít meg ahol meg lehet keresni a feldolgozandó gerber fájlt.";
+        QTest::newRow("StartButton") << (QWidget *)f.StartButton << "&indít" << "Elindítja a feldolgozást.";
+        QTest::newRow("SaveFile")
+            << (QWidget *)f.SaveFile << "&ment"
+            << "Elmenti a G-kód szerkesztő ablakában látható sorokat az eredeti kimeneti fájlba.";
+        QTest::newRow("ExitButton") << (QWidget *)f.ExitButton << "&kilép" << "Kilép a programból.";
+        QTest::newRow("RichEdit") << (QWidget *)f.RichEdit << "" << none;
+    }
+
+    void texts()
+    {
+        QFETCH(QWidget *, control);
+        QFETCH(QString, text);
+        QFETCH(QString, hint);
+        QString shown;
+        if (auto *label = qobject_cast<QLabel *>(control))
+            shown = label->text();
+        else if (auto *button = qobject_cast<QPushButton *>(control))
+            shown = button->text();
+        else if (auto *edit = qobject_cast<QLineEdit *>(control))
+            shown = edit->text();
+        else if (auto *combo = qobject_cast<QComboBox *>(control))
+            shown = combo->currentText();
+        else if (auto *editor = qobject_cast<QPlainTextEdit *>(control))
+            shown = editor->toPlainText();
+        QCOMPARE(shown, text);
+        QCOMPARE(control->toolTip(), hint);
+    }
+
+    void accessKeysChooseTheCommandButtons_data()
+    {
+        QTest::addColumn<QPushButton *>("button");
+        QTest::addColumn<int>("key");
+        QTest::newRow("meg&nyit") << Form->OpenButton << int(Qt::Key_N);
+        QTest::newRow("&indít") << Form->StartButton << int(Qt::Key_I);
+        QTest::newRow("&ment") << Form->SaveFile << int(Qt::Key_M);
+        QTest::newRow("&kilép") << Form->ExitButton << int(Qt::Key_K);
+    }
+
+    void accessKeysChooseTheCommandButtons()
+    {
+        QFETCH(QPushButton *, button);
+        QFETCH(int, key);
+        QCOMPARE(button->shortcut(), QKeySequence(Qt::ALT | Qt::Key(key)));
+    }
+
+    void comboBoxItems()
+    {
+        QCOMPARE(Form->UnitComboBox->count(), 2);
+        QCOMPARE(Form->UnitComboBox->itemText(0), QStringLiteral("mm"));
+        QCOMPARE(Form->UnitComboBox->itemText(1), QStringLiteral("coll"));
+        QCOMPARE(Form->SpinComboBox->itemText(0), QStringLiteral("jobb"));
+        QCOMPARE(Form->SpinComboBox->itemText(1), QStringLiteral("bal"));
+        QVERIFY(Form->UnitComboBox->isEditable() && Form->SpinComboBox->isEditable());
+    }
+
+    void spinEditLimits_data()
+    {
+        QTest::addColumn<TCSpinEdit *>("edit");
+        QTest::addColumn<int>("min");
+        QTest::addColumn<int>("max");
+        QTest::newRow("IntegerEdit") << Form->IntegerEdit << 1 << 6;
+        QTest::newRow("TurnEdit") << Form->TurnEdit << 1 << 30000;
+        QTest::newRow("FeedEdit") << Form->FeedEdit << 1 << 1000;
+        QTest::newRow("NeutralEdit") << Form->NeutralEdit << 1 << 10;
+        QTest::newRow("DepthEdit") << Form->DepthEdit << 1 << 10;
+    }
+
+    void spinEditLimits()
+    {
+        QFETCH(TCSpinEdit *, edit);
+        QFETCH(int, min);
+        QFETCH(int, max);
+        QCOMPARE(edit->MinValue(), min);
+        QCOMPARE(edit->MaxValue(), max);
+    }
+
+    void editorPane()
+    {
+        QPlainTextEdit *editor = Form->RichEdit;
+        QCOMPARE(editor->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(editor->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(editor->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QVERIFY(!editor->isReadOnly());
+        const QPalette palette = editor->palette();
+        QCOMPARE(palette.color(QPalette::Inactive, QPalette::Highlight),
+                 palette.color(QPalette::Active, QPalette::Highlight));
+    }
+
+    void fonts_data()
+    {
+        QTest::addColumn<QWidget *>("control");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QColor>("colour");
+        TForm1 &f = *Form;
+        const QColor text = Form->palette().color(QPalette::WindowText);
+        const QColor maroon(128, 0, 0);
+        const int windowText = QPalette::WindowText, buttonText = QPalette::ButtonText;
+        QTest::newRow("Label1") << (QWidget *)f.Label1 << "Arial" << 15 << true << windowText << text;
+        QTest::newRow("RichEditLabel") << (QWidget *)f.RichEditLabel << "Arial" << 15 << true << windowText
+                                       << QColor(128, 0, 128);
+        QTest::newRow("DepthLabel") << (QWidget *)f.DepthLabel << "MS Sans Serif" << 13 << true << windowText
+                                    << text;
+        QTest::newRow("TurnEdit") << (QWidget *)f.TurnEdit << "MS Sans Serif" << 13 << false << windowText << text;
+        QTest::newRow("SpinComboBox") << (QWidget *)f.SpinComboBox << "MS Sans Serif" << 13 << false << windowText
+                                      << text;
+        QTest::newRow("YCoordEdit") << (QWidget *)f.YCoordEdit << "MS Sans Serif" << 13 << false << windowText
+                                    << text;
+        QTest::newRow("UnitHelp") << (QWidget *)f.UnitHelp << "Lucida Sans Typewriter" << 13 << false << buttonText
+                                  << maroon;
+        QTest::newRow("StartButton") << (QWidget *)f.StartButton << "Arial" << 13 << false << buttonText << maroon;
+        QTest::newRow("OpenButton") << (QWidget *)f.OpenButton << "Arial" << 13 << false << buttonText << maroon;
+        QTest::newRow("RichEdit") << (QWidget *)f.RichEdit << "MS Sans Serif" << 11 << false << windowText << text;
+    }
+
+    void fonts()
+    {
+        QFETCH(QWidget *, control);
+        QFETCH(QString, family);
+        QFETCH(int, pixels);
+        QFETCH(bool, bold);
+        QFETCH(int, role);
+        QFETCH(QColor, colour);
+        const QFont font = control->font();
+        QCOMPARE(font.family(), family);
+        QCOMPARE(font.pixelSize(), pixels);
+        QCOMPARE(font.bold(), bold);
+        QCOMPARE(control->palette().color(QPalette::ColorRole(role)), colour);
+        /* Whatever font stands in, it must draw the Hungarian letters. */
+        const QFontMetrics metrics(font);
+        for (QChar c : QStringLiteral("őŐűŰáéíóöúü"))
+            QVERIFY2(metrics.inFont(c), qPrintable(QStringLiteral("no glyph for ") + c));
+    }
+
+    void tabOrderStartsAtOpenButton()
+    {
+        TForm1 &f = *Form;
+        QCOMPARE(f.focusWidget(), (QWidget *)f.OpenButton);
+        const QList<QWidget *> expected = {
+            f.OpenButton,  f.StartButton, f.SaveFile,    f.ExitButton, f.IntegerEdit,      f.IntegerHelp,
+            f.UnitComboBox, f.UnitHelp,   f.SpinComboBox, f.SpinHelp,  f.TurnEdit,         f.TurnHelp,
+            f.FeedEdit,    f.FeedHelp,    f.NeutralEdit, f.NeutralHelp, f.DepthEdit,       f.DepthHelp,
+            f.XCoordEdit,  f.XCoordSpinButton, f.XCoordHelp, f.YCoordEdit, f.YCoordSpinButton, f.YCoordHelp,
+            f.RichEdit};
+        /* Walk the chain as Tab does: controls that take the focus by Tab, each once. */
+        QList<QWidget *> order;
+        QWidget *w = f.OpenButton;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && !w->focusProxy() && !order.contains(w))
+                order.append(w);
+            w = w->nextInFocusChain();
+        } while (w != f.OpenButton);
+        /* Parts of composite controls (the combo boxes' edit fields) stand for their control. */
+        QList<QWidget *> controls;
+        for (QWidget *widget : order) {
+            while (widget->parentWidget() != &f)
+                widget = widget->parentWidget();
+            if (!controls.contains(widget))
+                controls.append(widget);
+        }
+        QCOMPARE(controls, expected);
+    }
+
+    void frameAndLabelsShowNoHints()
+    {
+        for (QWidget *w : {(QWidget *)Form->Bevel1, (QWidget *)Form->Bevel10, (QWidget *)Form->Label1,
+                           (QWidget *)Form->IntegerHelp})
+            QVERIFY(w->toolTip().isEmpty());
+        QVERIFY(Form->Bevel11->testAttribute(Qt::WA_TransparentForMouseEvents));
+    }
+
+    /* Where the converter is looked for. */
+    void findConverter()
+    {
+        temp_dir start, program, empty;
+        const QString startDir = QString::fromStdString(start.path);
+        const QString programDir = QString::fromStdString(program.path);
+        const QString emptyDir = QString::fromStdString(empty.path);
+        for (const temp_dir *dir : {&start, &program}) {
+            write_file(dir->file("drelvo"), "#!/bin/sh\n");
+            QFile::setPermissions(QString::fromStdString(dir->file("drelvo")),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        write_file(empty.file("notes"), "");
+        QCOMPARE(FindConverter(startDir, programDir), startDir + "/drelvo");
+        QCOMPARE(FindConverter(emptyDir, programDir), programDir + "/drelvo");
+        QCOMPARE(FindConverter(emptyDir, emptyDir), emptyDir + "/drelvo");
+        QCOMPARE(FindConverter(QString(), emptyDir), QStringLiteral("drelvo"));
+        QCOMPARE(FindConverter(QString(), programDir), programDir + "/drelvo");
+        /* A file that is not a program does not count. */
+        write_file(empty.file("drelvo"), "");
+        QFile::setPermissions(emptyDir + "/drelvo", QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(FindConverter(emptyDir, programDir), programDir + "/drelvo");
+    }
+
+    void converterPathFollowsTheStartDirectory()
+    {
+        temp_dir dir;
+        const QString cwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(QString::fromStdString(dir.path)));
+        QVERIFY(QFile::link(QStringLiteral(DRELVO_BIN), QString::fromStdString(dir.file("drelvo"))));
+        TForm1 form;
+        QDir::setCurrent(cwd);
+        QCOMPARE(ConverterPath, QString::fromStdString(dir.file("drelvo")));
+    }
+
+    void formatCoord_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << 0.0 << "0.000000";
+        QTest::newRow("20") << 20.0 << "20.000000";
+        QTest::newRow("1000") << 1000.0 << "1000.000000";
+        QTest::newRow("12.5") << 12.5 << "12.500000";
+        QTest::newRow("0.1+0.2") << 0.1 + 0.2 << "0.300000";
+        QTest::newRow("999.95") << 999.95 << "999.950000";
+    }
+
+    void formatCoord()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(FormatCoord(value), text);
+    }
+
+    void allCharsIn_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("in");
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("digits and point") << "12.500000" << true;
+        QTest::newRow("point alone") << "." << true;
+        QTest::newRow("comma") << "5," << false;
+        QTest::newRow("minus") << "-1" << false;
+        QTest::newRow("blank") << "1 " << false;
+        QTest::newRow("exponent") << "1e3" << false;
+        QTest::newRow("accented") << "á" << false;
+    }
+
+    void allCharsIn()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, in);
+        QCOMPARE(TForm1::AllCharsIn(text, QStringLiteral("0123456789.")), in);
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "kemlor_window_test.moc"

@@ -1,0 +1,56 @@
+/* shell_test.h - helpers shared by the kemlor tests: dialogs that record
+ * instead of waiting for a user, and a fresh shell state per test. */
+#ifndef SHELL_TEST_H
+#define SHELL_TEST_H
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "Ablak.h"
+
+struct TShownBox {
+    QString caption;
+    QString text;
+};
+
+/* Records every box; answers the open dialog with `Answer`. */
+class TFakeDialogs : public TDialogs {
+public:
+    std::vector<TShownBox> Boxes;
+    QString Answer;
+    int OpenCount = 0;
+    QString OpenTitle;
+    QString OpenDirectory;
+
+    void MessageBox(QWidget *, const QString &caption, const QString &text) override
+    {
+        Boxes.push_back({caption, text});
+    }
+    QString OpenDialog(QWidget *, const QString &title, const QString &directory) override
+    {
+        ++OpenCount;
+        OpenTitle = title;
+        OpenDirectory = directory;
+        return Answer;
+    }
+};
+
+/* Puts recording dialogs into `form` and returns them (owned by the form). */
+inline TFakeDialogs *InstallFakeDialogs(TForm1 &form)
+{
+    auto dialogs = std::make_unique<TFakeDialogs>();
+    TFakeDialogs *raw = dialogs.get();
+    form.SetDialogs(std::move(dialogs));
+    return raw;
+}
+
+/* The module-wide state as it is at program start. */
+inline void ResetShellState()
+{
+    ShellSettings = TShellSettings();
+    InputFileName.clear();
+    OutputFileName.clear();
+}
+
+#endif
