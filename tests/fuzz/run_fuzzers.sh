@@ -2,8 +2,9 @@
 # Runs every fuzz target for a set time: run_fuzzers.sh <fuzz build dir> <seconds per target>
 # Seeds: the bundled examples, the real-world corpus beside the project (when
 # present) and the argument vectors in args_seeds/. What a target learns is
-# kept in <build>/corpus/<target>; a crash is saved in <build>/artifacts/ and
-# makes the script fail once all targets have run.
+# kept in <build>/corpus/<target>; every input that breaks a promise is saved
+# in <build>/artifacts/<target>/ and makes the script fail once all targets
+# have run.
 set -u
 build=$(realpath "$1")
 seconds=$2
@@ -22,18 +23,27 @@ failed=0
 run() {
   local target=$1 dict=$2; shift 2
   local work=$build/corpus/$target log=$build/$target.log
-  mkdir -p "$work"
+  local artifacts=$build/artifacts/$target
+  mkdir -p "$work" "$artifacts"
+  local known=$(ls "$artifacts" | wc -l)
   echo "== $target: $seconds s"
+  # One child at a time that is restarted after a crash, so that one known
+  # fault does not hide others for the rest of the run.
   ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
-  "$build/$target" "$work" "$@" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
-    -max_len=16384 -close_fd_mask=3 -print_final_stats=1 ${dict:+-dict="$dict"} \
-    -artifact_prefix="$build/artifacts/$target-" >"$log" 2>&1
+  "$build/$target" "$work" "$@" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=16384 -close_fd_mask=3 \
+    ${dict:+-dict="$dict"} -artifact_prefix="$artifacts/" >"$log" 2>&1
   local status=$?
-  grep -E '^stat::number_of_executed_units|^stat::new_units_added' "$log" | sed "s/^/   /"
-  grep -E '^#[0-9]+ +DONE' "$log" | tail -1 | sed "s/^/   /"
-  if [ $status -ne 0 ]; then
-    echo "   FAILED with status $status; the report is in $log:"
-    grep -E 'ERROR|SUMMARY|drelvo broke|Test unit written' "$log" | head -20 | sed "s/^/   /"
+  local last=$(grep -E '^#[0-9]+: cov:' "$log" | tail -1)
+  echo "   executions: $(echo "$last" | sed -E 's/^#([0-9]+):.*/\1/'), $(echo "$last" | grep -oE 'exec/s: [0-9]+|crash: [0-9/]+' | tr '\n' ' ')"
+  local found=$(( $(ls "$artifacts" | wc -l) - known ))
+  if [ $status -ne 0 ] || [ $found -gt 0 ]; then
+    echo "   FAILED: status $status, $found new inputs in $artifacts; the log is $log:"
+    # What each new input breaks, replayed once, grouped.
+    ls -t "$artifacts" | head -n "$found" | while read -r input; do
+      "$build/$target" "$artifacts/$input" 2>&1 |
+        grep -m1 -oE 'drelvo broke a promise: [^:]*|ERROR: [A-Za-z]+Sanitizer: [a-z-]+|runtime error: .*|ERROR: libFuzzer: [a-z-]+'
+    done | sort | uniq -c | sort -rn | head -10 | sed "s/^/   /"
     failed=1
   fi
 }
