@@ -20,7 +20,10 @@ class WindowTest : public QObject {
 private slots:
     void initTestCase()
     {
-        /* Before any window exists: the settings start as the panel shows them. */
+        Form = std::make_unique<TForm1>();
+        Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+        /* The settings start as the panel shows them, and opening the window leaves them so. */
         const TShellSettings &s = ShellSettings;
         QCOMPARE(s.IntegerDigits, 2);
         QCOMPARE(s.UnitChoice, 0);
@@ -31,18 +34,6 @@ private slots:
         QCOMPARE(s.DepthValue, 2);
         QVERIFY(s.XCoordValue == 0.0);
         QVERIFY(s.YCoordValue == 0.0);
-        Form = std::make_unique<TForm1>();
-        Form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
-    }
-
-    void creatingTheWindowLeavesTheSettings()
-    {
-        const TShellSettings initial;
-        QCOMPARE(ShellSettings.IntegerDigits, initial.IntegerDigits);
-        QCOMPARE(ShellSettings.TurnValue, initial.TurnValue);
-        QCOMPARE(ShellSettings.UnitChoice, initial.UnitChoice);
-        QVERIFY(ShellSettings.XCoordValue == 0.0);
     }
 
     void windowFrame()
@@ -326,14 +317,6 @@ private slots:
         QCOMPARE(controls, expected);
     }
 
-    void frameAndLabelsShowNoHints()
-    {
-        for (QWidget *w : {(QWidget *)Form->Bevel1, (QWidget *)Form->Bevel10, (QWidget *)Form->Label1,
-                           (QWidget *)Form->IntegerHelp})
-            QVERIFY(w->toolTip().isEmpty());
-        QVERIFY(Form->Bevel11->testAttribute(Qt::WA_TransparentForMouseEvents));
-    }
-
     /* Where the converter is looked for. */
     void findConverter()
     {
@@ -367,46 +350,6 @@ private slots:
         TForm1 form;
         QDir::setCurrent(cwd);
         QCOMPARE(ConverterPath, QString::fromStdString(dir.file("drelvo")));
-    }
-
-    void formatCoord_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0.0 << "0.000000";
-        QTest::newRow("20") << 20.0 << "20.000000";
-        QTest::newRow("1000") << 1000.0 << "1000.000000";
-        QTest::newRow("12.5") << 12.5 << "12.500000";
-        QTest::newRow("0.1+0.2") << 0.1 + 0.2 << "0.300000";
-        QTest::newRow("999.95") << 999.95 << "999.950000";
-    }
-
-    void formatCoord()
-    {
-        QFETCH(double, value);
-        QFETCH(QString, text);
-        QCOMPARE(FormatCoord(value), text);
-    }
-
-    void allCharsIn_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("in");
-        QTest::newRow("empty") << "" << true;
-        QTest::newRow("digits and point") << "12.500000" << true;
-        QTest::newRow("point alone") << "." << true;
-        QTest::newRow("comma") << "5," << false;
-        QTest::newRow("minus") << "-1" << false;
-        QTest::newRow("blank") << "1 " << false;
-        QTest::newRow("exponent") << "1e3" << false;
-        QTest::newRow("accented") << "á" << false;
-    }
-
-    void allCharsIn()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, in);
-        QCOMPARE(TForm1::AllCharsIn(text, QStringLiteral("0123456789.")), in);
     }
 };
 
