@@ -1,6 +1,8 @@
 /* The window as it opens: settings, layout, texts, fonts, colours, focus
  * order; and where the shell looks for the converter. */
 #include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -339,6 +341,44 @@ private slots:
         write_file(empty.file("drelvo"), "");
         QFile::setPermissions(emptyDir + "/drelvo", QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(FindConverter(emptyDir, programDir), programDir + "/drelvo");
+    }
+
+    /* The boxes and the file dialog as the window shows them outside the tests. */
+    void realDialogs()
+    {
+        QString caption, text, title, directory;
+        QMessageBox::Icon icon = QMessageBox::Critical;
+        QList<QAbstractButton *> buttons;
+        QTimer poll;
+        poll.callOnTimeout([&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                caption = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                buttons = box->buttons();
+                QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+                box->accept();
+            } else if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                title = dialog->windowTitle();
+                directory = dialog->directory().absolutePath();
+                QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+                dialog->reject();
+            }
+        });
+        poll.start(20);
+        TDialogs dialogs;
+        dialogs.MessageBox(Form.get(), QStringLiteral("Nincs mit menteni !"), QStringLiteral("első\nmásodik"));
+        QCOMPARE(caption, QStringLiteral("Nincs mit menteni !"));
+        QCOMPARE(text, QStringLiteral("első\nmásodik"));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QCOMPARE(buttons.size(), 1);
+
+        temp_dir dir;
+        const QString chosen =
+            dialogs.OpenDialog(Form.get(), QStringLiteral("Keresse meg"), QString::fromStdString(dir.path));
+        QVERIFY(chosen.isEmpty());
+        QCOMPARE(title, QStringLiteral("Keresse meg"));
+        QCOMPARE(directory, QString::fromStdString(dir.path));
     }
 
     void converterPathFollowsTheStartDirectory()
