@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <clocale>
 #include <cmath>
@@ -200,6 +201,10 @@ void TForm1::CreateControls()
         result->setInsertPolicy(QComboBox::NoInsert);
         result->setCompleter(nullptr);
         result->addItems({first, second});
+        /* List rows 16 pixels high: a plain delegate honours a row's size hint. */
+        result->setItemDelegate(new QStyledItemDelegate(result));
+        for (int i = 0; i < result->count(); ++i)
+            result->setItemData(i, QSize(0, 16), Qt::SizeHintRole);
         result->setFont(valueFont);
         result->setToolTip(hint);
         result->setGeometry(192, top, 73, 24);

@@ -1,6 +1,7 @@
 /* The window as it opens: settings, layout, texts, fonts, colours, focus
  * order; and where the shell looks for the converter. */
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QFile>
@@ -206,7 +207,11 @@ private slots:
         QCOMPARE(Form->UnitComboBox->itemText(1), QStringLiteral("coll"));
         QCOMPARE(Form->SpinComboBox->itemText(0), QStringLiteral("jobb"));
         QCOMPARE(Form->SpinComboBox->itemText(1), QStringLiteral("bal"));
-        QVERIFY(Form->UnitComboBox->isEditable() && Form->SpinComboBox->isEditable());
+        for (QComboBox *box : {Form->UnitComboBox, Form->SpinComboBox}) {
+            QVERIFY(box->isEditable());
+            QCOMPARE(box->view()->sizeHintForRow(0), 16);
+            QCOMPARE(box->view()->sizeHintForRow(1), 16);
+        }
     }
 
     void spinEditLimits_data()
