@@ -44,17 +44,12 @@ bool IsProgram(const QString &path)
 }
 
 /* The window's fonts are those of the classic Windows desktop; where this
- * machine lacks them, metric-alike or common fonts stand in. */
+ * machine lacks them, DejaVu stands in (the project installs it). */
 void SubstituteFonts()
 {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
-                                QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Arial"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Lucida Sans Typewriter"),
-                               {QStringLiteral("Lucida Console"), QStringLiteral("Liberation Mono"),
-                                QStringLiteral("DejaVu Sans Mono")});
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("DejaVu Sans"));
+    QFont::insertSubstitution(QStringLiteral("Lucida Sans Typewriter"), QStringLiteral("DejaVu Sans Mono"));
 }
 
 QFont MakeFont(const char *family, int pixels, bool bold)
@@ -62,8 +57,8 @@ QFont MakeFont(const char *family, int pixels, bool bold)
     QFont font(QString::fromLatin1(family));
     font.setPixelSize(pixels);
     font.setBold(bold);
-    /* The stand-ins run wider than the fonts the layout was drawn for; their
-     * semi-condensed faces keep the captions within their places. */
+    /* The stand-in runs wider than the fonts the layout was drawn for; its
+     * semi-condensed face keeps the captions within their places. */
     if (QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) != 0)
         font.setStretch(QFont::SemiCondensed);
     return font;
