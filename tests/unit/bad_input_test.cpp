@@ -325,6 +325,19 @@ std::vector<file_case> file_cases()
              return std::string("mem.gbr");
          },
          [](const std::string &) { return reader("A fájl %d. sorát nem sikerült beolvasni.\\n", 1); }},
+        /* An endless stream of NUL bytes is one line that never fits. */
+        {"a device without line ends",
+         [](const std::string &dir) {
+             fs::create_symlink("/dev/zero", dir + "/zero.gbr");
+             return std::string("zero.gbr");
+         },
+         [](const std::string &) { return reader(TOO_LONG, 1, 65535); }},
+        {"a symbolic link to itself",
+         [](const std::string &dir) {
+             fs::create_symlink("loop.gbr", dir + "/loop.gbr");
+             return std::string("loop.gbr");
+         },
+         [](const std::string &in) { return on_stderr(piped("Nem sikerült megnyitni a fájlt: %s\n", in.c_str())); }},
         {"a missing file", [](const std::string &) { return std::string("nincs.gbr"); },
          [](const std::string &in) { return on_stderr(piped("Nem sikerült megnyitni a fájlt: %s\n", in.c_str())); }},
         {"a path through a regular file",
