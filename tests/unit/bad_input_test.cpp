@@ -215,6 +215,9 @@ std::vector<content_case> content_cases()
          "%FSLAX24Y24*%\n%MOMM*%\n%SFA1e300B1*%\nD10*\nX0Y0D03*\nX10000Y0D03*\n", reader(BAD_X, 6)},
         {"infinite coordinates through the digit count",
          "%FSTAX2147483647Y24*%\n%MOMM*%\nD10*\nX1Y0D03*\n", reader(BAD_X, 4)},
+        /* Incremental notation starts at the offset, unconverted, without an X word. */
+        {"a start point beyond reach through an incremental offset",
+         "%FSLIX24Y24*%\n%MOMM*%\n%OFA99999999999.0B0*%\nG01D03*\n", reader(BAD_X, 4)},
         {"a scale factor beyond the double range", "%SFA1e999*%\n" + head + "X0Y0D03*\n",
          reader(SF_BAD, 1, 'A')},
         {"%SFAnan*%", "%SFAnan*%\n" + head + "X0Y0D03*\n", reader(SF_BAD, 1, 'A')},
