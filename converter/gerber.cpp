@@ -131,7 +131,8 @@ static bool read_scale(double *out)
     *out = strtod(start, nullptr);
     *end = saved;
     seek_cursor((int)(end - start), 1);
-    return true;
+    /* 1e999 overflows to infinity, which no coordinate survives. */
+    return std::isfinite(*out);
 }
 
 void get_parm(int fd)
@@ -285,6 +286,12 @@ static void add_to_holes(d_list *Root, double x1, double y1, double x2, double y
     add_section(hole, x1, y1, x2, y2);
 }
 
+/* No drilling machine reaches a point a kilometre from the file's origin.
+ * Such a point, or one that overflowed to infinity, is refused as a bad
+ * coordinate: left in, it would break the drilling order after part of the
+ * program had been written. */
+static const double REACH_MM = 1.0e6;
+
 /* A coordinate in millimetres, from the decoded file value. */
 static void apply_coordinate(double value, char source, double *cur)
 {
@@ -337,8 +344,12 @@ int gerber(d_list *Root, int fd, int int_digits)
                 get_parm(fd);
                 break;
             case '*':
-                if (!armed)
+                if (!armed || d_mode == D_NONE)
                     break;
+                if (!(fabs(cur_x) <= REACH_MM))
+                    fatal_error("A fájl %d. sorában hibás az 'X' koordináta.\n", line_no);
+                if (!(fabs(cur_y) <= REACH_MM))
+                    fatal_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", line_no);
                 if (d_mode == D_MOVE) {
                     prev_x = cur_x;
                     prev_y = cur_y;

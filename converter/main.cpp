@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "gerber.h"
@@ -231,7 +232,16 @@ static bool check_settings(void)
  * descriptors set, or exit status 1 after the message. */
 static int open_files(int *in, int *out)
 {
-    *in = open(settings.input_name, O_RDONLY);
+    /* Without O_NONBLOCK a FIFO would wait for a writer for ever; it could not
+     * be read anyway, as the reader seeks back after every line. */
+    *in = open(settings.input_name, O_RDONLY | O_NONBLOCK);
+    struct stat st;
+    if (*in >= 0 && (fstat(*in, &st) != 0 || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))) {
+        close(*in);
+        *in = -1;
+    }
+    if (*in >= 0)
+        fcntl(*in, F_SETFL, fcntl(*in, F_GETFL) & ~O_NONBLOCK);
     if (*in < 0) {
         print_text(stderr, "Nem sikerült megnyitni a fájlt: %s\n", settings.input_name);
         return 1;

@@ -72,7 +72,7 @@ std::set<std::string> listing(const std::string &dir)
 {
     std::set<std::string> names;
     for (const auto &entry : fs::recursive_directory_iterator(dir))
-        names.insert(fs::relative(entry.path(), dir).string());
+        names.insert(entry.path().lexically_relative(dir).string());  /* never follows a link */
     return names;
 }
 

@@ -222,8 +222,10 @@ const std::vector<hole_case> &hole_cases()
          "%FSLIX24Y24*%\n" + MM + "%OFA1.0B2.0*%\nG01*\nX1000D03*\nG01*\nX1000Y1000D03*\n", 2,
          {{flash(1.1, 2.0), flash(1.1, 2.0)}, {flash(1.2, 2.1)}}},
         {"incremental scaled", "%FSLIX24Y24*%\n" + MM + "%SFA2*%\nG01X10000D03*\n", 2, {{flash(2, 0)}}},
-        {"more than 126 digits", MM + "D10*\nX10000Y0D03*\nX1" + std::string(125, '0') + "5Y20000D03*\n", 2,
-         {{flash(1, 0)}, {flash(1e121, 0)}}},
+        /* Only the first 126 digits count: 0.00...01 shifted by 122 places; the
+         * 127th digit skips the rest of the block, and D03 stays in force. */
+        {"more than 126 digits", MM + "D10*\nX10000Y0D03*\nX" + std::string(125, '0') + "15Y20000D03*\n", 2,
+         {{flash(1, 0)}, {flash(1e-4, 0)}}},
     };
     return cases;
 }
@@ -427,6 +429,13 @@ TEST_F(Reader, SyntaxDiagnostics)
         {"4: named by its code", "%FSLAX24Y24*\nSRX2Y2\n", "get_parm", "A fájl 2. sorában a(z) <SR> utasítás végén nincs '*' karakter.\\n"},
         {"5: signed X", G04 + "X-100Y100D03*\n", "gerber", "A fájl 2. sorában hibás az 'X' koordináta.\\n"},
         {"5: X without digits", "X*\n", "gerber", "A fájl 1. sorában hibás az 'X' koordináta.\\n"},
+        /* 10^6 mm is as far as a point may lie; the block end refuses it. */
+        {"5: X out of reach", MM + "D10*\nX10000000000D03*\nX10000000001D03*\n", "gerber",
+         "A fájl 4. sorában hibás az 'X' koordináta.\\n"},
+        {"6: Y out of reach", MM + "D10*\nY1" + std::string(12, '0') + "D02*\n", "gerber",
+         "A fájl 3. sorában hibás az 'Y' koordináta.\\n"},
+        {"6: Y scaled to infinity", MM + "%SFB1e308*%\nD10*\nY20000D03*\n", "gerber",
+         "A fájl 4. sorában hibás az 'Y' koordináta.\\n"},
         {"6: Y with two points", "X1Y1.2.3*\n", "gerber", "A fájl 1. sorában hibás az 'Y' koordináta.\\n"},
         {"6: Y with too few digits for trailing omission", "%FSTAX24Y04*%\nY1*\n", "gerber", "A fájl 2. sorában hibás az 'Y' koordináta.\\n"},
         {"7: G without a number", G04 + "G*\n", "gerber", "A fájl 2. sorában hibás a 'G' paramétere.\\n"},
