@@ -79,11 +79,14 @@ std::set<std::string> listing(const std::string &dir)
 /* Runs the converter in dir and checks the row's promise; `input` is the
  * input as named on the command line, relative to dir. */
 void check_run(const std::string &dir, const std::vector<std::string> &args, const std::string &input,
-               const expect &e)
+               const expect &e, const std::vector<std::string> &as_user = {})
 {
     std::set<std::string> before = listing(dir);
     auto start = std::chrono::steady_clock::now();
-    run_result r = run_drelvo(args, dir, 10);
+    std::vector<std::string> argv = as_user;
+    argv.push_back(drelvo_path());
+    argv.insert(argv.end(), args.begin(), args.end());
+    run_result r = run_program(argv, dir, 10);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     ASSERT_FALSE(r.timed_out) << "still running after 10 s";
@@ -392,40 +395,56 @@ TEST(BadInput, InputAndOutputFiles)
     }
 }
 
-/* Permissions stop nobody running as root; these rows only mean something
- * when they do. */
-bool permissions_bind(const std::string &dir)
+/* Permissions stop nobody running as root. Then these rows run the
+ * converter as the user nobody instead; the command that does so, or an
+ * empty one when permissions bind anyway. Skips when neither works. */
+struct permission_runner {
+    bool usable = true;
+    std::vector<std::string> prefix;
+};
+
+permission_runner runner_for(const std::string &dir)
 {
     std::string probe = dir + "/probe";
     write_file(probe, "x");
     chmod(probe.c_str(), 0);
     int fd = open(probe.c_str(), O_RDONLY);
-    if (fd >= 0)
-        close(fd);
     unlink(probe.c_str());
-    return fd < 0;
+    if (fd < 0)
+        return {};
+    close(fd);
+    permission_runner nobody{true, {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}};
+    chmod(dir.c_str(), 0777);
+    std::vector<std::string> usage = nobody.prefix;
+    usage.push_back(drelvo_path());
+    usage.push_back("-s");
+    nobody.usable = access(usage[0].c_str(), X_OK) == 0 && run_program(usage, dir).status == 0;
+    return nobody;
 }
 
 TEST(BadInput, UnreadableInput)
 {
     temp_dir dir;
-    if (!permissions_bind(dir.path))
-        GTEST_SKIP() << "running as root: a file without read permission is still readable";
+    permission_runner runner = runner_for(dir.path);
+    if (!runner.usable)
+        GTEST_SKIP() << "running as root, and the converter cannot be run as nobody";
     write_file(dir.file("locked.gbr"), board);
     chmod(dir.file("locked.gbr").c_str(), 0);
-    check_run(dir.path, {"locked.gbr"}, "locked.gbr", on_stderr(piped("Nem sikerült megnyitni a fájlt: %s\n", "locked.gbr")));
+    check_run(dir.path, {"locked.gbr"}, "locked.gbr",
+              on_stderr(piped("Nem sikerült megnyitni a fájlt: %s\n", "locked.gbr")), runner.prefix);
 }
 
 TEST(BadInput, OutputInReadOnlyDirectory)
 {
     temp_dir dir;
-    if (!permissions_bind(dir.path))
-        GTEST_SKIP() << "running as root: a read-only directory still takes new files";
+    permission_runner runner = runner_for(dir.path);
+    if (!runner.usable)
+        GTEST_SKIP() << "running as root, and the converter cannot be run as nobody";
     fs::create_directory(dir.file("ro"));
     write_file(dir.file("ro/in.gbr"), board);
     chmod(dir.file("ro").c_str(), 0555);
     check_run(dir.path, {"ro/in.gbr"}, "ro/in.gbr",
-              on_stderr(piped("Nem sikerült elkészíteni a fájlt: %s\n", "ro/in.gbr.tap")));
+              on_stderr(piped("Nem sikerült elkészíteni a fájlt: %s\n", "ro/in.gbr.tap")), runner.prefix);
 }
 
 TEST(BadInput, Arguments)
