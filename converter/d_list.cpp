@@ -92,25 +92,35 @@ static bool owns(const d_list *list, const d_list_node *node)
     return list != nullptr && node != nullptr && node->list_id == list->id;
 }
 
+/* Links a new node between prev and next (either may be null at an end); clears the cursor. */
+static d_list_node *insert_between(d_list *list, d_list_node *prev, d_list_node *next, void *data,
+                                   d_list_compare_fn compare, d_list_free_fn free_data)
+{
+    d_list_node *added = new_node(list, data, compare, free_data);
+    if (added == nullptr)
+        return nullptr;
+    added->prev = prev;
+    added->next = next;
+    if (prev)
+        prev->next = added;
+    else
+        list->first = added;
+    if (next)
+        next->prev = added;
+    else
+        list->last = added;
+    list->count++;
+    clear_cursor(list);
+    return added;
+}
+
 d_list_node *d_list_insert_node_before(d_list *list, d_list_node *node, void *data, d_list_compare_fn compare, d_list_free_fn free_data)
 {
     if (!owns(list, node)) {
         errno = EINVAL;
         return nullptr;
     }
-    d_list_node *added = new_node(list, data, compare, free_data);
-    if (added == nullptr)
-        return nullptr;
-    added->prev = node->prev;
-    if (node->prev)
-        node->prev->next = added;
-    else
-        list->first = added;
-    added->next = node;
-    node->prev = added;
-    list->count++;
-    clear_cursor(list);
-    return added;
+    return insert_between(list, node->prev, node, data, compare, free_data);
 }
 
 d_list_node *d_list_insert_node_after(d_list *list, d_list_node *node, void *data, d_list_compare_fn compare, d_list_free_fn free_data)
@@ -119,19 +129,7 @@ d_list_node *d_list_insert_node_after(d_list *list, d_list_node *node, void *dat
         errno = EINVAL;
         return nullptr;
     }
-    d_list_node *added = new_node(list, data, compare, free_data);
-    if (added == nullptr)
-        return nullptr;
-    added->next = node->next;
-    if (node->next)
-        node->next->prev = added;
-    else
-        list->last = added;
-    added->prev = node;
-    node->next = added;
-    list->count++;
-    clear_cursor(list);
-    return added;
+    return insert_between(list, node, node->next, data, compare, free_data);
 }
 
 /* Follows `steps` links from `node`, forwards or backwards; null if a link is missing. */
