@@ -13,7 +13,7 @@ set -u
 
 TIME_LIMIT=60
 CAP_BYTES=$((16 * 1024 * 1024 * 1024))
-CASES=("flash 100" "flash 1000" "flash 3000" "flash 10000" "flash 20000"
+CASES=("flash 100" "flash 1000" "flash 3000" "flash 4500" "flash 5000" "flash 10000" "flash 20000"
        "outline16 2000" "outline16 5000")
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -70,13 +70,13 @@ if [ "$room" -lt "$CAP_BYTES" ]; then
 fi
 cap_gib=$(awk -v b="$CAP_BYTES" 'BEGIN {printf "%.1f", b / 2^30}')
 
-rows=$work/rows   # shape n sections wall_s rss_kb result
+rows=$work/rows   # shape n sections wall_s user_s sys_s rss_kb result
 : >"$rows"
 failed_series=" "
 for case in "${CASES[@]}"; do
     read -r shape n <<<"$case"
     if [[ $failed_series == *" $shape "* ]]; then
-        echo "$shape $n - - - not run: a smaller board failed" >>"$rows"
+        echo "$shape $n - - - - - not run: a smaller board failed" >>"$rows"
         continue
     fi
     board=$work/board.gbr
@@ -91,6 +91,8 @@ for case in "${CASES[@]}"; do
     wall=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')
     rss_kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time")
     rss_kb=${rss_kb:-0}
+    user=$(awk -F': ' '/User time/ {print $2}' "$work/time")
+    sys=$(awk -F': ' '/System time/ {print $2}' "$work/time")
     # The converter's own diagnostic, in UTF-8 and safe inside a table cell.
     why=$(head -n1 "$work/err" | cut -c1-120 | iconv -f CP1250 -t UTF-8 2>/dev/null | sed 's/|/\\|/g')
     if [ $rc = 0 ]; then
@@ -108,7 +110,7 @@ for case in "${CASES[@]}"; do
         result="failed: exit $rc: $why"
     fi
     [ "$result" = ok ] || failed_series="$failed_series$shape "
-    echo "$shape $n $sections $wall $rss_kb $result" >>"$rows"
+    echo "$shape $n $sections $wall ${user:--} ${sys:--} $rss_kb $result" >>"$rows"
     echo "  $wall s, $rss_kb kB: $result" >&2
     rm -f "$board" "$board.tap"
 done
@@ -117,10 +119,10 @@ done
 # series with n >= min_n; prints "slope_time slope_rss count first last".
 fit() {
     awk -v s="$1" -v min_n="$2" '
-        $1 == s && $6 == "ok" && $2 >= min_n {
+        $1 == s && $8 == "ok" && $2 >= min_n {
             x = log($2); k++; sx += x; sxx += x * x
             t = log($4); st += t; sxt += x * t
-            m = log($5); sm += m; sxm += x * m
+            m = log($7); sm += m; sxm += x * m
             if (first == "") first = $2; last = $2
         }
         END {
@@ -138,12 +140,12 @@ table=$work/table
     echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') at commit $commit on $cpu, $(nproc) cores,"
     echo "$mem_gib GiB memory. Limits per run: $TIME_LIMIT s and $cap_gib GiB of address space$cap_note."
     echo
-    echo "| board | holes | sections | wall time (s) | peak RSS (MiB) | result |"
-    echo "|---|---:|---:|---:|---:|---|"
+    echo "| board | holes | sections | wall time (s) | user (s) | system (s) | peak RSS (MiB) | result |"
+    echo "|---|---:|---:|---:|---:|---:|---:|---|"
     awk '{
-        rest = $6; for (i = 7; i <= NF; i++) rest = rest " " $i
-        rss = $5 == "-" ? "-" : sprintf("%.1f", $5 / 1024)
-        printf "| %s | %d | %s | %s | %s | %s |\n", $1, $2, $3, $4, rss, rest
+        rest = $8; for (i = 9; i <= NF; i++) rest = rest " " $i
+        rss = $7 == "-" ? "-" : sprintf("%.1f", $7 / 1024)
+        printf "| %s | %d | %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6, rss, rest
     }' "$rows"
     echo
     echo "Fitted growth, exponent b of time or memory ~ n^b (least squares on log-log):"
@@ -162,7 +164,7 @@ table=$work/table
         fi
     done
     echo
-    best=$(awk '$6 == "ok" && $4 < 5 && $5 < 2 * 1024 * 1024 && $2 > best {best = $2; shape = $1}
+    best=$(awk '$8 == "ok" && $4 < 5 && $7 < 2 * 1024 * 1024 && $2 > best {best = $2; shape = $1}
                 END {if (best) print best " holes (" shape ")"; else print "none"}' "$rows")
     echo "Largest board converted in under 5 s and under 2 GiB: $best."
 } >"$table"
