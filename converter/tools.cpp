@@ -10,6 +10,13 @@
 #include <set>
 #include <unistd.h>
 
+enum { FIXED_TEXT_SIZE = 1024 };
+
+/* A fixed text as it goes out on fd: converted into `buffer` unless it is
+ * ASCII, goes to a terminal or is longer than the buffer (then unchanged).
+ * Never allocates, so it serves the out-of-memory diagnostic too. */
+static const char *fixed_text(int fd, const char *utf8, char *buffer, size_t size);
+
 static fatal_handler_fn fatal_handler = nullptr;
 static std::set<int> text_mode_fds;
 
@@ -26,20 +33,28 @@ static const char *base_name(const char *path)
     return slash ? slash + 1 : path;
 }
 
+/* The diagnostic must work when memory has run out: it formats on the stack
+ * and takes heap memory only for an unusually long text, if there is any. */
 void fatal_error_at(const char *file, const char *function, int line, const char *quoted_format, ...)
 {
-    std::string format = console_text(STDERR_FILENO, quoted_format);
-    va_list args;
+    char format_buffer[FIXED_TEXT_SIZE];
+    const char *format = fixed_text(STDERR_FILENO, quoted_format, format_buffer, sizeof format_buffer);
+    char body[4096];
+    char *long_body = nullptr;
+    const char *text = body;
+    va_list args, again;
     va_start(args, quoted_format);
-    va_list measure;
-    va_copy(measure, args);
-    int length = vsnprintf(nullptr, 0, format.c_str(), measure);
-    va_end(measure);
-    std::string body(length > 0 ? (size_t)length + 1 : 1, '\0');
-    vsnprintf(&body[0], body.size(), format.c_str(), args);
+    va_copy(again, args);
+    int length = vsnprintf(body, sizeof body, format, args);
+    if (length >= (int)sizeof body && (long_body = (char *)malloc((size_t)length + 1)) != nullptr) {
+        vsnprintf(long_body, (size_t)length + 1, format, again);
+        text = long_body;
+    }
+    va_end(again);
     va_end(args);
-    fprintf(stderr, "%s, %s.%d(): %s\n", base_name(file), function, line, body.c_str());
+    fprintf(stderr, "%s, %s.%d(): %s\n", base_name(file), function, line, text);
     fflush(stderr);
+    free(long_body);
     if (fatal_handler)
         fatal_handler(1);
     exit(1);
@@ -114,11 +129,12 @@ static char *stored_form(int fd, char *text, size_t *length)
 
 void message(int fd, const char *format, ...)
 {
-    std::string fixed = console_text(fd, format);
+    char format_buffer[FIXED_TEXT_SIZE];
+    const char *fixed = fixed_text(fd, format, format_buffer, sizeof format_buffer);
     va_list args;
     va_start(args, format);
     size_t length = 0;
-    char *text = format_text(fixed.c_str(), args, &length);
+    char *text = format_text(fixed, args, &length);
     va_end(args);
     if (text == nullptr) {
         /* Not fatal, but the G-code must never lose a line unnoticed. */
@@ -162,10 +178,11 @@ int close_file(int fd)
 
 void print_text(FILE *stream, const char *format, ...)
 {
-    std::string fixed = console_text(fileno(stream), format);
+    char format_buffer[FIXED_TEXT_SIZE];
+    const char *fixed = fixed_text(fileno(stream), format, format_buffer, sizeof format_buffer);
     va_list args;
     va_start(args, format);
-    vfprintf(stream, fixed.c_str(), args);
+    vfprintf(stream, fixed, args);
     va_end(args);
 }
 
@@ -198,9 +215,10 @@ static char cp1250_byte(uint32_t code_point)
     return '?';
 }
 
-std::string utf8_to_cp1250(const char *utf8)
+/* Converts into `out`, which needs room for strlen(utf8) + 1 bytes: the
+ * code page never takes more bytes than UTF-8. */
+static void convert_to_cp1250(const char *utf8, char *out)
 {
-    std::string out;
     const unsigned char *p = (const unsigned char *)utf8;
     while (*p) {
         uint32_t cp;
@@ -218,7 +236,7 @@ std::string utf8_to_cp1250(const char *utf8)
             cp = *p & 0x07;
             extra = 3;
         } else {
-            out += '?';
+            *out++ = '?';
             p++;
             continue;
         }
@@ -226,7 +244,27 @@ std::string utf8_to_cp1250(const char *utf8)
         int i = 0;
         for (; i < extra && (*p & 0xC0) == 0x80; i++, p++)
             cp = (cp << 6) | (*p & 0x3F);
-        out += i == extra ? cp1250_byte(cp) : '?';
+        *out++ = i == extra ? cp1250_byte(cp) : '?';
     }
+    *out = '\0';
+}
+
+std::string utf8_to_cp1250(const char *utf8)
+{
+    std::string out(strlen(utf8) + 1, '\0');
+    convert_to_cp1250(utf8, &out[0]);
+    out.resize(strlen(out.c_str()));
     return out;
+}
+
+static const char *fixed_text(int fd, const char *utf8, char *buffer, size_t size)
+{
+    bool ascii = true;
+    size_t length = 0;
+    for (; utf8[length]; length++)
+        ascii = ascii && (unsigned char)utf8[length] < 0x80;
+    if (ascii || length >= size || isatty(fd))
+        return utf8;
+    convert_to_cp1250(utf8, buffer);
+    return buffer;
 }
