@@ -184,46 +184,31 @@ static bool check_settings(void)
         print_text(stdout, "A fordulatszám túlságosan magas, legföljebb %d/perc lehet.\n", 30000);
         return false;
     }
-    int p = s.precision;
-    if (s.feed < 1.0) {
-        print_text(stdout, "A előtolás túlságosan kicsi, legalább %0.*lf mm/perc legyen.\n", p, 1.0);
-        return false;
-    }
-    if (s.feed > 1000.0) {
-        print_text(stdout, "Az előtolás túlságosan sok, legföljebb %0.*lf mm/perc lehet.\n", p, 1000.0);
-        return false;
-    }
-    if (s.neutral_height < 1.0) {
-        print_text(stdout, "Az alaphelyzet kevés, legalább %0.*lf mm legyen.\n", p, 1.0);
-        return false;
-    }
-    if (s.neutral_height > 10.0) {
-        print_text(stdout, "Az alaphelyzet sok, legföljebb %0.*lf mm lehet.\n", p, 10.0);
-        return false;
-    }
-    if (s.depth < 1.0) {
-        print_text(stdout, "A fúrás mélysége kevés, legalább %0.*lf mm legyen.\n", p, 1.0);
-        return false;
-    }
-    if (s.depth > 10.0) {
-        print_text(stdout, "A fúrás mélysége sok, legföljebb %0.*lf mm lehet.\n", p, 10.0);
-        return false;
-    }
-    if (s.x_offset < 0.0) {
-        print_text(stdout, "Az X koordináta kicsi, legalább %0.*lf mm legyen.\n", p, 0.0);
-        return false;
-    }
-    if (s.x_offset > 1000.0) {
-        print_text(stdout, "Az X koordináta nagy, legföljebb %0.*lf mm lehet.\n", p, 1000.0);
-        return false;
-    }
-    if (s.y_offset < 0.0) {
-        print_text(stdout, "Az Y koordináta kicsi, legalább %0.*lf mm legyen.\n", p, 0.0);
-        return false;
-    }
-    if (s.y_offset > 1000.0) {
-        print_text(stdout, "Az Y koordináta nagy, legföljebb %0.*lf mm lehet.\n", p, 1000.0);
-        return false;
+    /* The real-valued settings, checked in this order; each message names its limit. */
+    const struct {
+        double value, low, high;
+        const char *too_low, *too_high;
+    } ranges[] = {
+        {s.feed, 1.0, 1000.0, "A előtolás túlságosan kicsi, legalább %0.*lf mm/perc legyen.\n",
+         "Az előtolás túlságosan sok, legföljebb %0.*lf mm/perc lehet.\n"},
+        {s.neutral_height, 1.0, 10.0, "Az alaphelyzet kevés, legalább %0.*lf mm legyen.\n",
+         "Az alaphelyzet sok, legföljebb %0.*lf mm lehet.\n"},
+        {s.depth, 1.0, 10.0, "A fúrás mélysége kevés, legalább %0.*lf mm legyen.\n",
+         "A fúrás mélysége sok, legföljebb %0.*lf mm lehet.\n"},
+        {s.x_offset, 0.0, 1000.0, "Az X koordináta kicsi, legalább %0.*lf mm legyen.\n",
+         "Az X koordináta nagy, legföljebb %0.*lf mm lehet.\n"},
+        {s.y_offset, 0.0, 1000.0, "Az Y koordináta kicsi, legalább %0.*lf mm legyen.\n",
+         "Az Y koordináta nagy, legföljebb %0.*lf mm lehet.\n"},
+    };
+    for (const auto &range : ranges) {
+        if (range.value < range.low) {
+            print_text(stdout, range.too_low, s.precision, range.low);
+            return false;
+        }
+        if (range.value > range.high) {
+            print_text(stdout, range.too_high, s.precision, range.high);
+            return false;
+        }
     }
     return true;
 }
