@@ -1,6 +1,7 @@
 # Set-up and everyday commands; see README.md.
 #   make run    install what is missing, build, convert the example board
-#   make test   install what is missing, build, run every test (also under sanitizers)
+#   make test   install what is missing, build, run every test (also under sanitizers), the
+#               programs also through LinuxCNC's interpreter, fetched into $(BUILD)/rs274
 #   make bench  build, time the converter on generated boards, rewrite bench/RESULTS.md
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (default 300) under ASan and UBSan
 
@@ -35,7 +36,7 @@ build: deps
 
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDRELVO_SANITIZE=ON \
-	  -DDRELVO_BUILD_SHELL=OFF -DDRELVO_BUILD_BENCH=OFF
+	  -DDRELVO_BUILD_SHELL=OFF -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 
 run: build
