@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -54,8 +55,9 @@ std::string write_program(const std::vector<point> &holes)
     }
     bore *first = compute_distances(bores);
     temp_dir dir;
-    int fd = create_text_file(dir.file("out.tap").c_str());
+    int fd = open(dir.file("out.tap").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     EXPECT_GE(fd, 0);
+    set_text_mode(fd);
     print_bores(fd, first);
     close_file(fd);
     return read_file(dir.file("out.tap"));
@@ -152,7 +154,8 @@ TEST(PrintBores, NoNextHoleIsADiagnostic)
     ((bore *)d_list_get_idx_node(bores, 1)->data)->drilled = 1;  /* nothing left to find */
 
     temp_dir dir;
-    int fd = create_text_file(dir.file("out.tap").c_str());
+    int fd = open(dir.file("out.tap").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    set_text_mode(fd);
     fflush(stderr);
     int saved_err = dup(STDERR_FILENO);
     FILE *err = freopen(dir.file("err").c_str(), "w", stderr);
