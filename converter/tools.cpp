@@ -205,19 +205,19 @@ static void convert_to_cp1250(const char *utf8, char *out)
 {
     const unsigned char *p = (const unsigned char *)utf8;
     while (*p) {
-        uint32_t cp;
+        uint32_t code_point;
         int extra;
         if (*p < 0x80) {
-            cp = *p;
+            code_point = *p;
             extra = 0;
         } else if ((*p & 0xE0) == 0xC0) {
-            cp = *p & 0x1F;
+            code_point = *p & 0x1F;
             extra = 1;
         } else if ((*p & 0xF0) == 0xE0) {
-            cp = *p & 0x0F;
+            code_point = *p & 0x0F;
             extra = 2;
         } else if ((*p & 0xF8) == 0xF0) {
-            cp = *p & 0x07;
+            code_point = *p & 0x07;
             extra = 3;
         } else {
             *out++ = '?';
@@ -227,8 +227,8 @@ static void convert_to_cp1250(const char *utf8, char *out)
         p++;
         int i = 0;
         for (; i < extra && (*p & 0xC0) == 0x80; i++, p++)
-            cp = (cp << 6) | (*p & 0x3F);
-        *out++ = i == extra ? cp1250_byte(cp) : '?';
+            code_point = (code_point << 6) | (*p & 0x3F);
+        *out++ = i == extra ? cp1250_byte(code_point) : '?';
     }
     *out = '\0';
 }
