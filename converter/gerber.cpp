@@ -36,52 +36,97 @@ void gerber_reset_format(void)
     gerber_format = initial_format;
 }
 
-/* A failed line read ends the run with a diagnostic; only the end of the file
- * is a normal end. A macro, so that the diagnostic names the reading function. */
-#define check_line_status(status)                                                         \
-    do {                                                                                  \
-        if ((status) == LINE_TOO_LONG)                                                    \
-            fatal_error("A fájl %d. sora túl hosszú, legföljebb %d bájt lehet.\n", line_no, \
-                        LINE_BUF_SIZE - 1);                                               \
-        if ((status) == LINE_READ_ERROR)                                                  \
-            fatal_error("A fájl %d. sorát nem sikerült beolvasni.\n", line_no);           \
-    } while (0)
+/* The reader's checks are named after the function whose rules they keep,
+ * gerber for the command loop and get_parm for a parameter block, whichever
+ * helper makes them. */
+#define command_error(fmt, ...) fatal_error_in("gerber", fmt, ##__VA_ARGS__)
+#define parm_error(fmt, ...) fatal_error_in("get_parm", fmt, ##__VA_ARGS__)
 
-int get_number(double *out, int int_digits, int dec_digits)
+/* A failed line read ends the run with a diagnostic named after `function`;
+ * only the end of the file is a normal end. */
+static void check_line_status(int status, const char *function)
 {
-    enum { MAX_CHARS = 126 };
-    char text[2 + MAX_CHARS + 1] = "0.";
-    char *digits = text + 2;   /* without a point the digits become the fraction 0.d1d2... */
-    int n = 0;
-    bool point = false;
-    while (n < MAX_CHARS) {
+    if (status == LINE_TOO_LONG)
+        fatal_error_in(function, "A fájl %d. sora túl hosszú, legföljebb %d bájt lehet.\n", line_no, LINE_BUF_SIZE - 1);
+    if (status == LINE_READ_ERROR)
+        fatal_error_in(function, "A fájl %d. sorát nem sikerült beolvasni.\n", line_no);
+}
+
+enum { NUMBER_CHARS = 126 };
+
+/* The characters of a number as read at the cursor. */
+typedef struct number_text {
+    char text[2 + NUMBER_CHARS + 1];   /* "0." and the characters: without a point, the fraction 0.d1d2... */
+    int length;                        /* characters read, the point included */
+    bool point;
+} number_text;
+
+/* Reads digits and at most one point at the cursor, up to NUMBER_CHARS of
+ * them; the first other character stays. False on a second point (which
+ * stays consumed) or when no digit was read. */
+static bool scan_number(number_text *number)
+{
+    char *chars = number->text + 2;
+    number->text[0] = '0';
+    number->text[1] = '.';
+    number->length = 0;
+    number->point = false;
+    while (number->length < NUMBER_CHARS) {
         int c = get_char();
         if (c == -1)
             break;
         if (c == '.') {
-            if (point)
-                return -1;
-            point = true;
+            if (number->point)
+                return false;
+            number->point = true;
         } else if (c < '0' || c > '9') {
             seek_cursor(-1, 1);
             break;
         }
-        digits[n++] = (char)c;
+        chars[number->length++] = (char)c;
     }
-    digits[n] = '\0';
-    if (n == 0 || (point && n == 1))
-        return -1;   /* no digit at all */
-    double value = strtod(point ? digits : text, nullptr);
-    if (point) {
+    chars[number->length] = '\0';
+    return number->length > (number->point ? 1 : 0);
+}
+
+int get_number(double *out, int int_digits, int dec_digits)
+{
+    number_text number;
+    if (!scan_number(&number))
+        return -1;
+    double value = strtod(number.point ? number.text + 2 : number.text, nullptr);
+    if (number.point) {
         *out = value;
         return 0;
     }
     if (int_digits > 0)
         *out = value * pow(10.0, int_digits);
     else if (dec_digits > 0)
-        *out = value * pow(10.0, n - dec_digits);
+        *out = value * pow(10.0, number.length - dec_digits);
     else
         return -1;
+    return 0;
+}
+
+/* A G number is aligned from the left as a coordinate is, with
+ * G_CODE_INT_DIGITS integer digits (G1 reads as G10, G199 as G19), but
+ * without a point it is decoded in whole numbers: in double arithmetic 0.29
+ * times 100 falls just short of 29. With a point it is taken as written and
+ * cut to a whole number. */
+static int decode_g_number(int *g)
+{
+    number_text number;
+    if (!scan_number(&number))
+        return -1;
+    if (number.point) {
+        double value = strtod(number.text + 2, nullptr);
+        *g = value < INT_MAX ? (int)value : INT_MAX;
+        return 0;
+    }
+    const char *digits = number.text + 2;
+    *g = 0;
+    for (int i = 0; i < G_CODE_INT_DIGITS; i++)
+        *g = *g * 10 + (i < number.length ? digits[i] - '0' : 0);
     return 0;
 }
 
@@ -135,143 +180,172 @@ static bool read_scale(double *out)
     return std::isfinite(*out);
 }
 
-void get_parm(int fd)
+/* Reads the parameter block's next line that holds more than blanks, and
+ * skips the blanks that open it. The end of the file inside the block ends
+ * the run: the block would swallow whatever a cut file lost unnoticed. */
+static void next_block_line(int fd, int block_line)
 {
-    int code = CODE_NONE;
-    for (;;) {
-        while (skip_blanks() < 0) {
-            int status = load_line(fd);
-            line_no++;
-            if (status < 0) {
-                check_line_status(status);
-                return;
-            }
-        }
-        int c;
-        while ((c = get_char()) != -1) {
-            if (c == '%')
-                return;
-            if (c == '*') {
-                code = CODE_NONE;
-                continue;
-            }
-            if (code == CODE_NONE) {
-                seek_cursor(-1, 1);
-                const char *p = cursor_ptr();
-                for (const param_code &entry : param_codes) {
-                    if (p[0] == entry.letters[0] && p[1] == entry.letters[1]) {
-                        code = entry.code;
-                        seek_cursor(2, 1);
-                        break;
-                    }
-                }
-                if (code == CODE_NONE && !skip_to_char('*'))
-                    fatal_error("A fájl %d. sorának végén nincs '%c' karakter.\n", line_no, '*');
-                continue;
-            }
-            switch (code) {
-            case CODE_AS:
-                if (c == 'A') {
-                    int axis = get_char();
-                    if (axis == -1)
-                        fatal_error("A fájl %d. sorában az <AS> utasítás 'A' paraméterének nincs értéke.\n", line_no);
-                    if (axis == 'X')
-                        gerber_format.x_source = 'A';
-                    else if (axis == 'Y')
-                        gerber_format.y_source = 'A';
-                    else
-                        fatal_error("A fájl %d. sorában az <AS> utasítás 'A' paraméterének hibás az értéke.\n", line_no);
-                } else if (c == 'B') {
-                    int axis = get_char();
-                    if (axis == -1)
-                        fatal_error("A fájl %d. sorában az <AS> utasítás 'B' paraméterének nincs értéke.\n", line_no);
-                    if (axis == 'X')
-                        gerber_format.x_source = 'B';
-                    else if (axis == 'Y')
-                        gerber_format.y_source = 'B';
-                    else
-                        fatal_error("A fájl %d. sorában az <AS> utasítás 'B' paraméterének hibás az értéke.\n", line_no);
-                } else {
-                    fatal_error("A fájl %d. sorában hibás az <AS> paramétere: '%c'\n", line_no, c);
-                }
-                break;
-            case CODE_FS: {
-                int n;
-                if (c == 'L') {
-                    gerber_format.trailing_zeros = false;
-                } else if (c == 'T') {
-                    gerber_format.trailing_zeros = true;
-                } else if (c == 'A') {
-                    gerber_format.incremental = false;
-                } else if (c == 'I') {
-                    gerber_format.incremental = true;
-                } else if (c == 'X' || c == 'Y') {
-                    /* The digits stay on the line; as FS characters they are ignored. */
-                    if (peek_int(&n) < 0)
-                        fatal_error("A fájl %d. sorában hibás az '%c' paramétere.\n", line_no, c);
-                    if (c == 'X') {
-                        gerber_format.x_int_digits = n / 10;
-                        gerber_format.x_dec_digits = n % 10;
-                    } else {
-                        gerber_format.y_int_digits = n / 10;
-                        gerber_format.y_dec_digits = n % 10;
-                    }
-                } else if (c == 'D' || c == 'G' || c == 'M' || c == 'N') {
-                    if (peek_int(&n) < 0)
-                        fatal_error("A fájl %d. sorában hibás a(z) '%c' paramétere.\n", line_no, c);
-                }
-                break;
-            }
-            case CODE_MO: {
-                int second = get_char();
-                if (second == -1)
-                    fatal_error("A fájl %d. sorában az <MO> utasításnak kevés a paramétere.\n", line_no);
-                if (c == 'M' && second == 'M')
-                    gerber_format.unit = UNIT_MM;
-                else if (c == 'I' && second == 'N')
-                    gerber_format.unit = UNIT_INCH;
-                else
-                    fatal_error("A fájl %d. sorában az <MO> utasítás paramétere hibás.\n", line_no);
-                break;
-            }
-            case CODE_OF:
-                if (c == 'A') {
-                    if (get_number(&gerber_format.offset_a, 5, 5) < 0)
-                        fatal_error("A fájl %d. sorában hibás az 'A' értéke.\n", line_no);
-                } else if (c == 'B') {
-                    if (get_number(&gerber_format.offset_b, 5, 5) < 0)
-                        fatal_error("A fájl %d. sorában hibás az 'B' értéke.\n", line_no);
-                } else {
-                    fatal_error("A fájl %d. sorában hibás az <OF> paramétere: '%c'\n", line_no, c);
-                }
-                break;
-            case CODE_SF:
-                if (cursor_ptr() == nullptr)
-                    fatal_error("A fájl %d. sorában az <SF> utasítás '%c' paraméterének nincs értéke.\n", line_no, c);
-                if (c == 'A' || c == 'B') {
-                    if (!read_scale(c == 'A' ? &gerber_format.scale_a : &gerber_format.scale_b))
-                        fatal_error("A fájl %d. sorában az <SF> utasítás '%c' paraméterének értéke hibás.\n", line_no, c);
-                } else {
-                    fatal_error("A fájl %d. sorában hibás az <SF> paramétere: '%c'\n", line_no, c);
-                }
-                break;
-            default:
-                /* Read past: apertures, macros, image and layer parameters. */
-                if (!skip_to_char('*')) {
-                    const char *letters = param_codes[code - 1].letters;   /* numbered in table order */
-                    fatal_error("A fájl %d. sorában a(z) <%c%c> utasítás végén nincs '%c' karakter.\n", line_no,
-                                letters[0], letters[1], '*');
-                }
-                break;
-            }
-        }
-        /* The line is used up: the block goes on on the next one. */
+    do {
         int status = load_line(fd);
         line_no++;
-        if (status < 0) {
-            check_line_status(status);
-            return;
+        if (status == LINE_EOF)
+            parm_error("A fájl %d. sorában kezdődő paraméterblokk nincs lezárva: hiányzik a '%c' karakter.\n",
+                       block_line, '%');
+        check_line_status(status, "get_parm");
+    } while (skip_blanks() < 0);
+}
+
+/* The parameter code at the cursor, its two letters consumed; CODE_NONE
+ * after skipping an unknown one to its '*'. */
+static int read_parm_code(void)
+{
+    seek_cursor(-1, 1);
+    const char *p = cursor_ptr();
+    for (const param_code &entry : param_codes) {
+        if (p[0] == entry.letters[0] && p[1] == entry.letters[1]) {
+            seek_cursor(2, 1);
+            return entry.code;
         }
+    }
+    if (!skip_to_char('*'))
+        parm_error("A fájl %d. sorának végén nincs '%c' karakter.\n", line_no, '*');
+    return CODE_NONE;
+}
+
+/* AS: 'A' or 'B' followed by the axis that takes that letter's offset and scale. */
+static void parm_axis_select(int c)
+{
+    if (c != 'A' && c != 'B')
+        parm_error("A fájl %d. sorában hibás az <AS> paramétere: '%c'\n", line_no, c);
+    int axis = get_char();
+    if (c == 'A' && axis == -1)
+        parm_error("A fájl %d. sorában az <AS> utasítás 'A' paraméterének nincs értéke.\n", line_no);
+    if (c == 'A' && axis != 'X' && axis != 'Y')
+        parm_error("A fájl %d. sorában az <AS> utasítás 'A' paraméterének hibás az értéke.\n", line_no);
+    if (c == 'B' && axis == -1)
+        parm_error("A fájl %d. sorában az <AS> utasítás 'B' paraméterének nincs értéke.\n", line_no);
+    if (c == 'B' && axis != 'X' && axis != 'Y')
+        parm_error("A fájl %d. sorában az <AS> utasítás 'B' paraméterének hibás az értéke.\n", line_no);
+    if (axis == 'X')
+        gerber_format.x_source = (char)c;
+    else
+        gerber_format.y_source = (char)c;
+}
+
+/* FS: zero omission, notation and the digit counts. The digits stay on the
+ * line; as FS characters they are ignored. */
+static void parm_format(int c)
+{
+    int n;
+    if (c == 'L' || c == 'T') {
+        gerber_format.trailing_zeros = c == 'T';
+    } else if (c == 'A' || c == 'I') {
+        gerber_format.incremental = c == 'I';
+    } else if (c == 'X' || c == 'Y') {
+        if (peek_int(&n) < 0)
+            parm_error("A fájl %d. sorában hibás az '%c' paramétere.\n", line_no, c);
+        int *int_digits = c == 'X' ? &gerber_format.x_int_digits : &gerber_format.y_int_digits;
+        int *dec_digits = c == 'X' ? &gerber_format.x_dec_digits : &gerber_format.y_dec_digits;
+        *int_digits = n / 10;
+        *dec_digits = n % 10;
+    } else if (c == 'D' || c == 'G' || c == 'M' || c == 'N') {
+        if (peek_int(&n) < 0)
+            parm_error("A fájl %d. sorában hibás a(z) '%c' paramétere.\n", line_no, c);
+    }
+}
+
+/* MO: MM or IN. */
+static void parm_mode(int c)
+{
+    int second = get_char();
+    if (second == -1)
+        parm_error("A fájl %d. sorában az <MO> utasításnak kevés a paramétere.\n", line_no);
+    if (c == 'M' && second == 'M')
+        gerber_format.unit = UNIT_MM;
+    else if (c == 'I' && second == 'N')
+        gerber_format.unit = UNIT_INCH;
+    else
+        parm_error("A fájl %d. sorában az <MO> utasítás paramétere hibás.\n", line_no);
+}
+
+/* OF: the offsets of A and B, in file units. */
+static void parm_offset(int c)
+{
+    if (c == 'A') {
+        if (get_number(&gerber_format.offset_a, 5, 5) < 0)
+            parm_error("A fájl %d. sorában hibás az 'A' értéke.\n", line_no);
+    } else if (c == 'B') {
+        if (get_number(&gerber_format.offset_b, 5, 5) < 0)
+            parm_error("A fájl %d. sorában hibás az 'B' értéke.\n", line_no);
+    } else {
+        parm_error("A fájl %d. sorában hibás az <OF> paramétere: '%c'\n", line_no, c);
+    }
+}
+
+/* SF: the scale factors of A and B. */
+static void parm_scale(int c)
+{
+    if (cursor_ptr() == nullptr)
+        parm_error("A fájl %d. sorában az <SF> utasítás '%c' paraméterének nincs értéke.\n", line_no, c);
+    if (c != 'A' && c != 'B')
+        parm_error("A fájl %d. sorában hibás az <SF> paramétere: '%c'\n", line_no, c);
+    if (!read_scale(c == 'A' ? &gerber_format.scale_a : &gerber_format.scale_b))
+        parm_error("A fájl %d. sorában az <SF> utasítás '%c' paraméterének értéke hibás.\n", line_no, c);
+}
+
+/* Apertures, macros, image and layer parameters are read past to their '*'. */
+static void parm_skip(int code)
+{
+    if (!skip_to_char('*')) {
+        const char *letters = param_codes[code - 1].letters;   /* numbered in table order */
+        parm_error("A fájl %d. sorában a(z) <%c%c> utasítás végén nincs '%c' karakter.\n", line_no, letters[0],
+                   letters[1], '*');
+    }
+}
+
+static void read_parm_char(int code, int c)
+{
+    switch (code) {
+    case CODE_AS:
+        parm_axis_select(c);
+        break;
+    case CODE_FS:
+        parm_format(c);
+        break;
+    case CODE_MO:
+        parm_mode(c);
+        break;
+    case CODE_OF:
+        parm_offset(c);
+        break;
+    case CODE_SF:
+        parm_scale(c);
+        break;
+    default:
+        parm_skip(code);
+        break;
+    }
+}
+
+/* A code, once named, holds across line ends until a '*'; the block ends at '%'. */
+void get_parm(int fd)
+{
+    const int block_line = line_no;
+    int code = CODE_NONE;
+    if (skip_blanks() < 0)
+        next_block_line(fd, block_line);
+    for (;;) {
+        int c = get_char();
+        if (c == -1)
+            next_block_line(fd, block_line);
+        else if (c == '%')
+            return;
+        else if (c == '*')
+            code = CODE_NONE;
+        else if (code == CODE_NONE)
+            code = read_parm_code();
+        else
+            read_parm_char(code, c);
     }
 }
 
@@ -317,124 +391,165 @@ static int decode_coordinate(double *value, int int_digits, int dec_digits)
     return get_number(value, 0, dec_digits);
 }
 
-int gerber(d_list *Root, int fd, int int_digits)
+/* The position and modal state of one reading. */
+typedef struct reader_state {
+    d_list *holes;
+    double cur_x, cur_y;     /* current point, millimetres */
+    double prev_x, prev_y;   /* point of the previous acting block end */
+    d_mode_t d_mode;
+    bool armed;              /* block ends act only while set */
+    bool first_motion;       /* no G00 to G03 or G54 seen yet */
+    bool program_end;        /* an M00, M02 or M30 seen */
+} reader_state;
+
+/* '*': the block end draws, flashes or moves as the modal state says. */
+static void block_end(reader_state *state)
+{
+    if (!state->armed || state->d_mode == D_NONE)
+        return;
+    if (!(fabs(state->cur_x) <= REACH_MM))
+        command_error("A fájl %d. sorában hibás az 'X' koordináta.\n", line_no);
+    if (!(fabs(state->cur_y) <= REACH_MM))
+        command_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", line_no);
+    if (state->d_mode == D_DRAW)
+        add_to_holes(state->holes, state->prev_x, state->prev_y, state->cur_x, state->cur_y);
+    else if (state->d_mode == D_FLASH)
+        add_to_holes(state->holes, state->cur_x, state->cur_y, state->cur_x, state->cur_y);
+    state->prev_x = state->cur_x;
+    state->prev_y = state->cur_y;
+}
+
+/* Skips the rest of the block, up to the '*' that is read next. */
+static void skip_block(int c)
+{
+    if (!skip_to_char('*'))
+        command_error("A fájl %d. sorában az '%c' utasítás végén nincs '%c' karakter.\n", line_no, c, '*');
+}
+
+/* D: an aperture select arms, D01 to D03 set the mode. The number stays on
+ * the line: its first character skips the rest of the block. */
+static void d_code(reader_state *state)
+{
+    int d;
+    if (peek_int(&d) < 0)
+        command_error("A fájl %d. sorában hibás a 'D' paramétere.\n", line_no);
+    if (d >= 10)
+        state->armed = true;
+    else if (d == 1)
+        state->d_mode = D_DRAW;
+    else if (d == 2)
+        state->d_mode = D_MOVE;
+    else if (d == 3)
+        state->d_mode = D_FLASH;
+}
+
+/* G: motions arm, units switch, anything else but G74 and G75 disarms and
+ * skips the rest of its block. */
+static void g_code(reader_state *state)
+{
+    int g;
+    if (decode_g_number(&g) < 0)
+        command_error("A fájl %d. sorában hibás a 'G' paramétere.\n", line_no);
+    bool motion = g == 0 || g == 1 || g == 2 || g == 3 || g == 54;
+    if (motion && state->first_motion) {
+        /* Incremental coordinates start from the file's offsets, as written. */
+        if (gerber_format.incremental) {
+            state->cur_x = gerber_format.x_source == 'A' ? gerber_format.offset_a : gerber_format.offset_b;
+            state->cur_y = gerber_format.y_source == 'A' ? gerber_format.offset_a : gerber_format.offset_b;
+        }
+        state->first_motion = false;
+    }
+    if (motion) {
+        state->armed = true;
+    } else if (g == 20 || g == 70) {
+        gerber_format.unit = UNIT_INCH;
+    } else if (g == 21 || g == 71) {
+        gerber_format.unit = UNIT_MM;
+    } else if (g != 74 && g != 75) {
+        if (!skip_to_char('*'))
+            command_error("A fájl %d. sorában a G%d végén nincs '%c' karakter.\n", line_no, g, '*');
+        state->armed = false;
+    }
+}
+
+/* M: stops and program ends disarm; the number stays on the line as for D. */
+static void m_code(reader_state *state)
+{
+    int m;
+    if (peek_int(&m) < 0)
+        command_error("A fájl %d. sorában hibás az 'M' paramétere.\n", line_no);
+    if (m == 0 || m == 2 || m == 30)
+        state->program_end = true;
+    if (m == 0 || m == 1 || m == 2 || m == 30 || m == 60)
+        state->armed = false;
+    else if (!skip_to_char('*'))
+        command_error("A fájl %d. sorában az M%d végén nincs '%c' karakter.\n", line_no, m, '*');
+}
+
+/* X or Y: moves the current point; strokes and flashes happen at the block end. */
+static void coordinate(reader_state *state, int axis)
+{
+    double value;
+    if (axis == 'X') {
+        if (decode_coordinate(&value, gerber_format.x_int_digits, gerber_format.x_dec_digits) < 0)
+            command_error("A fájl %d. sorában hibás az 'X' koordináta.\n", line_no);
+        apply_coordinate(value, gerber_format.x_source, &state->cur_x);
+    } else {
+        if (decode_coordinate(&value, gerber_format.y_int_digits, gerber_format.y_dec_digits) < 0)
+            command_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", line_no);
+        apply_coordinate(value, gerber_format.y_source, &state->cur_y);
+    }
+}
+
+static void read_command(reader_state *state, int fd, int c)
+{
+    switch (c) {
+    case '%':
+        get_parm(fd);
+        break;
+    case '*':
+        block_end(state);
+        break;
+    case 'D':
+        d_code(state);
+        break;
+    case 'G':
+        g_code(state);
+        break;
+    case 'M':
+        m_code(state);
+        break;
+    case 'X':
+    case 'Y':
+        coordinate(state, c);
+        break;
+    default:
+        /* Anything else skips the rest of the block, D codes included. */
+        skip_block(c);
+        break;
+    }
+}
+
+int gerber(d_list *holes, int fd, int int_digits)
 {
     gerber_format.x_int_digits = int_digits;
     gerber_format.y_int_digits = int_digits;
-    double cur_x = 0.0, cur_y = 0.0;
-    double prev_x = -1.0, prev_y = -1.0;
-    d_mode_t d_mode = D_NONE;
-    bool armed = false;
-    bool first_motion = true;
+    reader_state state = {holes, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false};
     line_no = 0;
-
     for (;;) {
         int status = load_line(fd);
         line_no++;
         if (status < 0) {
-            check_line_status(status);
+            check_line_status(status, "gerber");
+            /* Every real file ends its program; one that does not may have been cut. */
+            if (!state.program_end)
+                print_text(stderr, "Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n");
             return status;
         }
         if (status == 0 || skip_blanks() < 0)
             continue;
         int c;
-        while ((c = get_char()) != -1) {
-            switch (c) {
-            case '%':
-                get_parm(fd);
-                break;
-            case '*':
-                if (!armed || d_mode == D_NONE)
-                    break;
-                if (!(fabs(cur_x) <= REACH_MM))
-                    fatal_error("A fájl %d. sorában hibás az 'X' koordináta.\n", line_no);
-                if (!(fabs(cur_y) <= REACH_MM))
-                    fatal_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", line_no);
-                if (d_mode == D_MOVE) {
-                    prev_x = cur_x;
-                    prev_y = cur_y;
-                } else if (d_mode == D_DRAW || d_mode == D_FLASH) {
-                    if (d_mode == D_DRAW)
-                        add_to_holes(Root, prev_x, prev_y, cur_x, cur_y);
-                    else
-                        add_to_holes(Root, cur_x, cur_y, cur_x, cur_y);
-                    prev_x = cur_x;
-                    prev_y = cur_y;
-                }
-                break;
-            case 'D': {
-                /* The number stays on the line: its first character skips the rest of the block. */
-                int d;
-                if (peek_int(&d) < 0)
-                    fatal_error("A fájl %d. sorában hibás a 'D' paramétere.\n", line_no);
-                if (d >= 10)
-                    armed = true;
-                else if (d == 1)
-                    d_mode = D_DRAW;
-                else if (d == 2)
-                    d_mode = D_MOVE;
-                else if (d == 3)
-                    d_mode = D_FLASH;
-                break;
-            }
-            case 'G': {
-                double value;
-                if (get_number(&value, G_CODE_INT_DIGITS, 0) < 0)
-                    fatal_error("A fájl %d. sorában hibás a 'G' paramétere.\n", line_no);
-                int g = value < INT_MAX ? (int)value : INT_MAX;
-                bool motion = g == 0 || g == 1 || g == 2 || g == 3 || g == 54;
-                if (motion && first_motion) {
-                    /* Incremental coordinates start from the file's offsets, as written. */
-                    if (gerber_format.incremental) {
-                        cur_x = gerber_format.x_source == 'A' ? gerber_format.offset_a : gerber_format.offset_b;
-                        cur_y = gerber_format.y_source == 'A' ? gerber_format.offset_a : gerber_format.offset_b;
-                    }
-                    first_motion = false;
-                }
-                if (motion) {
-                    armed = true;
-                } else if (g == 20 || g == 70) {
-                    gerber_format.unit = UNIT_INCH;
-                } else if (g == 21 || g == 71) {
-                    gerber_format.unit = UNIT_MM;
-                } else if (g != 74 && g != 75) {
-                    if (!skip_to_char('*'))
-                        fatal_error("A fájl %d. sorában a G%d végén nincs '%c' karakter.\n", line_no, g, '*');
-                    armed = false;
-                }
-                break;
-            }
-            case 'M': {
-                int m;
-                if (peek_int(&m) < 0)
-                    fatal_error("A fájl %d. sorában hibás az 'M' paramétere.\n", line_no);
-                if (m == 0 || m == 1 || m == 2 || m == 30 || m == 60) {
-                    armed = false;
-                } else if (!skip_to_char('*')) {
-                    fatal_error("A fájl %d. sorában az M%d végén nincs '%c' karakter.\n", line_no, m, '*');
-                }
-                break;
-            }
-            case 'X': {
-                double value;
-                if (decode_coordinate(&value, gerber_format.x_int_digits, gerber_format.x_dec_digits) < 0)
-                    fatal_error("A fájl %d. sorában hibás az 'X' koordináta.\n", line_no);
-                apply_coordinate(value, gerber_format.x_source, &cur_x);
-                break;
-            }
-            case 'Y': {
-                double value;
-                if (decode_coordinate(&value, gerber_format.y_int_digits, gerber_format.y_dec_digits) < 0)
-                    fatal_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", line_no);
-                apply_coordinate(value, gerber_format.y_source, &cur_y);
-                break;
-            }
-            default:
-                /* Anything else skips the rest of the block, D codes included. */
-                if (!skip_to_char('*'))
-                    fatal_error("A fájl %d. sorában az '%c' utasítás végén nincs '%c' karakter.\n", line_no, c, '*');
-                break;
-            }
-        }
+        while ((c = get_char()) != -1)
+            read_command(&state, fd, c);
     }
 }

@@ -5,7 +5,9 @@
  * file's own format, unit, offset, scale and axis selection. Apertures, arcs,
  * polarity and the other parameters are read past. A syntax error, an
  * unreadable line or a line too long for the buffer ends the process with a
- * line-numbered diagnostic; only the end of the file ends the reading. */
+ * line-numbered diagnostic; only the end of the file ends the reading, and a
+ * parameter block still open there is an error too. A file without M00, M02
+ * or M30 is read as any other, with a warning that it may have been cut. */
 #ifndef GERBER_H
 #define GERBER_H
 
@@ -44,7 +46,7 @@ void gerber_reset_format(void);
 
 /* Reads the whole input into the hole list; int_digits is the starting integer-digit
  * count of X and Y until the file's format statement sets its own. Returns LINE_EOF. */
-int gerber(d_list *Root, int fd, int int_digits);
+int gerber(d_list *holes, int fd, int int_digits);
 /* Interprets one parameter block after its opening '%'. */
 void get_parm(int fd);
 /* Decodes the number at the cursor; 0 on success, -1 on failure. */

@@ -1,16 +1,21 @@
 /* get_options.cpp - the option matcher and the usage printer. */
 #include "get_options.h"
 
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "tools.h"
 
-/* The table's names are UTF-8 in the source; a console hands them over in
- * UTF-8 or, on the original platform, in code page 1250. Both spellings
- * match, byte for byte; nothing else does. */
+/* The table's names are UTF-8 in the source; an argument comes in UTF-8 from
+ * a UTF-8 terminal, or in code page 1250 from a console or script that uses
+ * it. Both spellings match, byte for byte; nothing else does. */
 static bool name_matches(const char *name, const char *arg)
 {
     if (name == nullptr)
@@ -44,11 +49,46 @@ static bool is_nan(const void *value, size_t size)
     return std::isnan(*(const float *)value);
 }
 
+/* "%d" and "%u" as the standard scan reads them (blanks, a sign, digits, the
+ * rest ignored), except that a number beyond 32 bits is not cut to its low
+ * 32 bits: it becomes the type's nearest limit, so that the range check
+ * calls it as far out as it is. A negative "%u" value within 32 bits wraps,
+ * as the standard scan has it. False when no number stands there. */
+static bool convert_whole_number(const char *text, bool is_unsigned, void *value)
+{
+    while (isspace((unsigned char)*text))
+        text++;
+    bool negative = *text == '-';
+    if (*text == '+' || *text == '-')
+        text++;
+    if (!isdigit((unsigned char)*text))
+        return false;
+    errno = 0;
+    unsigned long long magnitude = strtoull(text, nullptr, 10);
+    if (errno == ERANGE)
+        magnitude = ULLONG_MAX;
+    if (is_unsigned) {
+        uint32_t result = UINT32_MAX;
+        if (magnitude <= UINT32_MAX)
+            result = negative ? (uint32_t)(0u - (uint32_t)magnitude) : (uint32_t)magnitude;
+        else if (negative)
+            result = 0;
+        *(uint32_t *)value = result;
+    } else {
+        long long limit = negative ? -(long long)INT_MIN : INT_MAX;
+        long long size = magnitude < (unsigned long long)limit ? (long long)magnitude : limit;
+        *(int *)value = (int)(negative ? -size : size);
+    }
+    return true;
+}
+
 /* Scans text into value. "nan" scans as a number but passes every range
  * check unnoticed, so it counts as a value that does not convert and leaves
  * the stored value as it was. */
 static bool convert_value(const char *text, const char *format, void *value)
 {
+    if (strcmp(format, "%d") == 0 || strcmp(format, "%u") == 0)
+        return convert_whole_number(text, format[1] == 'u', value);
     size_t size = floating_size(format);
     unsigned char previous[sizeof(long double)];
     if (size != 0)

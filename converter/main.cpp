@@ -2,7 +2,9 @@
  * sequence and the G-code writer. */
 #include "main.h"
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -11,6 +13,7 @@
 
 #include "gerber.h"
 #include "get_options.h"
+#include "program_file.h"
 #include "tools.h"
 
 settings_t settings;
@@ -213,20 +216,34 @@ static bool check_settings(void)
     return true;
 }
 
-/* Opens the Gerber file and creates "<input>.tap". CONTINUE with both
+/* Opens the Gerber file; -1 unless it is a regular file (after links). A
+ * device may block the reading for ever or act on being opened (a serial
+ * port resets the machine's controller), so it is never opened: a first look
+ * by name, then a second at what was opened, in case the name changed
+ * between them. O_NONBLOCK keeps a FIFO put there meanwhile from waiting for
+ * a writer. */
+static int open_input(const char *name)
+{
+    struct stat st;
+    if (stat(name, &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    int flags;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (flags = fcntl(fd, F_GETFL)) < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+/* Opens the Gerber file and starts "<input>.tap". CONTINUE with both
  * descriptors set, or exit status 1 after the message. */
 static int open_files(int *in, int *out)
 {
-    /* Without O_NONBLOCK a FIFO would wait for a writer for ever; it could not
-     * be read anyway, as the reader seeks back after every line. */
-    *in = open(settings.input_name, O_RDONLY | O_NONBLOCK);
-    struct stat st;
-    if (*in >= 0 && (fstat(*in, &st) != 0 || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))) {
-        close(*in);
-        *in = -1;
-    }
-    if (*in >= 0)
-        fcntl(*in, F_SETFL, fcntl(*in, F_GETFL) & ~O_NONBLOCK);
+    *in = open_input(settings.input_name);
     if (*in < 0) {
         print_text(stderr, "Nem sikerült megnyitni a fájlt: %s\n", settings.input_name);
         return 1;
@@ -238,13 +255,24 @@ static int open_files(int *in, int *out)
         close(*in);
         return 1;
     }
-    *out = create_text_file(settings.output_name);
+    *out = open_program_file(settings.output_name);
     if (*out < 0) {
         print_text(stderr, "Nem sikerült elkészíteni a fájlt: %s\n", settings.output_name);
         close(*in);
         return 1;
     }
     return CONTINUE;
+}
+
+/* A descriptor 0 to 2 left closed by the caller would go to the next file
+ * opened, and a message meant for the console would land in the program.
+ * Each takes /dev/null instead; false when it cannot. */
+static bool occupy_standard_descriptors(void)
+{
+    for (int fd = 0; fd <= 2; fd++)
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDWR) != fd)
+            return false;
+    return true;
 }
 
 /* A length in millimetres in the output unit. */
@@ -255,35 +283,35 @@ static double output_length(double mm)
 
 void print_bores(int fd, bore *first_bore)
 {
-    const int p = settings.precision;
+    const int decimals = settings.precision;
     const double feed = output_length(std::trunc(settings.feed));
     const double safe_height = output_length(std::trunc(settings.neutral_height));
     const double drill_height = output_length(std::trunc(-settings.depth));
 
     message(fd, "G90\n");
     message(fd, settings.inch_output ? "G20\n" : "G21\n");
-    message(fd, "F%0.*lf\n", p, feed);
-    message(fd, "G0 Z%0.*lf\n", p, safe_height);
+    message(fd, "F%0.*lf\n", decimals, feed);
+    message(fd, "G0 Z%0.*lf\n", decimals, safe_height);
     message(fd, "S%u\n", settings.spindle_speed);
     message(fd, settings.spindle_left ? "M4\n" : "M3\n");
-    message(fd, "X%0.*lf Y%0.*lf\n", p, output_length(first_bore->x), p, output_length(first_bore->y));
-    message(fd, "G1 Z%0.*lf\n", p, drill_height);
+    message(fd, "X%0.*lf Y%0.*lf\n", decimals, output_length(first_bore->x), decimals, output_length(first_bore->y));
+    message(fd, "G1 Z%0.*lf\n", decimals, drill_height);
     first_bore->drilled = 1;
 
-    bore *br = first_bore;
+    bore *hole = first_bore;
     const int32_t count = bores->count;
     for (int32_t i = 1; i < count; i++) {
-        br = get_nearest_bore(br);
-        if (br == nullptr)
+        hole = get_nearest_bore(hole);
+        if (hole == nullptr)
             fatal_error_n(240, "br=NULL");
-        message(fd, "G0 Z%0.*lf\n", p, safe_height);
-        message(fd, "X%0.*lf Y%0.*lf\n", p, output_length(br->x), p, output_length(br->y));
-        message(fd, "G1 Z%0.*lf\n", p, drill_height);
-        br->drilled = 1;
+        message(fd, "G0 Z%0.*lf\n", decimals, safe_height);
+        message(fd, "X%0.*lf Y%0.*lf\n", decimals, output_length(hole->x), decimals, output_length(hole->y));
+        message(fd, "G1 Z%0.*lf\n", decimals, drill_height);
+        hole->drilled = 1;
     }
 
-    message(fd, "G0 Z%0.*lf\n", p, safe_height);
-    message(fd, "X%0.*lf Y%0.*lf\nM5\nM2\n", p, 0.0, p, 0.0);
+    message(fd, "G0 Z%0.*lf\n", decimals, safe_height);
+    message(fd, "X%0.*lf Y%0.*lf\nM5\nM2\n", decimals, 0.0, decimals, 0.0);
 }
 
 #ifdef DRELVO_EMBEDDED
@@ -292,6 +320,11 @@ int drelvo_main(int argc, char **argv)
 int main(int argc, char **argv)
 #endif
 {
+    if (!occupy_standard_descriptors())
+        return 1;
+    /* A write beyond the file-size limit then fails and is reported, instead
+     * of ending the process silently. */
+    signal(SIGXFSZ, SIG_IGN);
     reset_settings();
     int status = read_arguments(argc, argv);
     if (status != CONTINUE)
@@ -314,7 +347,6 @@ int main(int argc, char **argv)
     print_bores(out, first_bore);
     d_list_free(bores);
     bores = nullptr;
-    close_file(out);
     close(in);
-    return 0;
+    return finish_program_file() ? 0 : 1;
 }

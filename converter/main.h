@@ -1,7 +1,7 @@
 /* main.h - the converter's driver: its settings, the hole list it holds for
  * the run, and the G-code writer.
  *
- * main() reads and checks the options, opens the Gerber file, creates
+ * main() reads and checks the options, opens the Gerber file, starts
  * "<input>.tap" and runs the conversion: read, centre, move, order, write.
  * Built with DRELVO_EMBEDDED, main is named drelvo_main so that tests and
  * fuzzers can run the whole driver in-process. */

@@ -2,11 +2,11 @@
  * console encoding. */
 #include "tools.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <set>
 #include <unistd.h>
 
@@ -18,6 +18,7 @@ enum { FIXED_TEXT_SIZE = 1024 };
 static const char *fixed_text(int fd, const char *utf8, char *buffer, size_t size);
 
 static fatal_handler_fn fatal_handler = nullptr;
+static failure_cleanup_fn failure_cleanup = nullptr;
 static std::set<int> text_mode_fds;
 
 fatal_handler_fn set_fatal_handler(fatal_handler_fn handler)
@@ -25,6 +26,11 @@ fatal_handler_fn set_fatal_handler(fatal_handler_fn handler)
     fatal_handler_fn previous = fatal_handler;
     fatal_handler = handler;
     return previous;
+}
+
+void set_failure_cleanup(failure_cleanup_fn cleanup)
+{
+    failure_cleanup = cleanup;
 }
 
 static const char *base_name(const char *path)
@@ -55,6 +61,11 @@ void fatal_error_at(const char *file, const char *function, int line, const char
     fprintf(stderr, "%s, %s.%d(): %s\n", base_name(file), function, line, text);
     fflush(stderr);
     free(long_body);
+    if (failure_cleanup) {
+        failure_cleanup_fn cleanup = failure_cleanup;
+        failure_cleanup = nullptr;   /* a failure inside it ends the run plainly */
+        cleanup();
+    }
     if (fatal_handler)
         fatal_handler(1);
     exit(1);
@@ -76,98 +87,71 @@ void *s_calloc(size_t count, size_t size)
     return block;
 }
 
-/* Formats into a heap buffer that starts at 1024 bytes and grows until the
- * text fits, then shrinks it to the text's length. Null when memory runs out. */
-static char *format_text(const char *format, va_list args, size_t *length)
+/* write() until all of it is stored: a signal or a pipe may take only part. */
+static bool write_all(int fd, const char *data, size_t size)
 {
-    size_t size = 1024;
-    char *buffer = nullptr;
-    for (;;) {
-        char *grown = (char *)realloc(buffer, size);
-        if (grown == nullptr) {
-            free(buffer);
-            return nullptr;
-        }
-        buffer = grown;
-        va_list attempt;
-        va_copy(attempt, args);
-        int n = vsnprintf(buffer, size, format, attempt);
-        va_end(attempt);
-        if (n < 0) {
-            size *= 2;
-        } else if ((size_t)n >= size) {
-            size = (size_t)n + 1;
-        } else {
-            *length = (size_t)n;
-            return buffer;
-        }
+    while (size > 0) {
+        ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= (size_t)written;
     }
+    return true;
 }
 
-/* The text as it is stored on fd: every "\n" becomes CR LF in a text-mode file. */
-static char *stored_form(int fd, char *text, size_t *length)
+/* Writes the text as it is stored on fd: every "\n" becomes CR LF in text
+ * mode. A text formatted in the first buffer goes out with one write. */
+static bool write_stored(int fd, const char *text, size_t length)
 {
     if (text_mode_fds.count(fd) == 0)
-        return text;
-    size_t newlines = 0;
-    for (size_t i = 0; i < *length; i++)
-        newlines += text[i] == '\n';
-    if (newlines == 0)
-        return text;
-    char *stored = (char *)malloc(*length + newlines);
-    if (stored == nullptr)
-        return nullptr;
-    size_t j = 0;
-    for (size_t i = 0; i < *length; i++) {
+        return write_all(fd, text, length);
+    char stored[2 * FIXED_TEXT_SIZE];
+    size_t used = 0;
+    for (size_t i = 0; i < length; i++) {
+        if (used + 2 > sizeof stored) {
+            if (!write_all(fd, stored, used))
+                return false;
+            used = 0;
+        }
         if (text[i] == '\n')
-            stored[j++] = '\r';
-        stored[j++] = text[i];
+            stored[used++] = '\r';
+        stored[used++] = text[i];
     }
-    *length = j;
-    return stored;
+    return write_all(fd, stored, used);
 }
 
+/* Formats on the stack; a text too long for it gets a heap buffer of its own
+ * size, and running out of memory for that ends the run like any other. */
 void message(int fd, const char *format, ...)
 {
     char format_buffer[FIXED_TEXT_SIZE];
     const char *fixed = fixed_text(fd, format, format_buffer, sizeof format_buffer);
-    va_list args;
+    char first[FIXED_TEXT_SIZE];
+    char *text = first;
+    va_list args, again;
     va_start(args, format);
-    size_t length = 0;
-    char *text = format_text(fixed, args, &length);
+    va_copy(again, args);
+    int length = vsnprintf(first, sizeof first, fixed, args);
+    if (length >= (int)sizeof first) {
+        text = (char *)s_malloc((size_t)length + 1);
+        vsnprintf(text, (size_t)length + 1, fixed, again);
+    }
+    va_end(again);
     va_end(args);
-    if (text == nullptr) {
-        /* Not fatal, but the G-code must never lose a line unnoticed. */
-        print_text(stderr, "Nincs elég memória a kiíráshoz, a szöveg elveszett: %s\n", format);
-        return;
-    }
-    if (length == 0) {
-        free(text);
-        return;
-    }
-    size_t stored_length = length;
-    char *stored = stored_form(fd, text, &stored_length);
-    if (stored == nullptr) {
-        print_text(stderr, "Nincs elég memória a kiíráshoz, a szöveg elveszett: %.*s\n", (int)length, text);
-        free(text);
-        return;
-    }
-    ssize_t written = write(fd, stored, stored_length);
-    if (stored != text)
-        free(stored);
-    if (written != (ssize_t)stored_length) {
-        text[length] = '\0';  /* the buffer holds length + 1 bytes from formatting */
+    if (length < 0)
+        fatal_error("Nem sikerült kiírni: \"%s\"\n", format);
+    if (!write_stored(fd, text, (size_t)length))
         fatal_error("Nem sikerült kiírni: \"%s\"\n", text);
-    }
-    free(text);
+    if (text != first)
+        free(text);
 }
 
-int create_text_file(const char *path)
+void set_text_mode(int fd)
 {
-    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0)
-        text_mode_fds.insert(fd);
-    return fd;
+    text_mode_fds.insert(fd);
 }
 
 int close_file(int fd)
@@ -221,19 +205,19 @@ static void convert_to_cp1250(const char *utf8, char *out)
 {
     const unsigned char *p = (const unsigned char *)utf8;
     while (*p) {
-        uint32_t cp;
+        uint32_t code_point;
         int extra;
         if (*p < 0x80) {
-            cp = *p;
+            code_point = *p;
             extra = 0;
         } else if ((*p & 0xE0) == 0xC0) {
-            cp = *p & 0x1F;
+            code_point = *p & 0x1F;
             extra = 1;
         } else if ((*p & 0xF0) == 0xE0) {
-            cp = *p & 0x0F;
+            code_point = *p & 0x0F;
             extra = 2;
         } else if ((*p & 0xF8) == 0xF0) {
-            cp = *p & 0x07;
+            code_point = *p & 0x07;
             extra = 3;
         } else {
             *out++ = '?';
@@ -243,8 +227,8 @@ static void convert_to_cp1250(const char *utf8, char *out)
         p++;
         int i = 0;
         for (; i < extra && (*p & 0xC0) == 0x80; i++, p++)
-            cp = (cp << 6) | (*p & 0x3F);
-        *out++ = i == extra ? cp1250_byte(cp) : '?';
+            code_point = (code_point << 6) | (*p & 0x3F);
+        *out++ = i == extra ? cp1250_byte(code_point) : '?';
     }
     *out = '\0';
 }

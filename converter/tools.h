@@ -8,8 +8,8 @@
  *
  * The converter's fixed texts are written in code page 1250, except to a
  * terminal, which gets them in UTF-8; arguments such as file names are
- * passed through unchanged. Files created with create_text_file store every
- * "\n" that message writes as CR LF. */
+ * passed through unchanged. A descriptor set to text mode stores every "\n"
+ * that message writes as CR LF. */
 #ifndef TOOLS_H
 #define TOOLS_H
 
@@ -19,6 +19,8 @@
 
 #define fatal_error(fmt, ...) fatal_error_at(__FILE__, __func__, __LINE__, #fmt, ##__VA_ARGS__)
 #define fatal_error_n(number, fmt, ...) fatal_error_at(__FILE__, __func__, (number), #fmt, ##__VA_ARGS__)
+/* A diagnostic that names `function` instead of the enclosing one. */
+#define fatal_error_in(function, fmt, ...) fatal_error_at(__FILE__, (function), __LINE__, #fmt, ##__VA_ARGS__)
 
 /* Writes the diagnostic line; `quoted_format` is the message literal as spelled, quotes included. */
 [[noreturn]] void fatal_error_at(const char *file, const char *function, int line, const char *quoted_format, ...);
@@ -28,15 +30,22 @@
 typedef void (*fatal_handler_fn)(int status);
 fatal_handler_fn set_fatal_handler(fatal_handler_fn handler);
 
+/* What a diagnostic does before the run ends, once: put the unfinished output
+ * file's replacement in place. Null: nothing. */
+typedef void (*failure_cleanup_fn)(void);
+void set_failure_cleanup(failure_cleanup_fn cleanup);
+
 /* Allocators that end the process with a diagnostic instead of returning null. */
 void *s_malloc(size_t size);
 void *s_calloc(size_t count, size_t size);
 
-/* Formats and writes the whole text with one write(); a short write is fatal. */
+/* Formats the text and writes all of it: the program's only way out. A text
+ * that cannot be formatted or written ends the run with a diagnostic; a write
+ * that the system cuts short is continued. */
 void message(int fd, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
-/* Creates or empties a file (mode 0644) whose "\n" message stores as CR LF; -1 on failure. */
-int create_text_file(const char *path);
+/* Makes message store every "\n" on fd as CR LF, until close_file. */
+void set_text_mode(int fd);
 /* Closes a descriptor and forgets its text mode. */
 int close_file(int fd);
 

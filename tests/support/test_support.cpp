@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "tools.h"
@@ -22,21 +23,70 @@
 
 std::string drelvo_path() { return DRELVO_BIN; }
 
-run_result run_program(const std::vector<std::string> &argv, const std::string &cwd, int timeout_s)
+namespace {
+
+/* One output stream of the child: the end the parent reads and, for a pipe,
+ * the end the child writes; a terminal's side is opened by name in the child. */
+struct stream_ends {
+    int read_end = -1;
+    int write_end = -1;
+    std::string terminal;
+};
+
+stream_ends open_stream(streams how)
 {
-    int out_pipe[2], err_pipe[2];
-    if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0)
+    stream_ends ends;
+    if (how == streams::terminal) {
+        ends.read_end = posix_openpt(O_RDWR | O_NOCTTY);
+        if (ends.read_end < 0 || grantpt(ends.read_end) != 0 || unlockpt(ends.read_end) != 0)
+            throw std::runtime_error("no pseudo-terminal");
+        ends.terminal = ptsname(ends.read_end);
+        return ends;
+    }
+    int fds[2];
+    if (pipe(fds) != 0)
         throw std::runtime_error("pipe failed");
+    ends.read_end = fds[0];
+    ends.write_end = fds[1];
+    return ends;
+}
+
+/* In the child: the stream's writing side on descriptor `target`, or `target` closed. */
+void attach_stream(const stream_ends &ends, streams how, int target)
+{
+    if (how == streams::closed) {
+        close(ends.write_end);
+        close(target);
+        return;
+    }
+    int fd = ends.write_end;
+    if (how == streams::terminal) {
+        fd = open(ends.terminal.c_str(), O_RDWR | O_NOCTTY);
+        struct termios raw;
+        if (fd < 0 || tcgetattr(fd, &raw) != 0)
+            _exit(125);
+        cfmakeraw(&raw);
+        tcsetattr(fd, TCSANOW, &raw);
+    }
+    dup2(fd, target);
+    close(fd);
+}
+
+}  // namespace
+
+run_result run_program(const std::vector<std::string> &argv, const std::string &cwd, int timeout_s, streams how)
+{
+    stream_ends out_pipe = open_stream(how), err_pipe = open_stream(how);
     pid_t pid = fork();
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
         int null_fd = open("/dev/null", O_RDONLY);
         dup2(null_fd, 0);
-        dup2(out_pipe[1], 1);
-        dup2(err_pipe[1], 2);
-        close(out_pipe[0]);
-        close(err_pipe[0]);
+        close(out_pipe.read_end);
+        close(err_pipe.read_end);
+        attach_stream(out_pipe, how, 1);
+        attach_stream(err_pipe, how, 2);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0)
             _exit(126);
         std::vector<char *> args;
@@ -46,12 +96,12 @@ run_result run_program(const std::vector<std::string> &argv, const std::string &
         execv(args[0], args.data());
         _exit(127);
     }
-    close(out_pipe[1]);
-    close(err_pipe[1]);
+    close(out_pipe.write_end);
+    close(err_pipe.write_end);
 
     run_result result;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_s);
-    struct pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+    struct pollfd fds[2] = {{out_pipe.read_end, POLLIN, 0}, {err_pipe.read_end, POLLIN, 0}};
     std::string *sinks[2] = {&result.out, &result.err};
     int open_count = 2;
     while (open_count > 0) {
@@ -68,7 +118,7 @@ run_result run_program(const std::vector<std::string> &argv, const std::string &
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
                 continue;
             char chunk[65536];
-            ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+            ssize_t n = read(fds[i].fd, chunk, sizeof chunk);   /* a terminal ends with EIO */
             if (n > 0) {
                 sinks[i]->append(chunk, (size_t)n);
             } else {
@@ -90,11 +140,11 @@ run_result run_program(const std::vector<std::string> &argv, const std::string &
     return result;
 }
 
-run_result run_drelvo(const std::vector<std::string> &args, const std::string &cwd, int timeout_s)
+run_result run_drelvo(const std::vector<std::string> &args, const std::string &cwd, int timeout_s, streams how)
 {
     std::vector<std::string> argv{drelvo_path()};
     argv.insert(argv.end(), args.begin(), args.end());
-    return run_program(argv, cwd, timeout_s);
+    return run_program(argv, cwd, timeout_s, how);
 }
 
 temp_dir::temp_dir()

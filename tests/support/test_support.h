@@ -12,12 +12,18 @@ struct run_result {
     std::string err;         /* everything written to standard error */
 };
 
+/* Where a program's standard output and error go: a pipe each, a pseudo-terminal
+ * each (raw, so that bytes arrive unchanged), or nowhere (both closed). */
+enum class streams { pipes, terminal, closed };
+
 /* Runs argv[0] with the arguments (no shell), in `cwd` when not empty, and
  * kills it after `timeout_s` seconds. Standard input is /dev/null. */
-run_result run_program(const std::vector<std::string> &argv, const std::string &cwd = "", int timeout_s = 10);
+run_result run_program(const std::vector<std::string> &argv, const std::string &cwd = "", int timeout_s = 10,
+                       streams how = streams::pipes);
 
 /* Runs the built converter with the given arguments. */
-run_result run_drelvo(const std::vector<std::string> &args, const std::string &cwd = "", int timeout_s = 10);
+run_result run_drelvo(const std::vector<std::string> &args, const std::string &cwd = "", int timeout_s = 10,
+                      streams how = streams::pipes);
 
 /* Path of the built converter binary. */
 std::string drelvo_path();

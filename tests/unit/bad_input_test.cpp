@@ -42,7 +42,8 @@ std::string piped(const char *format, ...)
 enum class shape {
     program,      /* status 0, a complete program with `plunges` holes */
     reader,       /* status 1, one diagnostic line of the reader, empty .tap */
-    no_hole,      /* status 1, the driver's diagnostic for a file without holes, empty .tap */
+    no_hole,      /* status 1, the warning of a missing program end and the driver's
+                     diagnostic for a file without holes, empty .tap */
     error_text,   /* status 1, `text` on the error stream */
     output_text,  /* status 1, `text` on standard output */
 };
@@ -127,7 +128,9 @@ void check_run(const std::string &dir, const std::vector<std::string> &args, con
     case shape::no_hole:
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, "main.cpp, main.463(): \"first_bore=NULL\"\n");
+        /* none of these files has a program end */
+        EXPECT_EQ(r.err, piped("Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n") +
+                             "main.cpp, main.463(): \"first_bore=NULL\"\n");
         EXPECT_EQ(program, "");
         break;
     case shape::error_text:
@@ -179,6 +182,7 @@ const char *const BAD_X = "A fájl %d. sorában hibás az 'X' koordináta.\\n";
 const char *const BAD_Y = "A fájl %d. sorában hibás az 'Y' koordináta.\\n";
 const char *const NO_STAR = "A fájl %d. sorában az '%c' utasítás végén nincs '%c' karakter.\\n";
 const char *const TOO_LONG = "A fájl %d. sora túl hosszú, legföljebb %d bájt lehet.\\n";
+const char *const UNCLOSED = "A fájl %d. sorában kezdődő paraméterblokk nincs lezárva: hiányzik a '%%' karakter.\\n";
 const char *const SF_BAD = "A fájl %d. sorában az <SF> utasítás '%c' paraméterének értéke hibás.\\n";
 
 std::vector<content_case> content_cases()
@@ -199,14 +203,14 @@ std::vector<content_case> content_cases()
          reader(NO_STAR, 3, '+', '*')},
         {"a 10 MB line without a line end", std::string(10 << 20, 'X'), reader(TOO_LONG, 1, 65535)},
         {"a comment line of exactly 65,535 bytes",
-         "G04 " + std::string(65535 - 5, 'c') + "*\n" + head + "X0Y0D03*\n", holes(1)},
+         "G04 " + std::string(65535 - 5, 'c') + "*\n" + head + "X0Y0D03*\nM02*\n", holes(1)},
         {"a comment line of 65,536 bytes", "G04 " + std::string(65536 - 5, 'c') + "*\n" + head + "X0Y0D03*\n",
          reader(TOO_LONG, 1, 65535)},
         {"a million empty lines", std::string(1000000, '\n'), no_hole()},
         {"a million empty lines before a bad block", std::string(1000000, '\n') + "X-1*\n",
          reader(BAD_X, 1000001)},
         {"a million CR LF lines between two flashes",
-         head + "X0Y0D03*\r\n" + repeat("\r\n", 1000000) + "X10000Y0D03*\r\n", holes(2)},
+         head + "X0Y0D03*\r\n" + repeat("\r\n", 1000000) + "X10000Y0D03*\r\nM02*\r\n", holes(2)},
         /* Coordinates so large that no machine can reach them are refused
          * like any other unusable coordinate. */
         {"200 digits without a point", head + "X0Y0D03*\nX" + std::string(200, '9') + "Y0D03*\n",
@@ -229,13 +233,14 @@ std::vector<content_case> content_cases()
         {"a hexadecimal scale factor", "%SFA0x10*%\n",
          reader("A fájl %d. sorában hibás az <SF> paramétere: '%c'\\n", 1, 'x')},
         /* X mirrored: flashes at -1 and -2 mm land on 1 and 0. */
-        {"a negative scale", "%FSLAX24Y24*%\n%MOMM*%\n%SFA-1B1*%\nD10*\nX10000Y0D03*\nX20000Y0D03*\n",
+        {"a negative scale", "%FSLAX24Y24*%\n%MOMM*%\n%SFA-1B1*%\nD10*\nX10000Y0D03*\nX20000Y0D03*\nM02*\n",
          holes(2, "G90\r\nG21\r\nF400.00000\r\nG0 Z2.00000\r\nS1000\r\nM3\r\nX0.00000 Y0.00000\r\n"
                   "G1 Z-2.00000\r\nG0 Z2.00000\r\nX1.00000 Y0.00000\r\nG1 Z-2.00000\r\nG0 Z2.00000\r\n"
                   "X0.00000 Y0.00000\r\nM5\r\nM2\r\n")},
         {"a negative coordinate", head + "X-100Y0D03*\n", reader(BAD_X, 4)},
-        {"unterminated format block at the end", head + "X0Y0D03*\n%FSLAX24Y24*", holes(1)},
-        {"a lone '%' at the end", head + "X0Y0D03*\n%", holes(1)},
+        {"unterminated format block at the end", head + "X0Y0D03*\n%FSLAX24Y24*", reader(UNCLOSED, 5)},
+        {"a lone '%' at the end", head + "X0Y0D03*\n%", reader(UNCLOSED, 5)},
+        {"a block opened after the last flash", head + "X0Y0D03*\n%\nM02*\n", reader(UNCLOSED, 5)},
         {"unterminated aperture at the end", head + "X0Y0D03*\n%ADD10C,0.8",
          reader("A fájl %d. sorában a(z) <%c%c> utasítás végén nincs '%c' karakter.\\n", 5, 'A', 'D', '*')},
         {"unterminated macro body at the end", head + "X0Y0D03*\n%AMOC8*\n5,1,8,0,0,1.08239X$1,22.5",
@@ -257,7 +262,7 @@ std::vector<content_case> content_cases()
      * and the block goes on after it. Inserted before character k of
      * "X100Y200D03*" on line 4, followed by a flash on line 5. */
     const std::string block = "X100Y200D03*";
-    const std::string next = "X30000Y40000D03*\n";
+    const std::string next = "X30000Y40000D03*\nM02*\n";
     for (char stop : {'\0', '\xff'}) {
         for (size_t k = 0; k <= block.size(); k++) {
             expect e = holes(1);
@@ -290,7 +295,7 @@ TEST(BadInput, GerberContent)
     }
 }
 
-const std::string board = head + "X0Y0D03*\nX10000Y0D03*\n";
+const std::string board = head + "X0Y0D03*\nX10000Y0D03*\nM02*\n";
 
 /* A relative name of exactly `length` characters through directories of
  * short names, with a board in it; returns the name. */
@@ -316,9 +321,10 @@ struct file_case {
 std::vector<file_case> file_cases()
 {
     return {
+        /* Only a regular file is read; nothing is created for anything else. */
         {"a directory",
          [](const std::string &dir) { fs::create_directory(dir + "/folder.gbr"); return std::string("folder.gbr"); },
-         [](const std::string &) { return reader("A fájl %d. sorát nem sikerült beolvasni.\\n", 1); }},
+         [](const std::string &in) { return on_stderr(piped("Nem sikerült megnyitni a fájlt: %s\n", in.c_str())); }},
         /* Opening a pipe must not wait for a writer; it cannot be read
          * line by line with seeks anyway. */
         {"a FIFO",
@@ -331,13 +337,19 @@ std::vector<file_case> file_cases()
              return std::string("mem.gbr");
          },
          [](const std::string &) { return reader("A fájl %d. sorát nem sikerült beolvasni.\\n", 1); }},
-        /* An endless stream of NUL bytes is one line that never fits. */
         {"a device without line ends",
          [](const std::string &dir) {
              fs::create_symlink("/dev/zero", dir + "/zero.gbr");
              return std::string("zero.gbr");
          },
-         [](const std::string &) { return reader(TOO_LONG, 1, 65535); }},
+         [](const std::string &in) { return on_stderr(piped("Nem sikerült megnyitni a fájlt: %s\n", in.c_str())); }},
+        /* A terminal's reading would wait for ever. */
+        {"a terminal device",
+         [](const std::string &dir) {
+             fs::create_symlink("/dev/ptmx", dir + "/tty.gbr");
+             return std::string("tty.gbr");
+         },
+         [](const std::string &in) { return on_stderr(piped("Nem sikerült megnyitni a fájlt: %s\n", in.c_str())); }},
         {"a symbolic link to itself",
          [](const std::string &dir) {
              fs::create_symlink("loop.gbr", dir + "/loop.gbr");

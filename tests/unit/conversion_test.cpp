@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../fuzz/program_check.h"
 #include "test_support.h"
 
 namespace {
@@ -125,10 +126,11 @@ TEST(conversion, input_without_holes_leaves_an_empty_program_and_fails)
         /* a comment disarms until the next G01 or aperture select */
         "G01*\nG04 nothing after this comment is drilled*\nX1000Y1000D03*\nM02*\n",
     };
+    const std::string no_end = cp1250("Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n");
     for (const char *input : inputs) {
         conversion run(input, {}, "a program from an earlier run\r\n");
         EXPECT_EQ(run.result.status, 1) << input;
-        EXPECT_EQ(run.result.err, "main.cpp, main.463(): \"first_bore=NULL\"\n") << input;
+        EXPECT_EQ(run.result.err, (*input ? "" : no_end) + "main.cpp, main.463(): \"first_bore=NULL\"\n") << input;
         EXPECT_EQ(run.result.out, "") << input;
         EXPECT_TRUE(run.output_exists) << input;
         EXPECT_EQ(run.output, "") << input;
@@ -190,6 +192,38 @@ TEST(conversion, program_is_written_next_to_the_input_under_its_full_name)
     EXPECT_FALSE(file_exists(dir.file("panel.v2.tap")));
 }
 
+/* A file cut short converts what it holds, but never silently: without a
+ * program end the reader warns, and a parameter block cut open is an error. */
+TEST(conversion, cut_off_file_is_noticed)
+{
+    const std::string board = read_file(std::string(EXAMPLES_DIR) + "/board.gbr");
+    ASSERT_GT(board.size(), 400u);
+    const std::string block = "%ADD11C,0.0320*";
+    const size_t in_block = board.find(block) + block.size();   /* before its closing '%' */
+    struct {
+        std::string gerber;
+        int status;
+        std::string err;   /* the tail of the error stream */
+    } const cases[] = {
+        {board.substr(0, 400), 0, cp1250("Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n")},
+        {board.substr(0, in_block), 1,
+         cp1250("(): \"A fájl 9. sorában kezdődő paraméterblokk nincs lezárva: hiányzik a '%' karakter.\\n\"\n")},
+        {board, 0, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.gerber.size());
+        conversion run(c.gerber, {});
+        EXPECT_EQ(run.result.status, c.status);
+        ASSERT_GE(run.result.err.size(), c.err.size());
+        EXPECT_EQ(run.result.err.substr(run.result.err.size() - c.err.size()), c.err);
+        if (c.status == 0) {
+            EXPECT_GT(count_plunges(run.output), 0) << run.output;
+        } else {
+            EXPECT_EQ(run.output, "");
+        }
+    }
+}
+
 /* A board too big for the memory the process may have (its distance table
  * needs about 96 bytes per pair of holes) ends with a diagnostic, not a crash. */
 TEST(conversion, running_out_of_memory_is_reported)
@@ -200,6 +234,7 @@ TEST(conversion, running_out_of_memory_is_reported)
     std::string board = "%FSLAX24Y24*%\n%MOMM*%\nD10*\n";
     for (int i = 0; i < 3000; i++)
         board += "X" + std::to_string(10000 + (i % 60) * 20000) + "Y" + std::to_string(10000 + (i / 60) * 20000) + "D03*\n";
+    board += "M02*\n";
     temp_dir dir;
     write_file(dir.file("big.gbr"), board);
     run_result r = run_program({"/usr/bin/prlimit", "--as=400000000", drelvo_path(), dir.file("big.gbr")}, dir.path, 60);

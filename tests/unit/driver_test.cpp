@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +96,17 @@ TEST(Driver, RangeChecks)
         {{"-p", "0"}, "A fordulatszám túlságosan alacsony, legalább 1/perc legyen.\n"},
         {{"-p", "30001"}, "A fordulatszám túlságosan magas, legföljebb 30000/perc lehet.\n"},
         {{"-p", "-1"}, "A fordulatszám túlságosan magas, legföljebb 30000/perc lehet.\n"},
+        /* a whole number beyond 32 bits is that far out, never its low 32 bits */
+        {{"-p", "4294967297"}, "A fordulatszám túlságosan magas, legföljebb 30000/perc lehet.\n"},
+        {{"-p", "4294968296"}, "A fordulatszám túlságosan magas, legföljebb 30000/perc lehet.\n"},
+        {{"-p", "99999999999999999999"}, "A fordulatszám túlságosan magas, legföljebb 30000/perc lehet.\n"},
+        {{"-p", "-4294967297"}, "A fordulatszám túlságosan alacsony, legalább 1/perc legyen.\n"},
+        {{"-p", "-99999999999999999999"}, "A fordulatszám túlságosan alacsony, legalább 1/perc legyen.\n"},
+        {{"-i", "4294967298"}, "Az egészrész értéke sok, legföljebb 6 lehet.\n"},
+        {{"-i", "2147483648"}, "Az egészrész értéke sok, legföljebb 6 lehet.\n"},
+        {{"-i", "99999999999999999999"}, "Az egészrész értéke sok, legföljebb 6 lehet.\n"},
+        {{"-i", "-2147483649"}, "Az egészrész értéke kicsi, legalább 1 legyen.\n"},
+        {{"-i", "-4294967294"}, "Az egészrész értéke kicsi, legalább 1 legyen.\n"},
         {{"-e", "1"}, nullptr},
         {{"-e", "1000"}, nullptr},
         {{"-e", "0.99999"}, "A előtolás túlságosan kicsi, legalább 1.00000 mm/perc legyen.\n"},
@@ -178,18 +191,25 @@ TEST(Driver, ArgumentAndFileErrors)
     }
 }
 
-/* A directory opens but cannot be read: the reader says so, and the empty
- * program next to it tells the shell that the run failed. */
-TEST(Driver, DirectoryAsInput)
+/* Only a regular file is read: a directory cannot be, and a device may never
+ * end or may act on being opened. Nothing is created or emptied for them. */
+TEST(Driver, InputThatIsNotARegularFile)
 {
-    workspace ws;
-    ASSERT_EQ(mkdir(ws.dir.file("sub").c_str(), 0755), 0);
-    run_result res = ws.run({"sub"});
-    EXPECT_EQ(res.status, 1);
-    EXPECT_EQ(res.out, "");
-    EXPECT_NE(res.err.find(cp1250("\"A fájl 1. sorát nem sikerült beolvasni.\\n\"")), std::string::npos) << res.err;
-    EXPECT_TRUE(ws.has("sub.tap"));
-    EXPECT_EQ(read_file(ws.dir.file("sub.tap")), "");
+    const char *const inputs[] = {"sub", "/dev/ptmx", "/dev/zero", "/dev/null", "link-to-sub"};
+    for (const char *input : inputs) {
+        SCOPED_TRACE(input);
+        workspace ws;
+        ASSERT_EQ(mkdir(ws.dir.file("sub").c_str(), 0755), 0);
+        ASSERT_EQ(symlink("sub", ws.dir.file("link-to-sub").c_str()), 0);
+        write_file(ws.dir.file("sub.tap"), "old program\r\n");
+        run_result res = ws.run({input});
+        EXPECT_FALSE(res.timed_out);
+        EXPECT_EQ(res.status, 1);
+        EXPECT_EQ(res.out, "");
+        EXPECT_EQ(res.err, cp1250("Nem sikerült megnyitni a fájlt: ") + input + "\n");
+        EXPECT_EQ(read_file(ws.dir.file("sub.tap")), "old program\r\n");
+        EXPECT_FALSE(ws.has("link-to-sub.tap"));
+    }
 }
 
 TEST(Driver, OutputThatCannotBeCreated)
@@ -225,7 +245,7 @@ TEST(Driver, EmptyArgumentBeforeTheFileName)
 TEST(Driver, ExistingOutputIsEmptied)
 {
     workspace ws;
-    write_file(ws.dir.file("empty.gbr"), "");
+    write_file(ws.dir.file("empty.gbr"), "M02*\n");
     write_file(ws.dir.file("empty.gbr.tap"), "old program\r\n");
     run_result res = ws.run({"empty.gbr"});
     EXPECT_EQ(res.status, 1);
@@ -234,14 +254,160 @@ TEST(Driver, ExistingOutputIsEmptied)
     EXPECT_EQ(read_file(ws.dir.file("empty.gbr.tap")), "");
 }
 
-TEST(Driver, FailedWriteIsAFailure)
+/* Names in a directory, links not followed. */
+std::set<std::string> listing(const std::string &dir)
 {
-    workspace ws;
-    ASSERT_EQ(symlink("/dev/full", ws.dir.file("board.gbr.tap").c_str()), 0);
-    run_result res = ws.run({"board.gbr"});
-    EXPECT_EQ(res.status, 1);
-    EXPECT_EQ(res.err.rfind("tools.cpp, message.", 0), 0u) << res.err;
-    EXPECT_NE(res.err.find(cp1250("Nem sikerült kiírni: \\\"G90\n\\\"\\n\"\n")), std::string::npos) << res.err;
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+bool is_regular_file(const std::string &path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+/* The program is written aside and takes the name "<input>.tap" only when
+ * complete: whatever stands at the name is replaced, never written through,
+ * and a failed run leaves an empty file there, never part of a program. */
+TEST(Driver, OutputTakesItsNameOnlyWhenComplete)
+{
+    const std::string program = [] {
+        workspace ws;
+        EXPECT_EQ(ws.run({"board.gbr"}).status, 0);
+        return read_file(ws.dir.file("board.gbr.tap"));
+    }();
+    ASSERT_NE(program, "");
+    std::string many_holes = "%FSLAX24Y24*%\n%MOMM*%\nD10*\n";
+    for (int i = 0; i < 100; i++)
+        many_holes += "X" + std::to_string(10000 + i * 20000) + "Y50000D03*\n";
+    many_holes += "M02*\n";
+
+    struct row {
+        const char *name;
+        const char *at_name;     /* "link", "hard link", "fifo", "old" or "" */
+        std::string input;
+        std::vector<std::string> limit;   /* a command that runs the converter under a limit */
+        int status;
+        bool complete;           /* the program at the name; else an empty file */
+    };
+    const std::vector<std::string> small_files = {"/usr/bin/prlimit", "--fsize=3000"};
+    const row rows[] = {
+        {"a symbolic link", "link", ONE_HOLE, {}, 0, true},
+        {"a symbolic link, syntax error", "link", "X-1*\nM02*\n", {}, 1, false},
+        {"a hard link to the input", "hard link", ONE_HOLE, {}, 0, true},
+        {"a FIFO", "fifo", ONE_HOLE, {}, 0, true},
+        {"a failed write", "", many_holes, small_files, 1, false},
+        {"a failed write over an old program", "old", many_holes, small_files, 1, false},
+        {"no holes over an old program", "old", "M02*\n", {}, 1, false},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(r.name);
+        workspace ws;
+        write_file(ws.dir.file("board.gbr"), r.input);
+        write_file(ws.dir.file("victim"), "not a program\n");
+        const std::string tap = ws.dir.file("board.gbr.tap");
+        if (std::string(r.at_name) == "link")
+            ASSERT_EQ(symlink("victim", tap.c_str()), 0);
+        else if (std::string(r.at_name) == "hard link")
+            ASSERT_EQ(link(ws.dir.file("board.gbr").c_str(), tap.c_str()), 0);
+        else if (std::string(r.at_name) == "fifo")
+            ASSERT_EQ(mkfifo(tap.c_str(), 0644), 0);
+        else if (std::string(r.at_name) == "old")
+            write_file(tap, program);
+        std::set<std::string> before = listing(ws.dir.path);
+        before.insert("board.gbr.tap");
+
+        std::vector<std::string> argv = r.limit;
+        argv.push_back(drelvo_path());
+        argv.push_back("board.gbr");
+        run_result res = run_program(argv, ws.dir.path);
+        EXPECT_FALSE(res.timed_out);
+        EXPECT_EQ(res.status, r.status) << res.err;
+        EXPECT_TRUE(is_regular_file(tap));
+        EXPECT_EQ(read_file(tap), r.complete ? program : "");
+        EXPECT_EQ(read_file(ws.dir.file("victim")), "not a program\n");
+        EXPECT_EQ(read_file(ws.dir.file("board.gbr")), r.input);
+        EXPECT_EQ(listing(ws.dir.path), before) << "nothing but <input>.tap may be left";
+        if (!r.limit.empty()) {
+            EXPECT_NE(res.err.find(cp1250("Nem sikerült kiírni: ")), std::string::npos) << res.err;
+        }
+    }
+}
+
+/* A descriptor 0 to 2 left closed by the caller is no place for the program:
+ * a message written to it would land inside the G-code. */
+TEST(Driver, ClosedStandardStreams)
+{
+    struct row {
+        const char *input;
+        int status;
+        bool complete;
+    };
+    const row rows[] = {
+        {"X-1*\nM02*\n", 1, false},                                 /* the diagnostic */
+        {"%MOMM*%\nD10*\nX100000Y50000D03*\n", 0, true},             /* the warning of a missing M02 */
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(r.input);
+        workspace ws;
+        write_file(ws.dir.file("board.gbr"), r.input);
+        run_result res = run_drelvo({"board.gbr"}, ws.dir.path, 10, streams::closed);
+        EXPECT_EQ(res.status, r.status);
+        std::string program = read_file(ws.dir.file("board.gbr.tap"));
+        if (r.complete) {
+            EXPECT_EQ(program.rfind("G90\r\n", 0), 0u) << program;
+        } else {
+            EXPECT_EQ(program, "");
+        }
+        EXPECT_EQ(program.find("Figyelem"), std::string::npos) << program;
+        EXPECT_EQ(program.find("gerber.cpp"), std::string::npos) << program;
+    }
+}
+
+/* The fixed texts reach a file or pipe in code page 1250, written here byte
+ * by byte, and a terminal in UTF-8; names given by the user pass unchanged. */
+TEST(Driver, TextsInCodePage1250OrOnATerminalInUtf8)
+{
+    struct row {
+        std::vector<std::string> args;
+        bool on_stdout;
+        const char *utf8;
+        const char *cp1250;
+    };
+    const row rows[] = {
+        {{"missing.gbr"}, false, "Nem sikerült megnyitni a fájlt: missing.gbr\n",
+         "Nem siker\xfclt megnyitni a f\xe1jlt: missing.gbr\n"},
+        {{"board.gbr", "-p", "0"}, true, "A fordulatszám túlságosan alacsony, legalább 1/perc legyen.\n",
+         "A fordulatsz\xe1m t\xfals\xe1gosan alacsony, legal\xe1" "bb 1/perc legyen.\n"},
+        {{"board.gbr", "-e", "2000"}, true, "Az előtolás túlságosan sok, legföljebb 1000.00000 mm/perc lehet.\n",
+         "Az el\xf5tol\xe1s t\xfals\xe1gosan sok, legf\xf6ljebb 1000.00000 mm/perc lehet.\n"},
+        {{"board.gbr", "-h", "0"}, true, "A fúrás mélysége kevés, legalább 1.00000 mm legyen.\n",
+         "A f\xfar\xe1s m\xe9lys\xe9ge kev\xe9s, legal\xe1" "bb 1.00000 mm legyen.\n"},
+        {{"board.gbr", "-m", "x"}, true, "Ismeretlen mértékegység: \"x\"\n", "Ismeretlen m\xe9rt\xe9kegys\xe9g: \"x\"\n"},
+        {{"-s"}, true, "\t\tA fúró munkaütemen kívüli alaphelyzetét állítja be.\n",
+         "\t\tA f\xfar\xf3 munka\xfctemen k\xedv\xfcli alaphelyzet\xe9t \xe1ll\xedtja be.\n"},
+        {{"-s"}, true, "\t--egészrész <>\n\t\tA gerber fájlokban a tizedestört számokban ostoba módon\n",
+         "\t--eg\xe9szr\xe9sz <>\n\t\tA gerber f\xe1jlokban a tizedest\xf6rt sz\xe1mokban ostoba m\xf3" "don\n"},
+        {{"bad.gbr"}, false, "(): \"A fájl 1. sorában hibás az 'X' koordináta.\\n\"\n",
+         "(): \"A f\xe1jl 1. sor\xe1" "ban hib\xe1s az 'X' koordin\xe1" "ta.\\n\"\n"},
+        {{"cut.gbr"}, false, "Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n",
+         "Figyelem: a f\xe1jlban nincs programv\xe9ge (M02), lehet, hogy csonka.\n"},
+    };
+    for (streams how : {streams::pipes, streams::terminal}) {
+        for (const row &r : rows) {
+            SCOPED_TRACE(std::string(how == streams::terminal ? "terminal: " : "pipe: ") + r.utf8);
+            workspace ws;
+            write_file(ws.dir.file("bad.gbr"), "X-1*\nM02*\n");
+            write_file(ws.dir.file("cut.gbr"), "%MOMM*%\nD10*\nX100000Y50000D03*\n");
+            run_result res = run_drelvo(r.args, ws.dir.path, 10, how);
+            const std::string &stream = r.on_stdout ? res.out : res.err;
+            const std::string expected = how == streams::terminal ? r.utf8 : r.cp1250;
+            EXPECT_NE(stream.find(expected), std::string::npos) << stream;
+        }
+    }
 }
 
 TEST(Driver, IntegerDigitsReachTheReader)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <fcntl.h>
+#include <set>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -185,6 +186,10 @@ const std::vector<hole_case> &hole_cases()
         {"G74 G75 do not arm", MM + "G74X10000Y0D03*\nG75X20000Y0D03*\n", 2, {}},
         {"M codes: 2 disarms, others are skipped", MM + "D10*\nX10000Y0D03*\nM05*\nX20000D03*\nM02*\nX30000D03*\n", 2,
          {{flash(1, 0), flash(1, 0)}, {flash(2, 0)}}},
+        {"M00 disarms", MM + "D10*\nX10000Y0D03*\nM00*\nX30000D03*\n", 2, {{flash(1, 0)}}},
+        {"M01 disarms", MM + "D10*\nX10000Y0D03*\nM01*\nX30000D03*\n", 2, {{flash(1, 0)}}},
+        {"M30 disarms", MM + "D10*\nX10000Y0D03*\nM30*\nX30000D03*\n", 2, {{flash(1, 0)}}},
+        {"M60 disarms", MM + "D10*\nX10000Y0D03*\nM60*\nX30000D03*\n", 2, {{flash(1, 0)}}},
         {"reading goes on after M02", MM + "D10*\nX10000Y0D03*\nM02*\nG01X20000Y0D03*\n", 2,
          {{flash(1, 0)}, {flash(2, 0)}}},
         {"a blank skips the rest of the block", MM + "D10*\nX10000Y10000D03*\nX20000 Y50000D02*\n", 2,
@@ -501,13 +506,81 @@ TEST_F(Reader, HolesSurviveADiagnostic)
     EXPECT_TRUE(same_holes(r.holes, {{flash(1, 0)}}));
 }
 
-/* An unterminated parameter block at the end of the file is the normal end. */
+/* The end of the file inside a parameter block would swallow the rest of a
+ * cut file unnoticed: it names the line where the block began. */
 TEST_F(Reader, EndOfFileInsideAParameterBlock)
 {
-    outcome r = read_gerber(MM + "D10*\nX10000Y0D03*\n%FSLAX24Y24*\n");
-    EXPECT_FALSE(r.fatal) << r.err;
-    EXPECT_EQ(r.status, LINE_EOF);
-    EXPECT_TRUE(same_holes(r.holes, {{flash(1, 0)}}));
+    const char *const unclosed = "A fájl %d. sorában kezdődő paraméterblokk nincs lezárva: hiányzik a '%%' karakter.\\n";
+    struct {
+        std::string text;
+        int first_line;
+    } cases[] = {
+        {MM + "D10*\nX10000Y0D03*\n%FSLAX24Y24*\n", 4},
+        {MM + "D10*\nX10000Y0D03*\n%FSLAX24Y24*", 4},
+        {MM + "D10*\n%", 3},
+        {"%\n\n  \n", 1},
+        {MM + "%AMOC8*\n5,1,8,0,0,1.08239X$1,22.5*\n\nM02*\n", 2},
+        {"G04 x*\nD10*%MOMM*\n", 2},
+    };
+    for (const auto &c : cases) {
+        gerber_reset_format();
+        char message[200];
+        snprintf(message, sizeof message, unclosed, c.first_line);
+        check_diagnostic(read_gerber(c.text), c.text.c_str(), "get_parm", message);
+    }
+}
+
+/* A file without M00, M02 or M30 is read whole but may be cut short: the
+ * reader says so when it reaches the end, and goes on. */
+TEST_F(Reader, MissingProgramEndIsAWarning)
+{
+    const std::string warning = cp1250("Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n");
+    const std::string flash_line = MM + "D10*\nX10000Y0D03*\n";
+    struct {
+        std::string text;
+        bool warned;
+    } cases[] = {
+        {flash_line + "M02*\n", false},
+        {flash_line + "M00*\n", false},
+        {flash_line + "M30*\n", false},
+        {"M02*\n" + flash_line, false},
+        {flash_line + "M2*\n", false},
+        {flash_line, true},
+        {flash_line + "M01*\n", true},
+        {flash_line + "M60*\n", true},
+        {flash_line + "M05*\n", true},
+        {flash_line + "G04 M02*\n", true},
+        {"", true},
+    };
+    for (const auto &c : cases) {
+        gerber_reset_format();
+        outcome r = read_gerber(c.text);
+        EXPECT_FALSE(r.fatal) << c.text;
+        EXPECT_EQ(r.status, LINE_EOF) << c.text;
+        EXPECT_EQ(r.err, c.warned ? warning : "") << c.text;
+    }
+}
+
+/* G numbers without a point are aligned from the left as coordinates are
+ * (G1 is G10), but decoded exactly: every two-digit code names itself. */
+TEST_F(Reader, GNumbersDecodeExactly)
+{
+    const std::set<int> table = {0, 1, 2, 3, 54, 20, 70, 21, 71, 74, 75};
+    std::vector<std::pair<std::string, int>> cases = {
+        {"1", 10}, {"4", 40}, {"199", 19}, {"299", 29}, {"0999999999999999999999", 9}, {"099", 9}, {"57.9", 57},
+    };
+    for (int g = 0; g < 100; g++) {
+        char digits[8];
+        snprintf(digits, sizeof digits, "%02d", g);
+        if (table.count(g) == 0)
+            cases.push_back({digits, g});
+    }
+    for (const auto &c : cases) {
+        gerber_reset_format();
+        char message[100];
+        snprintf(message, sizeof message, "A fájl 1. sorában a G%d végén nincs '*' karakter.\\n", c.second);
+        check_diagnostic(read_gerber("G" + c.first + "\n"), c.first.c_str(), "gerber", message);
+    }
 }
 
 TEST_F(Reader, ReadErrorIsReported)

@@ -1,10 +1,13 @@
-/* tools_test.cpp - message(): long texts, text-mode line ends and a failed write. */
+/* tools_test.cpp - message(): long texts, text-mode line ends, a failed write and no line lost. */
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
 #include <string>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,7 +72,7 @@ TEST(Message, TextFilesStoreCarriageReturnLineFeed)
     struct row {
         const char *format;
         const char *plain;     /* as stored in an ordinary file */
-        const char *text_mode; /* as stored in a file made by create_text_file */
+        const char *text_mode; /* as stored in a file in text mode */
     };
     const row rows[] = {
         {"G90\n", "G90\n", "G90\r\n"},
@@ -80,8 +83,9 @@ TEST(Message, TextFilesStoreCarriageReturnLineFeed)
     for (const row &r : rows) {
         SCOPED_TRACE(r.format);
         temp_dir dir;
-        int text_fd = create_text_file(dir.file("text").c_str());
+        int text_fd = open(dir.file("text").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ASSERT_GE(text_fd, 0);
+        set_text_mode(text_fd);
         message(text_fd, r.format, 1, 2);
         EXPECT_EQ(close_file(text_fd), 0);
         EXPECT_EQ(read_file(dir.file("text")), r.text_mode);
@@ -105,7 +109,9 @@ TEST(Message, FailedWriteEndsWithTheQuotingDiagnostic)
     for (const row &r : rows) {
         SCOPED_TRACE(r.text);
         child_result res = run_in_child([&] {
-            int fd = r.text_mode ? create_text_file("/dev/full") : open("/dev/full", O_WRONLY);
+            int fd = open("/dev/full", O_WRONLY);
+            if (r.text_mode)
+                set_text_mode(fd);
             message(fd, "%s", r.text);
         });
         EXPECT_EQ(res.status, 1);
@@ -118,6 +124,59 @@ TEST(Message, FailedWriteEndsWithTheQuotingDiagnostic)
         EXPECT_EQ(line.find_first_not_of("0123456789"), std::string::npos) << line;
         EXPECT_EQ(res.err.substr(res.err.size() - rest.size()), rest);
     }
+}
+
+void on_alarm(int) {}
+
+/* A line of the program is written whole or the run ends with status 1: a
+ * write that a signal cuts short goes on where it stopped, and a line that
+ * cannot be formatted for want of memory is no line silently dropped. */
+TEST(Message, NoLineIsLostSilently)
+{
+    /* 1 MB into a pipe read slowly, while a timer interrupts the writer */
+    const std::string text(1 << 20, 'g');
+    int data[2];
+    ASSERT_EQ(pipe(data), 0);
+    fflush(stderr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(data[0]);
+        struct sigaction action = {};
+        action.sa_handler = on_alarm;   /* no SA_RESTART: the write returns early */
+        sigaction(SIGALRM, &action, nullptr);
+        struct itimerval every_ms = {{0, 1000}, {0, 1000}};
+        setitimer(ITIMER_REAL, &every_ms, nullptr);
+        message(data[1], "%s", text.c_str());
+        _exit(0);
+    }
+    close(data[1]);
+    std::string received;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(data[0], chunk, sizeof chunk)) > 0) {
+        received.append(chunk, (size_t)n);
+        usleep(200);
+    }
+    close(data[0]);
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0) << wstatus;
+    EXPECT_EQ(received.size(), text.size());
+    EXPECT_TRUE(received == text);
+
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#endif
+    /* a 300 MB line in a process that may map 200 MB */
+    child_result res = run_in_child([] {
+        struct rlimit limit = {200u << 20, 200u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+        temp_dir dir;
+        int fd = open(dir.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        message(fd, "%300000000d\n", 1);
+    });
+    EXPECT_EQ(res.status, 1);
+    EXPECT_EQ(res.err.rfind("tools.cpp, ", 0), 0u) << res.err;
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 /* writer_test.cpp - print_bores on hand-built hole lists: units, truncation,
- * precision, the tour and the file's line ends. */
+ * precision, the tour and the file's line ends; the program file that takes
+ * its name only when finished. */
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -13,6 +17,7 @@
 #include "bore.h"
 #include "d_list.h"
 #include "main.h"
+#include "program_file.h"
 #include "test_support.h"
 #include "tools.h"
 
@@ -54,8 +59,9 @@ std::string write_program(const std::vector<point> &holes)
     }
     bore *first = compute_distances(bores);
     temp_dir dir;
-    int fd = create_text_file(dir.file("out.tap").c_str());
+    int fd = open(dir.file("out.tap").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     EXPECT_GE(fd, 0);
+    set_text_mode(fd);
     print_bores(fd, first);
     close_file(fd);
     return read_file(dir.file("out.tap"));
@@ -152,7 +158,8 @@ TEST(PrintBores, NoNextHoleIsADiagnostic)
     ((bore *)d_list_get_idx_node(bores, 1)->data)->drilled = 1;  /* nothing left to find */
 
     temp_dir dir;
-    int fd = create_text_file(dir.file("out.tap").c_str());
+    int fd = open(dir.file("out.tap").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    set_text_mode(fd);
     fflush(stderr);
     int saved_err = dup(STDERR_FILENO);
     FILE *err = freopen(dir.file("err").c_str(), "w", stderr);
@@ -170,6 +177,67 @@ TEST(PrintBores, NoNextHoleIsADiagnostic)
     EXPECT_EQ(read_file(dir.file("out.tap")),
               lines({"G90", "G21", "F400.00000", "G0 Z2.00000", "S1000", "M3", "X1.00000 Y0.00000", "G1 Z-2.00000"}));
     free_bores();
+}
+
+/* The program file takes its name only when finished; a name that has
+ * become a directory meanwhile is reported, a diagnostic leaves an empty
+ * file, and neither leaves the file written aside behind. */
+TEST(ProgramFile, TakesItsNameOnlyWhenFinished)
+{
+    enum ending { finished, name_taken_by_directory, diagnostic };
+    struct row {
+        const char *name;
+        ending how;
+        bool result;
+        const char *at_name;   /* the file's content afterwards; null: still the directory */
+        const char *err;
+    };
+    const row rows[] = {
+        {"finished", finished, true, "G90\r\nM2\r\n", ""},
+        {"name taken by a directory", name_taken_by_directory, false, nullptr,
+         "Nem sikerült elkészíteni a fájlt: %s\n"},
+        {"diagnostic", diagnostic, false, "", "writer_test.cpp, TestBody.1(): \"any check\"\n"},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(r.name);
+        temp_dir dir;
+        const std::string name = dir.file("board.gbr.tap");
+        write_file(name, "old program\r\n");
+        int fd = open_program_file(name.c_str());
+        ASSERT_GE(fd, 0);
+        message(fd, "G90\nM2\n");
+        EXPECT_EQ(read_file(name), "old program\r\n");
+        if (r.how == name_taken_by_directory) {
+            ASSERT_EQ(unlink(name.c_str()), 0);
+            ASSERT_EQ(mkdir(name.c_str(), 0755), 0);
+        }
+
+        testing::internal::CaptureStderr();
+        bool result = false;
+        if (r.how == diagnostic) {
+            fatal_handler_fn previous = set_fatal_handler(throw_status);
+            EXPECT_THROW(fatal_error_n(1, "any check"), std::runtime_error);
+            set_fatal_handler(previous);
+        } else {
+            result = finish_program_file();
+        }
+        std::string err = testing::internal::GetCapturedStderr();
+
+        EXPECT_EQ(result, r.result);
+        std::string expected_err = cp1250(r.err);
+        size_t placeholder = expected_err.find("%s");
+        if (placeholder != std::string::npos)
+            expected_err.replace(placeholder, 2, name);
+        EXPECT_EQ(err, expected_err);
+        if (r.at_name == nullptr) {
+            struct stat st;
+            EXPECT_TRUE(stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+        } else {
+            EXPECT_EQ(read_file(name), r.at_name);
+        }
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator()), 1)
+            << "the file written aside is gone";
+    }
 }
 
 }  // namespace
