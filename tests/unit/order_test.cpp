@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bore.h"
+#include "test_support.h"
 
 namespace {
 
@@ -14,9 +15,7 @@ struct point { double x, y; };
 
 d_list *holes_at(const std::vector<point> &centres, bool reference = true)
 {
-    reference_paths = reference;
-    d_list *root = new_bores();
-    reference_paths = false;
+    d_list *root = new_hole_list(reference);
     for (const point &p : centres) {
         bore *b = append_bore(root);
         b->x = p.x;
