@@ -3,12 +3,16 @@
  * Reading covers the line reader, the Gerber interpreter and the grouping of
  * sections into holes (search_section); the distance table and the tour are
  * measured on flash boards read the same way, and so is releasing the table,
- * which the converter pays at its end. Every case reports the fitted
- * growth over its sizes (the _BigO line). */
+ * which the converter pays at its end. Grouping and the tour are also timed
+ * alone, through the index and through the reference path side by side
+ * (the _Paths cases). Every case reports the fitted growth over its sizes
+ * (the _BigO line). */
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <fcntl.h>
 #include <map>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -150,7 +154,7 @@ void BM_Tour(benchmark::State &state)
 void BM_TourAndWrite(benchmark::State &state)
 {
     placed_board board(static_cast<int>(state.range(0)));
-    bore *first = compute_distances(board.root);
+    bore *first = tour_start(board.root);
     reset_settings();
     bores = board.root;
     const int out = open("/dev/null", O_WRONLY);
@@ -165,8 +169,91 @@ void BM_TourAndWrite(benchmark::State &state)
     state.SetComplexityN(state.range(0));
 }
 
+/* ---- the index against the reference path ---- */
+
+/* The sections of a board of closed 4-stroke outlines on a jittered 2.54 mm
+ * grid, in drawing order and in millimetres, as the reader hands them over:
+ * neighbouring strokes share their end point exactly. */
+const std::vector<section> &outline_sections(int holes)
+{
+    static std::map<int, std::vector<section>> streams;
+    std::vector<section> &stream = streams[holes];
+    if (stream.empty()) {
+        std::mt19937 rng(1);
+        const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(holes))));
+        for (int i = 0; i < holes; ++i) {
+            long x = 25400 * (1 + i % columns) + static_cast<long>(rng() % 10161) - 5080;
+            long y = 25400 * (1 + i / columns) + static_cast<long>(rng() % 10161) - 5080;
+            const long corner[5][2] = {{x - 3810, y - 3810}, {x + 3810, y - 3810}, {x + 3810, y + 3810},
+                                       {x - 3810, y + 3810}, {x - 3810, y - 3810}};
+            for (int k = 0; k < 4; ++k)
+                stream.push_back({corner[k][0] * 1e-4, corner[k][1] * 1e-4, corner[k + 1][0] * 1e-4, corner[k + 1][1] * 1e-4});
+        }
+    }
+    return stream;
+}
+
+/* Grouping alone, as the reader drives it: find the touching hole or start one. */
+void BM_Grouping_Paths(benchmark::State &state, bool reference)
+{
+    const std::vector<section> &stream = outline_sections(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        d_list *root = group_sections(stream, reference);
+        state.PauseTiming();
+        if (root->count != state.range(0))
+            state.SkipWithError("the outlines did not group into their number of holes");
+        d_list_free(root);
+        state.ResumeTiming();
+    }
+    state.counters["sections"] = static_cast<double>(stream.size());
+    state.SetComplexityN(state.range(0));
+}
+
+/* The whole tour: the reference builds its tables, the index its tree, and each walks every hole. */
+void BM_Tour_Paths(benchmark::State &state, bool reference)
+{
+    const int holes = static_cast<int>(state.range(0));
+    const std::vector<section> &stream = outline_sections(holes);
+    d_list *root = new_hole_list(reference);
+    for (int i = 0; i < holes; ++i) {
+        const section &s = stream[4 * i];
+        bore *hole = append_bore(root);
+        hole->x = s.x1 + 0.381;
+        hole->y = s.y1 + 0.381;
+    }
+    normalize_coords(root, 0.0, 0.0);
+    for (auto _ : state) {
+        bore *hole = tour_start(root);
+        hole->drilled = 1;
+        for (int32_t step = 1; step < holes; ++step) {
+            hole = tour_next(root, hole);
+            hole->drilled = 1;
+        }
+        state.PauseTiming();
+        for (int32_t i = 0; i < holes; ++i) {
+            bore *b = hole_at(root, i);
+            b->drilled = 0;
+            d_list_free(b->dists);
+            b->dists = nullptr;
+        }
+        state.ResumeTiming();
+    }
+    d_list_free(root);
+    state.SetComplexityN(holes);
+}
+
 }  // namespace
 
+BENCHMARK_CAPTURE(BM_Grouping_Paths, reference, true)
+    ->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Grouping_Paths, indexed, false)
+    ->Arg(1000)->Arg(3000)->Arg(10000)->Arg(100000)->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK_CAPTURE(BM_Tour_Paths, reference, true)
+    ->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Tour_Paths, indexed, false)
+    ->Arg(1000)->Arg(3000)->Arg(10000)->Arg(100000)->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK_CAPTURE(BM_Read, flash, hole_shape::flash)
     ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
     ->Unit(benchmark::kMillisecond)->Complexity();

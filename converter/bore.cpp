@@ -6,10 +6,24 @@
 
 #include <cmath>
 #include <cstdlib>
+#include "hole_index.h"
 #include "tools.h"
 
-/* Starting value of every minimum search; a hole farther away is never chosen. */
-static const double FAR_AWAY = 2147483647.0;
+bool reference_paths = false;
+
+/* The data of node `i` of `list`. A missing node ends the run with check
+ * `number` of the calling operation, whose text names the list and the index
+ * as the call spells them: "d_list_get_idx_node(Root, i) = NULL". */
+#define NODE_DATA(list, i, number) \
+    node_data((list), (i), __func__, (number), "\"d_list_get_idx_node(" #list ", " #i ") = NULL\"")
+
+static void *node_data(d_list *list, int32_t i, const char *operation, int number, const char *quoted_text)
+{
+    d_list_node *node = d_list_get_idx_node(list, i);
+    if (node == nullptr)
+        fatal_error_at(__FILE__, operation, number, quoted_text);
+    return node->data;
+}
 
 /* ---- list callbacks ---- */
 
@@ -20,10 +34,12 @@ static bool same_point(double xa, double ya, double xb, double yb)
 
 int32_t section_touches(void *data, void *key)
 {
-    const section *s = (const section *)data;
-    const section *k = (const section *)key;
-    if (same_point(s->x1, s->y1, k->x1, k->y1) || same_point(s->x1, s->y1, k->x2, k->y2) ||
-        same_point(s->x2, s->y2, k->x1, k->y1) || same_point(s->x2, s->y2, k->x2, k->y2))
+    const section *listed = (const section *)data;
+    const section *wanted = (const section *)key;
+    if (same_point(listed->x1, listed->y1, wanted->x1, wanted->y1) ||
+        same_point(listed->x1, listed->y1, wanted->x2, wanted->y2) ||
+        same_point(listed->x2, listed->y2, wanted->x1, wanted->y1) ||
+        same_point(listed->x2, listed->y2, wanted->x2, wanted->y2))
         return 0;
     return -1;
 }
@@ -97,7 +113,21 @@ section *add_section(bore *Bore, double x1, double y1, double x2, double y2)
     added->y1 = y1;
     added->x2 = x2;
     added->y2 = y2;
+    if (Bore->index != nullptr) {
+        claim_point(Bore->index, x1, y1, Bore);
+        claim_point(Bore->index, x2, y2, Bore);
+    }
     return added;
+}
+
+/* The earlier in list order of two holes, either of which may be null. */
+static bore *earlier(bore *a, bore *b)
+{
+    if (a == nullptr)
+        return b;
+    if (b == nullptr)
+        return a;
+    return a->ordinal <= b->ordinal ? a : b;
 }
 
 bore *search_section(d_list *Root, double x1, double y1, double x2, double y2)
@@ -105,12 +135,12 @@ bore *search_section(d_list *Root, double x1, double y1, double x2, double y2)
     /* Without a hole list no hole can hold the section. */
     if (Root == nullptr)
         return nullptr;
+    const hole_index *index = (const hole_index *)Root->attachment;
+    if (index != nullptr)
+        return earlier(point_owner(index, x1, y1), point_owner(index, x2, y2));
     section key = {x1, y1, x2, y2};
     for (int32_t i = 0; i < Root->count; i++) {
-        d_list_node *node = d_list_get_idx_node(Root, i);
-        if (node == nullptr)
-            fatal_error_n(140, "d_list_get_idx_node(Root, i) = NULL");
-        bore *hole = (bore *)node->data;
+        bore *hole = (bore *)NODE_DATA(Root, i, 140);
         /* A hole without sections fails the search with EINVAL: no match. */
         if (hole != nullptr && d_list_search_node(hole->sections, &key) != nullptr)
             return hole;
@@ -161,6 +191,10 @@ d_list *new_bores(void)
     d_list *list = d_list_new(nullptr, free_bore);
     if (list == nullptr)
         fatal_error_n(270, "Nem sikerült létrehozni a furatok listáját.");
+    if (!reference_paths) {
+        list->free_attachment = free_hole_index;
+        list->attachment = new_hole_index();
+    }
     return list;
 }
 
@@ -171,6 +205,8 @@ bore *append_bore(d_list *Root)
         free(added);
         fatal_error_n(286, "Nem lehet bővíteni a furatok listáját.");
     }
+    added->index = (hole_index *)Root->attachment;
+    added->ordinal = Root->count - 1;
     return added;
 }
 
@@ -179,10 +215,7 @@ void compute_quad(d_list *Root)
     if (Root == nullptr)
         fatal_error_n(344, "Root=NULL");
     for (int32_t i = 0; i < Root->count; i++) {
-        d_list_node *node = d_list_get_idx_node(Root, i);
-        if (node == nullptr)
-            fatal_error_n(358, "d_list_get_idx_node(Root, i) = NULL");
-        bore *hole = (bore *)node->data;
+        bore *hole = (bore *)NODE_DATA(Root, i, 358);
         if (hole == nullptr)
             fatal_error_n(365, "bore=NULL");
         d_list *sections = hole->sections;
@@ -191,18 +224,15 @@ void compute_quad(d_list *Root)
         double min_x = FAR_AWAY, min_y = FAR_AWAY;
         double max_x = -2147483648.0, max_y = -2147483648.0;
         for (int32_t j = 0; j < sections->count; j++) {
-            d_list_node *section_node = d_list_get_idx_node(sections, j);
-            if (section_node == nullptr)
-                fatal_error_n(384, "d_list_get_idx_node(sections, j) = NULL");
-            const section *s = (const section *)section_node->data;
-            if (s->x1 < min_x) min_x = s->x1;
-            if (s->x2 < min_x) min_x = s->x2;
-            if (s->x1 > max_x) max_x = s->x1;
-            if (s->x2 > max_x) max_x = s->x2;
-            if (s->y1 < min_y) min_y = s->y1;
-            if (s->y2 < min_y) min_y = s->y2;
-            if (s->y1 > max_y) max_y = s->y1;
-            if (s->y2 > max_y) max_y = s->y2;
+            const section *part = (const section *)NODE_DATA(sections, j, 384);
+            if (part->x1 < min_x) min_x = part->x1;
+            if (part->x2 < min_x) min_x = part->x2;
+            if (part->x1 > max_x) max_x = part->x1;
+            if (part->x2 > max_x) max_x = part->x2;
+            if (part->y1 < min_y) min_y = part->y1;
+            if (part->y2 < min_y) min_y = part->y2;
+            if (part->y1 > max_y) max_y = part->y1;
+            if (part->y2 > max_y) max_y = part->y2;
         }
         hole->x = min_x + (max_x - min_x) * 0.5;
         hole->y = min_y + (max_y - min_y) * 0.5;
@@ -217,20 +247,14 @@ void normalize_coords(d_list *Root, double x_offset, double y_offset)
         return;
     double min_x = FAR_AWAY, min_y = FAR_AWAY;
     for (int32_t i = 0; i < Root->count; i++) {
-        d_list_node *node = d_list_get_idx_node(Root, i);
-        if (node == nullptr)
-            fatal_error_n(471, "d_list_get_idx_node(Root, i) = NULL");
-        const bore *hole = (const bore *)node->data;
+        const bore *hole = (const bore *)NODE_DATA(Root, i, 471);
         if (hole == nullptr)
             fatal_error_n(478, "bore=NULL");
         if (hole->x < min_x) min_x = hole->x;
         if (hole->y < min_y) min_y = hole->y;
     }
     for (int32_t i = 0; i < Root->count; i++) {
-        d_list_node *node = d_list_get_idx_node(Root, i);
-        if (node == nullptr)
-            fatal_error_n(504, "d_list_get_idx_node(Root, i) = NULL");
-        bore *hole = (bore *)node->data;
+        bore *hole = (bore *)NODE_DATA(Root, i, 504);
         if (hole == nullptr)
             fatal_error_n(511, "bore=NULL");
         hole->x = (hole->x - min_x) + x_offset;
@@ -240,6 +264,25 @@ void normalize_coords(d_list *Root, double x_offset, double y_offset)
 
 /* ---- drilling order ---- */
 
+bore *tour_start(d_list *Root)
+{
+    hole_index *index = Root != nullptr ? (hole_index *)Root->attachment : nullptr;
+    if (index == nullptr)
+        return compute_distances(Root);
+    plan_tour(index, Root);
+    /* x - 0.0 is x exactly, so this is the distance sqrt(x * x + y * y) from the origin. */
+    return nearest_undrilled(index, 0.0, 0.0, nullptr);
+}
+
+bore *tour_next(d_list *Root, bore *Bore)
+{
+    hole_index *index = Root != nullptr ? (hole_index *)Root->attachment : nullptr;
+    /* Without an index or a planned tour, or asked wrongly, the distance tables answer and report. */
+    if (index == nullptr || !tour_planned(index) || Bore == nullptr)
+        return get_nearest_bore(Bore);
+    return nearest_undrilled(index, Bore->x, Bore->y, Bore);
+}
+
 bore *compute_distances(d_list *Root)
 {
     if (Root == nullptr)
@@ -248,28 +291,22 @@ bore *compute_distances(d_list *Root)
     bore *start = nullptr;
     const int32_t n = Root->count;
     for (int32_t i = 0; i < n; i++) {
-        d_list_node *node = d_list_get_idx_node(Root, i);
-        if (node == nullptr)
-            fatal_error_n(550, "d_list_get_idx_node(Root, i) = NULL");
-        bore *a = (bore *)node->data;
-        double r = std::sqrt(a->x * a->x + a->y * a->y);
-        if (r < best) {
-            best = r;
-            start = a;
+        bore *hole = (bore *)NODE_DATA(Root, i, 550);
+        double to_origin = std::sqrt(hole->x * hole->x + hole->y * hole->y);
+        if (to_origin < best) {
+            best = to_origin;
+            start = hole;
         }
         /* A second run must not leak or extend the earlier table. */
-        if (a->dists != nullptr)
-            d_list_free(a->dists);
-        a->dists = new_dists();
+        if (hole->dists != nullptr)
+            d_list_free(hole->dists);
+        hole->dists = new_dists();
         for (int32_t j = 0; j < n; j++) {
-            d_list_node *other = d_list_get_idx_node(Root, j);
-            if (other == nullptr)
-                fatal_error_n(581, "d_list_get_idx_node(Root, j) = NULL");
+            bore *other = (bore *)NODE_DATA(Root, j, 581);
             if (j == i)
                 continue;
-            bore *b = (bore *)other->data;
-            double dx = b->x - a->x, dy = b->y - a->y;
-            add_dist(a, b, std::sqrt(dx * dx + dy * dy));
+            double dx = other->x - hole->x, dy = other->y - hole->y;
+            add_dist(hole, other, std::sqrt(dx * dx + dy * dy));
         }
     }
     return start;
@@ -285,19 +322,16 @@ bore *get_nearest_bore(bore *Bore)
     double best = FAR_AWAY;
     bore *nearest = nullptr;
     for (int32_t i = 0; i < dists->count; i++) {
-        d_list_node *node = d_list_get_idx_node(dists, i);
-        if (node == nullptr)
-            fatal_error_n(631, "d_list_get_idx_node(dists, i) = NULL");
-        const dist *dt = (const dist *)node->data;
-        if (dt == nullptr)
+        const dist *entry = (const dist *)NODE_DATA(dists, i, 631);
+        if (entry == nullptr)
             fatal_error_n(637, "dt=NULL");
-        if (dt->bore == nullptr)
+        if (entry->bore == nullptr)
             fatal_error_n(642, "dt->bore=NULL");
-        if (dt->bore->drilled != 0)
+        if (entry->bore->drilled != 0)
             continue;
-        if (dt->distance < best) {
-            best = dt->distance;
-            nearest = dt->bore;
+        if (entry->distance < best) {
+            best = entry->distance;
+            nearest = entry->bore;
         }
     }
     return nearest;

@@ -50,6 +50,8 @@ int d_list_free(d_list *list)
         free(node);
         node = next;
     }
+    if (list->free_attachment)
+        list->free_attachment(list->attachment);
     free(list);
     return 1;
 }

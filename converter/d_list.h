@@ -34,6 +34,8 @@ typedef struct d_list {
     int32_t count;               /* number of nodes */
     d_list_compare_fn compare;   /* list-wide comparison, may be null */
     d_list_free_fn free_data;    /* list-wide release, may be null */
+    void *attachment;            /* the owner's data about the whole list (an index), or null */
+    d_list_free_fn free_attachment;  /* releases the attachment when the list is freed */
 } d_list;
 
 extern int32_t d_list_next_id;   /* identity of the next list created */
@@ -42,7 +44,7 @@ extern long d_list_walk_steps;
 
 /* New empty list; null when memory runs out. */
 d_list *d_list_new(d_list_compare_fn compare, d_list_free_fn free_data);
-/* Releases every node's data front to back, the nodes and the root; 1, or 0 for a null list. */
+/* Releases every node's data front to back, the nodes, the attachment and the root; 1, or 0 for a null list. */
 int d_list_free(d_list *list);
 
 /* Appends a node at the end; the cursor moves onto it. */

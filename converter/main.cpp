@@ -301,7 +301,7 @@ void print_bores(int fd, bore *first_bore)
     bore *hole = first_bore;
     const int32_t count = bores->count;
     for (int32_t i = 1; i < count; i++) {
-        hole = get_nearest_bore(hole);
+        hole = tour_next(bores, hole);
         if (hole == nullptr)
             fatal_error_n(240, "br=NULL");
         message(fd, "G0 Z%0.*lf\n", decimals, safe_height);
@@ -341,7 +341,7 @@ int main(int argc, char **argv)
     compute_quad(bores);
     /* The corner moves by whole millimetres, in either output unit. */
     normalize_coords(bores, std::trunc(settings.x_offset), std::trunc(settings.y_offset));
-    bore *first_bore = compute_distances(bores);
+    bore *first_bore = tour_start(bores);
     if (first_bore == nullptr)
         fatal_error_n(463, "first_bore=NULL");
     print_bores(out, first_bore);

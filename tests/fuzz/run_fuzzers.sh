@@ -49,6 +49,7 @@ run() {
 }
 
 run gerber_fuzz "$here/gerber.dict" "$seed_dir"
+run paths_fuzz "$here/gerber.dict" "$seed_dir"
 run args_fuzz "$here/args.dict" "$here/args_seeds"
 run read_line_fuzz "" "$seed_dir"
 exit $failed

@@ -15,6 +15,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "bore.h"
 #include "tools.h"
 
 #ifndef DRELVO_BIN
@@ -187,3 +188,23 @@ void write_file(const std::string &path, const std::string &content)
 }
 
 std::string cp1250(const char *utf8) { return utf8_to_cp1250(utf8); }
+
+d_list *new_hole_list(bool reference)
+{
+    reference_paths = reference;
+    d_list *root = new_bores();
+    reference_paths = false;
+    return root;
+}
+
+d_list *group_sections(const std::vector<section> &sections, bool reference)
+{
+    d_list *root = new_hole_list(reference);
+    for (const section &s : sections) {
+        bore *hole = search_section(root, s.x1, s.y1, s.x2, s.y2);
+        if (hole == nullptr)
+            hole = append_bore(root);
+        add_section(hole, s.x1, s.y1, s.x2, s.y2);
+    }
+    return root;
+}

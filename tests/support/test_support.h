@@ -42,6 +42,12 @@ bool file_exists(const std::string &path);
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &content);
 
+/* A new hole list with its index, or without one (then it takes the reference path). */
+struct d_list *new_hole_list(bool reference);
+/* Such a list with the sections grouped as the reader groups them: each joins
+ * the first hole it touches or starts a new one. */
+struct d_list *group_sections(const std::vector<struct section> &sections, bool reference);
+
 /* The converter's fixed texts as they arrive through a pipe (code page 1250). */
 std::string cp1250(const char *utf8);
 

@@ -15,20 +15,7 @@
 namespace {
 
 struct point { double x, y; };
-struct stroke { double x1, y1, x2, y2; };
-
-/* Adds the strokes as the reader does: join the first touching hole or start a new one. */
-d_list *read_strokes(const std::vector<stroke> &strokes)
-{
-    d_list *root = new_bores();
-    for (const stroke &s : strokes) {
-        bore *hole = search_section(root, s.x1, s.y1, s.x2, s.y2);
-        if (hole == nullptr)
-            hole = append_bore(root);
-        add_section(hole, s.x1, s.y1, s.x2, s.y2);
-    }
-    return root;
-}
+typedef section stroke;
 
 bore *hole_at(d_list *root, int i) { return (bore *)d_list_get_idx_node(root, i)->data; }
 
@@ -71,18 +58,22 @@ const grouping_case grouping_cases[] = {
      {{0, 0, 1, 0}, {5, 0, 6, 0}, {1, 0, 5, 0}, {5, 0, 5, 1}, {6, 0, 7, 0}},
      {{2.5, 0.5}, {6, 0}}, {3, 2}},
     {"negative coordinates", {{-3, -1, -1, -3}}, {{-2, -2}}, {1}},
+    {"minus zero is the same point as zero", {{0, 0, 2, 0}, {-0.0, -0.0, 0, 2}}, {{1, 1}}, {2}},
+    {"not a number touches nothing", {{NAN, 0, 1, 1}, {NAN, 0, 2, 2}, {2, 2, 3, 3}}, {{1, 0.5}, {2.5, 1.5}}, {1, 2}},
 };
 
 TEST(bore, strokes_group_into_holes_centred_in_their_box)
 {
     for (const grouping_case &c : grouping_cases) {
-        SCOPED_TRACE(c.name);
-        d_list *root = read_strokes(c.strokes);
-        compute_quad(root);
-        expect_centres(root, c.holes);
-        for (int i = 0; i < root->count && i < (int)c.sections.size(); i++)
-            EXPECT_EQ(hole_at(root, i)->sections->count, c.sections[i]) << "hole " << i;
-        d_list_free(root);
+        for (bool reference : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (reference ? ", reference" : ", indexed"));
+            d_list *root = group_sections(c.strokes, reference);
+            compute_quad(root);
+            expect_centres(root, c.holes);
+            for (int i = 0; i < root->count && i < (int)c.sections.size(); i++)
+                EXPECT_EQ(hole_at(root, i)->sections->count, c.sections[i]) << "hole " << i;
+            d_list_free(root);
+        }
     }
 }
 
@@ -173,8 +164,8 @@ std::function<void()> with_count(d_list *list, int32_t claimed, std::function<vo
 
 TEST(bore, diagnostics)
 {
-    d_list *bores = new_bores();                 /* empty; count is faked per case */
-    d_list *two = read_strokes({{1, 1, 1, 1}, {4, 5, 4, 5}});
+    d_list *bores = new_hole_list(true);             /* empty, scanned; count is faked per case */
+    d_list *two = group_sections({{1, 1, 1, 1}, {4, 5, 4, 5}}, true);
     compute_quad(two);
     d_list *with_null_hole = new_bores();
     d_list_append_node(with_null_hole, nullptr, nullptr, nullptr);
@@ -241,7 +232,7 @@ TEST(bore, diagnostics)
 
 TEST(bore, dists_list_missing_entries_is_reported)
 {
-    d_list *root = read_strokes({{0, 0, 0, 0}, {1, 1, 1, 1}});
+    d_list *root = group_sections({{0, 0, 0, 0}, {1, 1, 1, 1}}, true);
     compute_quad(root);
     bore *first = compute_distances(root);
     d_list *dists = first->dists;

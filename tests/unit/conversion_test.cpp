@@ -224,20 +224,20 @@ TEST(conversion, cut_off_file_is_noticed)
     }
 }
 
-/* A board too big for the memory the process may have (its distance table
- * needs about 96 bytes per pair of holes) ends with a diagnostic, not a crash. */
+/* A board too big for the memory the process may have (about 400 bytes a
+ * hole) ends with a diagnostic, not a crash. */
 TEST(conversion, running_out_of_memory_is_reported)
 {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
 #endif
     std::string board = "%FSLAX24Y24*%\n%MOMM*%\nD10*\n";
-    for (int i = 0; i < 3000; i++)
-        board += "X" + std::to_string(10000 + (i % 60) * 20000) + "Y" + std::to_string(10000 + (i / 60) * 20000) + "D03*\n";
+    for (int i = 0; i < 200000; i++)
+        board += "X" + std::to_string(10000 + (i % 400) * 20000) + "Y" + std::to_string(10000 + (i / 400) * 20000) + "D03*\n";
     board += "M02*\n";
     temp_dir dir;
     write_file(dir.file("big.gbr"), board);
-    run_result r = run_program({"/usr/bin/prlimit", "--as=400000000", drelvo_path(), dir.file("big.gbr")}, dir.path, 60);
+    run_result r = run_program({"/usr/bin/prlimit", "--as=40000000", drelvo_path(), dir.file("big.gbr")}, dir.path, 60);
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_TRUE(std::regex_match(r.err, std::regex("(bore|tools)\\.cpp, \\w+\\.\\d+\\(\\): \".+\"\n"))) << r.err;
 }

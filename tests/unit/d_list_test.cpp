@@ -236,8 +236,11 @@ TEST(d_list, removal_releases_each_data_once)
     EXPECT_EQ(released, (std::vector<intptr_t>{2, -5, 0}));
     EXPECT_EQ(contents(list), (std::vector<intptr_t>{1, 3, 4}));
     released.clear();
+    list->attachment = item(77);
+    list->free_attachment = record_release_negated;
     EXPECT_EQ(d_list_free(list), 1);
-    EXPECT_EQ(released, (std::vector<intptr_t>{1, 3, 4}));
+    /* the attachment goes after the nodes, once */
+    EXPECT_EQ(released, (std::vector<intptr_t>{1, 3, 4, -77}));
 }
 
 TEST(d_list, removing_the_only_node_leaves_a_valid_empty_list)

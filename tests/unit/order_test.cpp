@@ -1,18 +1,21 @@
-/* order_test.cpp - distance tables and the greedy nearest-neighbour tour. */
+/* order_test.cpp - distance tables and the greedy nearest-neighbour tour,
+ * on indexed hole lists and on reference lists alike. */
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "bore.h"
+#include "test_support.h"
 
 namespace {
 
 struct point { double x, y; };
 
-d_list *holes_at(const std::vector<point> &centres)
+d_list *holes_at(const std::vector<point> &centres, bool reference = true)
 {
-    d_list *root = new_bores();
+    d_list *root = new_hole_list(reference);
     for (const point &p : centres) {
         bore *b = append_bore(root);
         b->x = p.x;
@@ -33,17 +36,17 @@ int index_of(d_list *root, const bore *b)
 std::vector<int> tour(d_list *root)
 {
     std::vector<int> order;
-    bore *br = compute_distances(root);
-    if (br == nullptr)
+    bore *hole = tour_start(root);
+    if (hole == nullptr)
         return order;
-    br->drilled = 1;
-    order.push_back(index_of(root, br));
+    hole->drilled = 1;
+    order.push_back(index_of(root, hole));
     for (int32_t step = 1, n = root->count; step < n; step++) {
-        br = get_nearest_bore(br);
-        if (br == nullptr)
+        hole = tour_next(root, hole);
+        if (hole == nullptr)
             break;
-        br->drilled = 1;
-        order.push_back(index_of(root, br));
+        hole->drilled = 1;
+        order.push_back(index_of(root, hole));
     }
     return order;
 }
@@ -68,26 +71,25 @@ TEST(order, greedy_tour_and_its_ties)
         {"not a number never wins", {{NAN, 0}, {1, 1}, {10, 1}}, {1, 2}},
     };
     for (const tour_case &c : cases) {
-        SCOPED_TRACE(c.name);
-        d_list *root = holes_at(c.holes);
-        EXPECT_EQ(tour(root), c.order);
-        d_list_free(root);
+        for (bool reference : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (reference ? ", reference" : ", indexed"));
+            d_list *root = holes_at(c.holes, reference);
+            EXPECT_EQ(tour(root), c.order);
+            d_list_free(root);
+        }
     }
 }
 
-TEST(order, every_hole_once_each_step_to_the_nearest_undrilled)
+/* Checks each step of the tour independently: the earliest undrilled hole at the smallest distance. */
+void expect_greedy_tour(const std::vector<point> &centres, bool reference)
 {
-    /* A scattered, deterministic board with repeated centres and equal spacings. */
-    std::vector<point> centres;
-    for (int i = 0; i < 120; i++)
-        centres.push_back({(double)((i * 37) % 23), (double)((i * 11) % 17) * 0.5});
-    d_list *root = holes_at(centres);
+    d_list *root = holes_at(centres, reference);
     std::vector<int> order = tour(root);
+    d_list_free(root);
     ASSERT_EQ(order.size(), centres.size());
     std::vector<bool> seen(centres.size(), false);
     for (size_t k = 0; k < order.size(); k++) {
         ASSERT_FALSE(seen[order[k]]) << "hole " << order[k] << " emitted twice";
-        /* Independently: the earliest undrilled hole at the smallest distance. */
         int expected = -1;
         double best = 0;
         for (size_t j = 0; j < centres.size(); j++) {
@@ -104,7 +106,18 @@ TEST(order, every_hole_once_each_step_to_the_nearest_undrilled)
         EXPECT_EQ(order[k], expected) << "step " << k;
         seen[order[k]] = true;
     }
-    d_list_free(root);
+}
+
+TEST(order, every_hole_once_each_step_to_the_nearest_undrilled)
+{
+    /* A scattered, deterministic board with repeated centres and equal spacings. */
+    std::vector<point> centres;
+    for (int i = 0; i < 120; i++)
+        centres.push_back({(double)((i * 37) % 23), (double)((i * 11) % 17) * 0.5});
+    for (bool reference : {true, false}) {
+        SCOPED_TRACE(reference ? "reference" : "indexed");
+        expect_greedy_tour(centres, reference);
+    }
 }
 
 TEST(order, distance_tables_hold_every_other_hole_in_list_order)

@@ -57,7 +57,7 @@ std::string write_program(const std::vector<point> &holes)
         b->x = p.x;
         b->y = p.y;
     }
-    bore *first = compute_distances(bores);
+    bore *first = tour_start(bores);
     temp_dir dir;
     int fd = open(dir.file("out.tap").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     EXPECT_GE(fd, 0);
@@ -154,7 +154,7 @@ TEST(PrintBores, NoNextHoleIsADiagnostic)
         bore *b = append_bore(bores);
         b->x = x;
     }
-    bore *first = compute_distances(bores);
+    bore *first = tour_start(bores);
     ((bore *)d_list_get_idx_node(bores, 1)->data)->drilled = 1;  /* nothing left to find */
 
     temp_dir dir;
