@@ -11,6 +11,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -494,9 +495,14 @@ void TForm1::CoordEditKeyUp(TEdit *edit, double &value)
     }
 }
 
+/* A text that is the value written plainly ("0.00000", "12.5") stays as it
+ * is; any other shows the value in the shell's own form. */
 void TForm1::CoordEditExit(TEdit *edit, double value)
 {
-    if (edit->text() != FormatCoord(value))
+    bool plain = false;
+    const QString text = edit->text();
+    const double shown = QLocale::c().toDouble(text, &plain);
+    if (!plain || shown != value || !AllCharsIn(text, QStringLiteral("0123456789.")))
         edit->setText(FormatCoord(value));
 }
 

@@ -295,6 +295,8 @@ private slots:
         QTest::newRow("decimal comma") << "X" << "12,5" << "12.500000";
         QTest::newRow("blanks around") << "Y" << " 7 " << "7.000000";
         QTest::newRow("point alone") << "X" << "." << "20.000000";
+        QTest::newRow("a plain number stays") << "Y" << "12.5" << "12.5";
+        QTest::newRow("two points") << "X" << "12.5.3" << "12.500000";
         QTest::newRow("cleared") << "Y" << "" << "0.000000";
         QTest::newRow("unit cleared by a letter") << "Unit" << "c" << "mm";
         QTest::newRow("direction half typed") << "Spin" << "ba" << "jobb";
@@ -323,7 +325,7 @@ private slots:
         else if (control == "Spin")
             QCOMPARE(ShellSettings.SpinChoice, int(shown == "bal"));
         else
-            QCOMPARE(FormatCoord(CoordSetting(control)), shown);
+            QCOMPARE(CoordSetting(control), QLocale::c().toDouble(shown));
     }
 
     /* Pasted texts: read as "%lf" in the C locale, with nothing of the user's locale. */
