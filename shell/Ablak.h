@@ -10,7 +10,6 @@
 #include <memory>
 #include <optional>
 
-class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;

@@ -103,11 +103,11 @@ void gyerek::run()
 QString DecodeConverterText(const QByteArray &bytes, const QString &inputPath)
 {
     const QByteArray path = QFile::encodeName(inputPath);
+    QStringDecoder cp1250("windows-1250");
     QString text;
     qsizetype from = 0;
     for (;;) {
         const qsizetype at = path.isEmpty() ? -1 : bytes.indexOf(path, from);
-        QStringDecoder cp1250("windows-1250");
         text += cp1250(bytes.mid(from, at < 0 ? -1 : at - from));
         if (at < 0)
             return text;

@@ -41,7 +41,7 @@ int SaveWhole(const QString &path, const QByteArray &bytes)
         if (S_ISDIR(old.st_mode))
             return EISDIR;
         /* A file the user may not change stays so, even where its directory is writable. */
-        if (access(name.constData(), W_OK) != 0)
+        if (faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
             return errno;
         mode = old.st_mode & 07777;
     }
