@@ -36,8 +36,9 @@ QStringList ConverterArgs()
 }
 
 /* Starts argv[0] with standard input from /dev/null and standard output and
- * error into one pipe, so that it neither inherits the shell's streams nor
- * can mix its messages into a file. Returns 0 or the errno of the failure. */
+ * error into one pipe, and no other descriptor, so that it inherits none of
+ * the shell's files nor can mix its messages into one. Returns 0 or the
+ * errno of the failure. */
 int Spawn(std::vector<char *> &argv, pid_t &pid, int &readEnd)
 {
     int fds[2];
@@ -48,6 +49,7 @@ int Spawn(std::vector<char *> &argv, pid_t &pid, int &readEnd)
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     /* A relative path is taken from the working directory, never from PATH. */
     int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
