@@ -7,32 +7,40 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QEventLoop>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStyledItemDelegate>
+#include <QTranslator>
 #include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cerrno>
+#include <unistd.h>
 
 #include "Controls.h"
 #include "Gyerek.h"
+#include "Mentes.h"
 
 TShellSettings ShellSettings;
 QString ConverterPath;
 QString InputFileName;
 QString OutputFileName;
+bool LastRunSucceeded = false;
 gyerek *Worker = nullptr;
 std::atomic<int> ConversionDone{0};
 TForm1 *Form1 = nullptr;
 
 namespace {
 
-const QString CoordCharSet = QStringLiteral("0123456789.");
+/* The characters a coordinate is typed with: digits, either decimal mark, blanks. */
+const QString CoordCharSet = QStringLiteral("0123456789., ");
 const QColor Aqua(0, 255, 255);
 const QColor Purple(128, 0, 128);
 const QColor Maroon(128, 0, 0);
@@ -73,12 +81,12 @@ void SetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 
 /* Reads a number the way "%lf" does in the C locale: leading blanks skipped,
  * the number at the start taken, the rest ignored. Whatever the user's
- * locale, "." is the decimal point. A NaN counts as no number, since every
- * range check would let it through. */
+ * locale, "." and the "," that Hungarian users type are both the decimal
+ * point. A NaN counts as no number, since every range check would let it through. */
 bool ReadCoord(const QString &text, double &value)
 {
     static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    QByteArray bytes = text.toUtf8();
+    QByteArray bytes = text.toUtf8().replace(',', '.');
     double read = 0.0;
     locale_t previous = uselocale(c_locale);
     int converted = std::sscanf(bytes.constData(), "%lf", &read);
@@ -96,16 +104,22 @@ bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 QString FindConverter(const QString &startDir, const QString &programDir)
 {
     const QString name = QStringLiteral("drelvo");
-    QString inStartDir = startDir.isEmpty() ? name : startDir + QLatin1Char('/') + name;
-    if (!IsProgram(inStartDir) && !programDir.isEmpty()) {
-        QString beside = programDir + QLatin1Char('/') + name;
-        if (IsProgram(beside))
-            return beside;
-    }
-    return inStartDir;
+    const QString beside = programDir + QLatin1Char('/') + name;
+    if (!programDir.isEmpty() && IsProgram(beside))
+        return beside;
+    return startDir.isEmpty() ? name : startDir + QLatin1Char('/') + name;
 }
 
 QString FormatCoord(double value) { return QString::number(value, 'f', 6); }
+
+bool InstallQtTranslations()
+{
+    static QTranslator translator;
+    if (!translator.load(QStringLiteral("qtbase_hu"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
+}
 
 void TDialogs::MessageBox(QWidget *owner, const QString &caption, const QString &text)
 {
@@ -115,7 +129,9 @@ void TDialogs::MessageBox(QWidget *owner, const QString &caption, const QString 
 
 QString TDialogs::OpenDialog(QWidget *owner, const QString &title, const QString &directory)
 {
-    return QFileDialog::getOpenFileName(owner, title, directory);
+    /* Qt's own dialog, which speaks Hungarian; a desktop's native one would not. */
+    return QFileDialog::getOpenFileName(owner, title, directory, QString(), nullptr,
+                                        QFileDialog::DontUseNativeDialog);
 }
 
 TForm1::TForm1(QWidget *parent)
@@ -190,7 +206,7 @@ void TForm1::CreateControls()
         return result;
     };
     auto comboBox = [this, &valueFont](const QString &first, const QString &second, int top, const QString &hint) {
-        QComboBox *result = new QComboBox(this);
+        TComboBox *result = new TComboBox(this);
         result->setEditable(true);
         /* What the user types is a choice to check, not a new item to keep. */
         result->setInsertPolicy(QComboBox::NoInsert);
@@ -263,6 +279,12 @@ void TForm1::CreateControls()
         editPalette.setColor(QPalette::Inactive, role, editPalette.color(QPalette::Active, role));
     RichEdit->setPalette(editPalette);
 
+    /* The strip between the settings and the command buttons is free: the
+     * chosen file's name shows there, in the window font. */
+    FileNameLabel = new QLabel(this);
+    FileNameLabel->setGeometry(8, 522, 753, 14);
+    FileNameLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
     const QFont commandFont = MakeFont("Arial", 13, false);
     auto commandButton = [this, &commandFont](const QString &caption, int left, const QString &hint) {
         QPushButton *result = new QPushButton(caption, this);
@@ -307,14 +329,24 @@ void TForm1::ConnectHandlers()
     connect(DepthEdit, &QLineEdit::textChanged, this, &TForm1::DepthEditChange);
     connect(DepthEdit, &TEdit::KeyDown, this, &TForm1::DepthEditKeyDown);
     connect(DepthEdit, &TEdit::KeyUp, this, &TForm1::DepthEditKeyUp);
+    /* A press of Enter that leaves an edit unreleased is forgotten with it. */
+    connect(IntegerEdit, &TEdit::Exit, this, [this] { IntegerPendingValue.reset(); });
+    connect(TurnEdit, &TEdit::Exit, this, [this] { TurnPendingValue.reset(); });
+    connect(FeedEdit, &TEdit::Exit, this, [this] { FeedPendingValue.reset(); });
+    connect(NeutralEdit, &TEdit::Exit, this, [this] { NeutralPendingValue.reset(); });
+    connect(DepthEdit, &TEdit::Exit, this, [this] { DepthPendingValue.reset(); });
     connect(UnitComboBox, &QComboBox::editTextChanged, this, &TForm1::UnitComboBoxChange);
+    connect(UnitComboBox, &TComboBox::Exit, this, &TForm1::UnitComboBoxExit);
     connect(SpinComboBox, &QComboBox::editTextChanged, this, &TForm1::SpinComboBoxChange);
+    connect(SpinComboBox, &TComboBox::Exit, this, &TForm1::SpinComboBoxExit);
     connect(XCoordEdit, &QLineEdit::textChanged, this, &TForm1::XCoordEditChange);
     connect(XCoordEdit, &TEdit::KeyUp, this, &TForm1::XCoordEditKeyUp);
+    connect(XCoordEdit, &TEdit::Exit, this, &TForm1::XCoordEditExit);
     connect(XCoordSpinButton, &TCSpinButton::UpClick, this, &TForm1::XCoordSpinButtonUpClick);
     connect(XCoordSpinButton, &TCSpinButton::DownClick, this, &TForm1::XCoordSpinButtonDownClick);
     connect(YCoordEdit, &QLineEdit::textChanged, this, &TForm1::YCoordEditChange);
     connect(YCoordEdit, &TEdit::KeyUp, this, &TForm1::YCoordEditKeyUp);
+    connect(YCoordEdit, &TEdit::Exit, this, &TForm1::YCoordEditExit);
     connect(YCoordSpinButton, &TCSpinButton::UpClick, this, &TForm1::YCoordSpinButtonUpClick);
     connect(YCoordSpinButton, &TCSpinButton::DownClick, this, &TForm1::YCoordSpinButtonDownClick);
 
@@ -334,18 +366,21 @@ void TForm1::ConnectHandlers()
 }
 
 /* Spin edits: every change of the text reaches the setting at once; Enter
- * (key-down, then key-up) writes the value back, held to the limits. */
+ * (key-down, then key-up) writes the value back, held to the limits. A
+ * key-up whose key went down elsewhere (closing a box, say) changes nothing. */
 
-void TForm1::SpinEditKeyDown(TCSpinEdit *edit, int key, int32_t &pending)
+void TForm1::SpinEditKeyDown(TCSpinEdit *edit, int key, std::optional<int32_t> &pending)
 {
     if (IsEnter(key))
         pending = edit->Value();
 }
 
-void TForm1::SpinEditKeyUp(TCSpinEdit *edit, int key, int32_t pending)
+void TForm1::SpinEditKeyUp(TCSpinEdit *edit, int key, std::optional<int32_t> &pending)
 {
-    if (IsEnter(key))
-        edit->SetValue(pending);
+    if (IsEnter(key) && pending) {
+        edit->SetValue(*pending);
+        pending.reset();
+    }
 }
 
 void TForm1::IntegerEditChange() { ShellSettings.IntegerDigits = IntegerEdit->Value(); }
@@ -385,6 +420,18 @@ void TForm1::UnitComboBoxChange()
         UnitComboBox->clearEditText(); /* the choice stays as it was */
 }
 
+/* A list that is left shows its chosen item again, whatever was typed into it. */
+void TForm1::ShowChoice(TComboBox *box, int32_t choice)
+{
+    if (box->currentText() != box->itemText(choice)) {
+        box->setCurrentIndex(choice);
+        box->setEditText(box->itemText(choice));
+    }
+}
+
+void TForm1::UnitComboBoxExit() { ShowChoice(UnitComboBox, ShellSettings.UnitChoice); }
+void TForm1::SpinComboBoxExit() { ShowChoice(SpinComboBox, ShellSettings.SpinChoice); }
+
 void TForm1::SpinComboBoxChange()
 {
     const QString text = SpinComboBox->currentText();
@@ -416,24 +463,25 @@ void TForm1::ClampCoord(double &value, TEdit *edit)
     edit->setText(FormatCoord(value));
 }
 
+/* While a number is being typed its text is left alone (a blank or a lone
+ * decimal mark may start it); an unreadable text counts as 20 until the edit
+ * is left, which then shows the value that counts. */
 void TForm1::CoordEditChange(TEdit *edit, double &value)
 {
     const QString text = edit->text();
-    if (text.isEmpty()) {
+    if (text.trimmed().isEmpty()) {
         value = 0.0;
         return;
     }
-    if (!ReadCoord(text, value)) {
+    if (!ReadCoord(text, value))
         value = 20.0;
-        edit->setText(FormatCoord(value));
-    }
     ClampCoord(value, edit);
 }
 
 void TForm1::CoordEditKeyUp(TEdit *edit, double &value)
 {
     const QString text = edit->text();
-    if (text.isEmpty()) {
+    if (text.trimmed().isEmpty()) {
         value = 0.0;
         return;
     }
@@ -447,6 +495,17 @@ void TForm1::CoordEditKeyUp(TEdit *edit, double &value)
     }
 }
 
+/* A text that is the value written plainly ("0.00000", "12.5") stays as it
+ * is; any other shows the value in the shell's own form. */
+void TForm1::CoordEditExit(TEdit *edit, double value)
+{
+    bool plain = false;
+    const QString text = edit->text();
+    const double shown = QLocale::c().toDouble(text, &plain);
+    if (!plain || shown != value || !AllCharsIn(text, QStringLiteral("0123456789.")))
+        edit->setText(FormatCoord(value));
+}
+
 void TForm1::CoordStep(TEdit *edit, double &value, double step)
 {
     value += step;
@@ -457,10 +516,12 @@ void TForm1::CoordStep(TEdit *edit, double &value, double step)
 
 void TForm1::XCoordEditChange() { CoordEditChange(XCoordEdit, ShellSettings.XCoordValue); }
 void TForm1::XCoordEditKeyUp(int, Qt::KeyboardModifiers) { CoordEditKeyUp(XCoordEdit, ShellSettings.XCoordValue); }
+void TForm1::XCoordEditExit() { CoordEditExit(XCoordEdit, ShellSettings.XCoordValue); }
 void TForm1::XCoordSpinButtonUpClick() { CoordStep(XCoordEdit, ShellSettings.XCoordValue, 0.1); }
 void TForm1::XCoordSpinButtonDownClick() { CoordStep(XCoordEdit, ShellSettings.XCoordValue, -0.1); }
 void TForm1::YCoordEditChange() { CoordEditChange(YCoordEdit, ShellSettings.YCoordValue); }
 void TForm1::YCoordEditKeyUp(int, Qt::KeyboardModifiers) { CoordEditKeyUp(YCoordEdit, ShellSettings.YCoordValue); }
+void TForm1::YCoordEditExit() { CoordEditExit(YCoordEdit, ShellSettings.YCoordValue); }
 void TForm1::YCoordSpinButtonUpClick() { CoordStep(YCoordEdit, ShellSettings.YCoordValue, 0.1); }
 void TForm1::YCoordSpinButtonDownClick() { CoordStep(YCoordEdit, ShellSettings.YCoordValue, -0.1); }
 
@@ -472,8 +533,49 @@ void TForm1::OpenButtonClick()
         InputFileName.isEmpty() ? QDir::currentPath() : QFileInfo(InputFileName).absolutePath();
     const QString chosen = Dialogs->OpenDialog(
         this, QStringLiteral("Keresse meg  azt a gerber fájlt amiből G kódot szeretne."), directory);
-    if (!chosen.isEmpty())
-        InputFileName = chosen;
+    if (chosen.isEmpty())
+        return;
+    InputFileName = chosen;
+    FileNameLabel->setText(FileNameLabel->fontMetrics().elidedText(QDir::toNativeSeparators(chosen),
+                                                                   Qt::ElideMiddle, FileNameLabel->width()));
+}
+
+/* Every control shows the value that the run passes on. */
+void TForm1::ShowSettingsUsed()
+{
+    for (TCSpinEdit *edit : {IntegerEdit, TurnEdit, FeedEdit, NeutralEdit, DepthEdit})
+        edit->HoldToLimits();
+    UnitComboBoxExit();
+    SpinComboBoxExit();
+    XCoordEditExit();
+    YCoordEditExit();
+}
+
+/* A stale output of an earlier run must not pass for the result of this one. */
+bool TForm1::DeleteStaleOutput()
+{
+    if (unlink(QFile::encodeName(OutputFileName).constData()) == 0 || errno == ENOENT)
+        return true;
+    Dialogs->MessageBox(this, QStringLiteral("Nem indult el az átalakítás !"),
+                        QStringLiteral("Az előző átalakítás kimenete nem törölhető:\n%1\n%2")
+                            .arg(QDir::toNativeSeparators(OutputFileName), FileErrorText(errno)));
+    return false;
+}
+
+/* Runs the worker and waits for its end. The window keeps painting, but user
+ * input and closing the window wait until the run is over, so no other
+ * handler runs in between. */
+void TForm1::RunConverter()
+{
+    ConversionDone.store(0, std::memory_order_relaxed);
+    Worker = new gyerek;
+    QEventLoop wait;
+    connect(Worker, &QThread::finished, &wait, &QEventLoop::quit);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Worker->start();
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    Worker->wait(); /* should anything else have ended the loop */
+    QApplication::restoreOverrideCursor();
 }
 
 void TForm1::StartButtonClick()
@@ -483,34 +585,56 @@ void TForm1::StartButtonClick()
                             QStringLiteral("A \"megnyit\" gomb használatával ki kell választani a gerber fájlt."));
         return;
     }
+    ShowSettingsUsed();
     delete Worker;
     Worker = nullptr;
     OutputFileName = InputFileName + QStringLiteral(".tap");
-    /* A stale output of an earlier run must not pass for the result of this one. */
-    if (QFileInfo::exists(OutputFileName))
-        QFile::remove(OutputFileName);
-    ConversionDone.store(0, std::memory_order_relaxed);
-    Worker = new gyerek;
-    Worker->start();
-    /* The window keeps painting while the converter runs, but user input waits
-     * until the run is over, so no other handler runs in between. */
-    while (!ConversionDone.load(std::memory_order_acquire)) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        Worker->wait(QDeadlineTimer(20));
-    }
+    LastRunSucceeded = false;
+    if (!DeleteStaleOutput())
+        return;
+    RunConverter();
 
     QFile output(OutputFileName);
-    if (!output.open(QIODevice::ReadOnly)) {
-        Dialogs->MessageBox(this, OutputFileName,
-                            QStringLiteral("Az átalakító program kimenete nincs meg.\n"
-                                           "Valamilyen hiba lehet a gerber fájlban,\n"
-                                           "vagy az értelmező program nem tudott fel-\n"
-                                           "dolgozi valamit."));
+    const bool loaded = output.open(QIODevice::ReadOnly);
+    if (loaded) {
+        QString text = QString::fromUtf8(output.readAll());
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        RichEdit->setPlainText(text);
+    }
+    LastRunSucceeded = loaded && Worker->Result.Succeeded();
+    ReportRun(Worker->Result, loaded);
+}
+
+/* Says how the run went whenever there is anything to say: the converter's
+ * own messages, how it ended when that was not normal, a missing output. */
+void TForm1::ReportRun(const TRunResult &result, bool outputLoaded)
+{
+    const QString path = QDir::toNativeSeparators(ConverterPath);
+    if (result.StartError != 0) {
+        Dialogs->MessageBox(this, QStringLiteral("Nem indult el az átalakítás !"),
+                            QStringLiteral("Az átalakító program nem indítható:\n%1\n%2")
+                                .arg(path, FileErrorText(result.StartError)));
         return;
     }
-    QString text = QString::fromUtf8(output.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    RichEdit->setPlainText(text);
+    QStringList lines;
+    const QString messages = DecodeConverterText(result.Output, InputFileName).trimmed();
+    if (!messages.isEmpty())
+        lines << messages;
+    if (result.Signal != 0)
+        lines << QStringLiteral("Az átalakító program leállt (%1. jelzés).").arg(result.Signal);
+    else if (result.ExitStatus != 0 && messages.isEmpty())
+        lines << QStringLiteral("Az átalakító program %1 hibakóddal állt le.").arg(result.ExitStatus);
+    if (!outputLoaded)
+        lines << QStringLiteral("Az átalakító program kimenete nincs meg.\n"
+                                "Valamilyen hiba lehet a gerber fájlban,\n"
+                                "vagy az értelmező program nem tudott fel-\n"
+                                "dolgozi valamit.");
+    if (lines.isEmpty())
+        return;
+    Dialogs->MessageBox(this,
+                        LastRunSucceeded ? QStringLiteral("Az átalakító üzenete")
+                                         : QStringLiteral("Nem sikerült az átalakítás !"),
+                        lines.join(QStringLiteral("\n\n")));
 }
 
 /* Saving, leaving and help. */
@@ -535,25 +659,30 @@ void TForm1::SaveFileClick()
                                            "séges ha már megvan a kimenő fájl neve."));
         return;
     }
+    /* After a failed run the editor holds an earlier board's program or a
+     * cut-off one: neither belongs under this board's name. */
+    if (!LastRunSucceeded) {
+        Dialogs->MessageBox(this, QStringLiteral("Nem sikerült az átalakítás !"),
+                            QStringLiteral("Az utolsó átalakítás nem sikerült, ezért a szerkesztőben\n"
+                                           "látható G-kód nem menthető a kimenő fájlba:\n%1\n"
+                                           "Javítsa a hibát, és indítsa újra az átalakítást.")
+                                .arg(QDir::toNativeSeparators(OutputFileName)));
+        return;
+    }
     /* Every line, the last included, ends with CR LF, as the converter writes them. */
     text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     if (!text.endsWith(QLatin1String("\r\n")))
         text += QLatin1String("\r\n");
-    const QByteArray bytes = text.toUtf8();
-    /* Written aside and renamed over the file, so a failed save leaves it as it was. */
-    QSaveFile file(OutputFileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (int error = SaveWhole(OutputFileName, text.toUtf8()))
         Dialogs->MessageBox(this, QStringLiteral("Nem sikerült menteni !"),
-                            OutputFileName + QLatin1Char('\n') + file.errorString());
+                            QDir::toNativeSeparators(OutputFileName) + QLatin1Char('\n') + FileErrorText(error) +
+                                QStringLiteral("\nA fájl változatlan maradt."));
 }
 
 void TForm1::ExitButtonClick()
 {
-    if (Worker) {
-        Worker->requestInterruption();
-        Worker = nullptr;
-    }
+    delete Worker; /* its run has ended: every run is waited for */
+    Worker = nullptr;
     QCoreApplication::quit();
 }
 

@@ -8,16 +8,18 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
-class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class TBevel;
 class TCSpinButton;
 class TCSpinEdit;
+class TComboBox;
 class TEdit;
 class gyerek;
+struct TRunResult;
 
 /* The nine settings as the panel holds them; each run passes them to the converter. */
 struct TShellSettings {
@@ -36,20 +38,26 @@ extern TShellSettings ShellSettings;
 extern QString ConverterPath;  /* the converter program, fixed when the window is created */
 extern QString InputFileName;  /* the chosen Gerber file; empty until one is chosen */
 extern QString OutputFileName; /* InputFileName followed by ".tap"; empty until the first run */
+extern bool LastRunSucceeded;  /* the latest run ended with status 0 and left its output */
 extern gyerek *Worker;         /* the worker of the latest run, or null */
 extern std::atomic<int> ConversionDone; /* set by the worker once the converter has ended */
 
 /* The program's name, the caption of the help boxes. */
 inline constexpr char ApplicationTitle[] = "kemlor";
 
-/* The converter to run: "drelvo" in the start-up directory `startDir` (empty
- * when it could not be read; then the bare name, found in the working
- * directory of each run), or, when that directory holds none, the one in
- * `programDir`, the directory of the shell's own program file. */
+/* The converter to run: "drelvo" beside the shell's own program file in
+ * `programDir`, or, when there is none, the one in the start-up directory
+ * `startDir` (empty when it could not be read; then the bare name, found in
+ * the working directory of each run). The program's own directory comes
+ * first so that a folder of downloaded files cannot bring its own "drelvo". */
 QString FindConverter(const QString &startDir, const QString &programDir);
 
 /* A coordinate as the shell writes it: six decimals, "." as decimal point. */
 QString FormatCoord(double value);
+
+/* Qt's own texts (dialog buttons, file dialog) in Hungarian, whatever the
+ * system's locale; false when the translation is not installed. */
+bool InstallQtTranslations();
 
 /* Every modal box and the open-file dialog of the window are shown through
  * this, so that tests can answer them. */
@@ -75,12 +83,13 @@ public:
     QLabel *IntegerLabel, *UnitLabel, *SpinLabel, *TurnLabel, *FeedLabel, *NeutralLabel, *DepthLabel,
         *XCoordLabel, *YCoordLabel;
     TCSpinEdit *IntegerEdit, *TurnEdit, *FeedEdit, *NeutralEdit, *DepthEdit;
-    QComboBox *UnitComboBox, *SpinComboBox;
+    TComboBox *UnitComboBox, *SpinComboBox;
     TEdit *XCoordEdit, *YCoordEdit;
     TCSpinButton *XCoordSpinButton, *YCoordSpinButton;
     QPushButton *IntegerHelp, *UnitHelp, *SpinHelp, *TurnHelp, *FeedHelp, *NeutralHelp, *DepthHelp,
         *XCoordHelp, *YCoordHelp;
     QPlainTextEdit *RichEdit;
+    QLabel *FileNameLabel; /* the chosen Gerber file, under the settings */
     QPushButton *OpenButton, *StartButton, *SaveFile, *ExitButton;
 
     void IntegerEditChange();
@@ -99,12 +108,16 @@ public:
     void DepthEditKeyDown(int key, Qt::KeyboardModifiers shift);
     void DepthEditKeyUp(int key, Qt::KeyboardModifiers shift);
     void UnitComboBoxChange();
+    void UnitComboBoxExit();
     void SpinComboBoxChange();
+    void SpinComboBoxExit();
     void XCoordEditChange();
+    void XCoordEditExit();
     void XCoordEditKeyUp(int key, Qt::KeyboardModifiers shift);
     void XCoordSpinButtonUpClick();
     void XCoordSpinButtonDownClick();
     void YCoordEditChange();
+    void YCoordEditExit();
     void YCoordEditKeyUp(int key, Qt::KeyboardModifiers shift);
     void YCoordSpinButtonUpClick();
     void YCoordSpinButtonDownClick();
@@ -132,17 +145,24 @@ public:
 private:
     void CreateControls();
     void ConnectHandlers();
-    void SpinEditKeyDown(TCSpinEdit *edit, int key, int32_t &pending);
-    void SpinEditKeyUp(TCSpinEdit *edit, int key, int32_t pending);
+    void SpinEditKeyDown(TCSpinEdit *edit, int key, std::optional<int32_t> &pending);
+    void SpinEditKeyUp(TCSpinEdit *edit, int key, std::optional<int32_t> &pending);
     void CoordEditChange(TEdit *edit, double &value);
     void CoordEditKeyUp(TEdit *edit, double &value);
+    void CoordEditExit(TEdit *edit, double value);
+    static void ShowChoice(TComboBox *box, int32_t choice);
+    void ShowSettingsUsed();
+    bool DeleteStaleOutput();
+    void RunConverter();
+    void ReportRun(const TRunResult &result, bool outputLoaded);
     void CoordStep(TEdit *edit, double &value, double step);
     void HelpBox(const QString &text);
 
     std::unique_ptr<TDialogs> Dialogs;
-    /* The values the spin edits take on Enter, read on key-down and written on key-up. */
-    int32_t IntegerPendingValue = 0, TurnPendingValue = 0, FeedPendingValue = 0, NeutralPendingValue = 0,
-            DepthPendingValue = 0;
+    /* The values the spin edits take on Enter, read on key-down and written
+     * back on the key-up of the same press in the same edit; empty otherwise. */
+    std::optional<int32_t> IntegerPendingValue, TurnPendingValue, FeedPendingValue, NeutralPendingValue,
+        DepthPendingValue;
 };
 
 extern TForm1 *Form1;

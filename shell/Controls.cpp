@@ -1,6 +1,7 @@
 /* Controls.cpp - the small controls of the window. */
 #include "Controls.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
@@ -19,6 +20,21 @@ void TEdit::keyReleaseEvent(QKeyEvent *event)
     if (!event->isAutoRepeat())
         emit KeyUp(event->key(), event->modifiers());
     QLineEdit::keyReleaseEvent(event);
+}
+
+void TEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    emit Exit();
+}
+
+TComboBox::TComboBox(QWidget *parent) : QComboBox(parent) {}
+
+void TComboBox::focusOutEvent(QFocusEvent *event)
+{
+    QComboBox::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason)
+        emit Exit();
 }
 
 TCSpinButton::TCSpinButton(QWidget *parent)
@@ -100,11 +116,16 @@ void TCSpinEdit::keyPressEvent(QKeyEvent *event)
     TEdit::keyPressEvent(event);
 }
 
-void TCSpinEdit::focusOutEvent(QFocusEvent *event)
+void TCSpinEdit::HoldToLimits()
 {
-    TEdit::focusOutEvent(event);
     if (text() != QString::number(Held(Value())))
         SetValue(Value());
+}
+
+void TCSpinEdit::focusOutEvent(QFocusEvent *event)
+{
+    HoldToLimits();
+    TEdit::focusOutEvent(event);
 }
 
 void TCSpinEdit::resizeEvent(QResizeEvent *event)

@@ -1,9 +1,11 @@
 /* Controls.h - the small controls of the window that Qt has no exact match for:
- * a line edit that reports key-down and key-up, the numeric spin edit, the
- * up/down button pair and the bevel frame. */
+ * a line edit that reports key-down, key-up and leaving, an editable
+ * drop-down list that reports leaving, the numeric spin edit, the up/down
+ * button pair and the bevel frame. */
 #ifndef CONTROLS_H
 #define CONTROLS_H
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QWidget>
 #include <cstdint>
@@ -11,7 +13,8 @@
 class QToolButton;
 
 /* A single-line edit whose key presses and releases are reported before the
- * edit acts on them. Key-up is reported once per physical release. */
+ * edit acts on them. Key-up is reported once per physical release; Exit when
+ * the edit loses the focus. */
 class TEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -20,10 +23,26 @@ public:
 signals:
     void KeyDown(int key, Qt::KeyboardModifiers shift);
     void KeyUp(int key, Qt::KeyboardModifiers shift);
+    void Exit();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+};
+
+/* An editable drop-down list that raises Exit when it loses the focus to
+ * another control (not when its own list opens). */
+class TComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TComboBox(QWidget *parent = nullptr);
+
+signals:
+    void Exit();
+
+protected:
+    void focusOutEvent(QFocusEvent *event) override;
 };
 
 /* Two stacked arrow buttons raising an "up" and a "down" click. Holding a
@@ -50,7 +69,7 @@ private:
  * Value() reads the text as it stands, also outside the limits (a text that is
  * no number reads as the lower limit); SetValue() shows the value held to the
  * limits. The arrows and the arrow keys step by one within the limits, and
- * leaving the control holds its text to the limits. Every change of the text,
+ * leaving the control holds its text to the limits, as HoldToLimits() does. Every change of the text,
  * the program's own included, raises textChanged. */
 class TCSpinEdit : public TEdit {
     Q_OBJECT
@@ -59,6 +78,7 @@ public:
 
     int32_t Value() const;
     void SetValue(int32_t value);
+    void HoldToLimits();
     int32_t MinValue() const { return Min; }
     int32_t MaxValue() const { return Max; }
 

@@ -2,13 +2,28 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "Ablak.h"
 
+/* Started with a standard stream closed, the process would hand out its
+ * number to the next file or pipe it opens; /dev/null holds those places. */
+static void KeepStandardStreamsTaken()
+{
+    int fd;
+    while ((fd = open("/dev/null", O_RDWR)) >= 0 && fd <= STDERR_FILENO) {
+    }
+    if (fd > STDERR_FILENO)
+        close(fd);
+}
+
 int main(int argc, char **argv)
 {
+    KeepStandardStreamsTaken();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    InstallQtTranslations();
     try {
         TForm1 form;
         Form1 = &form;

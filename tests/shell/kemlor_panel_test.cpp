@@ -107,6 +107,33 @@ private slots:
         QCOMPARE(SpinSetting(edit), setting);
     }
 
+    /* A key-up of Enter whose key-down went elsewhere (closing a box, say)
+     * leaves the edit as it is, whatever Enter did in it before. */
+    void enterReleasedWithoutItsPress_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("committed");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("no Enter before") << "Integer" << "" << "4";
+        QTest::newRow("an earlier Enter") << "Feed" << "300" << "700";
+    }
+
+    void enterReleasedWithoutItsPress()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, committed);
+        QFETCH(QString, typed);
+        TCSpinEdit *control = SpinEdit(edit);
+        if (!committed.isEmpty()) {
+            TypeOver(control, committed);
+            ClickEnter(control);
+        }
+        TypeOver(control, typed);
+        QTest::keyRelease(control, Qt::Key_Return);
+        QCOMPARE(control->text(), typed);
+        QCOMPARE(SpinSetting(edit), typed.toInt());
+    }
+
     /* Enter commits only on the key-up that follows its own key-down. */
     void enterCommitsOnKeyUp()
     {
@@ -233,11 +260,15 @@ private slots:
         QTest::newRow("within") << "X" << "12.5" << "12.5" << 12.5;
         QTest::newRow("above 1000") << "X" << "1500" << "1000.000000" << 1000.0;
         QTest::newRow("1000 itself") << "Y" << "1000" << "1000" << 1000.0;
-        QTest::newRow("point alone") << "X" << "." << "20.000000" << 20.0;
-        QTest::newRow("comma after 5") << "Y" << "5," << "0.000000" << 0.0;
-        QTest::newRow("minus sign") << "X" << "-" << "20.000000" << 20.0;
+        QTest::newRow("point alone") << "X" << "." << "." << 20.0;
+        QTest::newRow("comma after 5") << "Y" << "5," << "5," << 5.0;
+        QTest::newRow("decimal comma") << "X" << "12,5" << "12,5" << 12.5;
+        QTest::newRow("decimal comma first") << "Y" << ",5" << ",5" << 0.5;
+        QTest::newRow("point first") << "X" << ".25" << ".25" << 0.25;
+        QTest::newRow("blanks around") << "X" << " 7 " << " 7 " << 7.0;
+        QTest::newRow("minus sign") << "X" << "-" << "0.000000" << 0.0;
         QTest::newRow("letter after digits") << "Y" << "12a" << "0.000000" << 0.0;
-        QTest::newRow("blank") << "X" << " " << "20.000000" << 20.0;
+        QTest::newRow("blank") << "X" << " " << " " << 0.0;
         QTest::newRow("cleared") << "Y" << "" << "" << 0.0;
         QTest::newRow("leading zeros") << "X" << "007.25" << "007.25" << 7.25;
     }
@@ -255,18 +286,46 @@ private slots:
         QVERIFY2(CoordSetting(axis) == value, qPrintable(QString::number(CoordSetting(axis))));
     }
 
-    /* A comma is read as the end of the number while it is typed, and the
-     * text is only cleaned when the key is released. */
-    void commaIsCleanedOnKeyRelease()
+    /* A field or list that is left shows the value the next run will use. */
+    void leavingShowsTheValueUsed_data()
     {
-        TEdit *edit = Form->XCoordEdit;
-        TypeOver(edit, "5");
-        QTest::keyPress(edit, ',');
-        QCOMPARE(edit->text(), QStringLiteral("5,"));
-        QVERIFY(ShellSettings.XCoordValue == 5.0);
-        QTest::keyRelease(edit, ',');
-        QCOMPARE(edit->text(), QStringLiteral("0.000000"));
-        QVERIFY(ShellSettings.XCoordValue == 0.0);
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("decimal comma") << "X" << "12,5" << "12.500000";
+        QTest::newRow("blanks around") << "Y" << " 7 " << "7.000000";
+        QTest::newRow("point alone") << "X" << "." << "20.000000";
+        QTest::newRow("a plain number stays") << "Y" << "12.5" << "12.5";
+        QTest::newRow("two points") << "X" << "12.5.3" << "12.500000";
+        QTest::newRow("cleared") << "Y" << "" << "0.000000";
+        QTest::newRow("unit cleared by a letter") << "Unit" << "c" << "mm";
+        QTest::newRow("direction half typed") << "Spin" << "ba" << "jobb";
+        QTest::newRow("direction in capitals") << "Spin" << "BAL" << "bal";
+        QTest::newRow("direction cleared") << "Spin" << "" << "jobb";
+    }
+
+    void leavingShowsTheValueUsed()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QWidget *widget = control == "Unit"   ? static_cast<QWidget *>(Form->UnitComboBox)
+                          : control == "Spin" ? static_cast<QWidget *>(Form->SpinComboBox)
+                                              : CoordEdit(control);
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+        widget->setFocus();
+        QLineEdit *edit = qobject_cast<QComboBox *>(widget) ? qobject_cast<QComboBox *>(widget)->lineEdit()
+                                                            : qobject_cast<QLineEdit *>(widget);
+        TypeOver(edit, typed);
+        Form->StartButton->setFocus();
+        QCOMPARE(edit->text(), shown);
+        if (control == "Unit")
+            QCOMPARE(ShellSettings.UnitChoice, int(shown == "coll"));
+        else if (control == "Spin")
+            QCOMPARE(ShellSettings.SpinChoice, int(shown == "bal"));
+        else
+            QCOMPARE(CoordSetting(control), QLocale::c().toDouble(shown));
     }
 
     /* Pasted texts: read as "%lf" in the C locale, with nothing of the user's locale. */
@@ -279,9 +338,9 @@ private slots:
         QTest::newRow("exponent") << "2.5e2" << 250.0 << "0.000000" << 0.0;
         QTest::newRow("large exponent") << "1e9" << 1000.0 << "1000.000000" << 1000.0;
         QTest::newRow("negative") << "-3" << 0.0 << "0.000000" << 0.0;
-        QTest::newRow("decimal comma") << "3,5" << 3.0 << "0.000000" << 0.0;
+        QTest::newRow("decimal comma") << "3,5" << 3.5 << "3,5" << 3.5;
         QTest::newRow("six decimals") << "0.300000" << 0.3 << "0.300000" << 0.3;
-        QTest::newRow("nan is no number") << "nan" << 20.0 << "20.000000" << 20.0;
+        QTest::newRow("nan is no number") << "nan" << 20.0 << "0.000000" << 0.0;
         QTest::newRow("infinity") << "inf" << 1000.0 << "1000.000000" << 1000.0;
     }
 

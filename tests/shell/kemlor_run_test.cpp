@@ -1,10 +1,17 @@
 /* Runs of the converter from the window, saving the G-code and the help boxes. */
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Ablak.h"
+#include "Controls.h"
 #include "Gyerek.h"
 #include "shell_test.h"
 #include "test_support.h"
@@ -27,7 +34,37 @@ const char *const TwoHoles = "%FSLAX24Y24*%\n"
                              "X200000Y100000D03*\n"
                              "M02*\n";
 
+const char *const SyntaxError = "%FSLAX24Y24*%\nX100000Y100000D03*\nQ\n";
+
+const QString RunFailed = QStringLiteral("Nem sikerült az átalakítás !");
+const QString NotStarted = QStringLiteral("Nem indult el az átalakítás !");
+
 QString Q(const std::string &text) { return QString::fromStdString(text); }
+
+void MakeExecutable(const std::string &path)
+{
+    QFile::setPermissions(Q(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther |
+                                       QFile::ReadOther);
+}
+
+/* For its lifetime the process works as the user nobody when it runs as
+ * root, so that file permissions bind it as they bind a user. */
+class TWithoutRoot {
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+
+public:
+    TWithoutRoot()
+    {
+        if (uid == 0 && (setegid(65534) != 0 || seteuid(65534) != 0))
+            qFatal("cannot act as nobody");
+    }
+    ~TWithoutRoot()
+    {
+        if (uid == 0 && (seteuid(uid) != 0 || setegid(gid) != 0))
+            qFatal("cannot act as root again");
+    }
+};
 
 } // namespace
 
@@ -44,6 +81,39 @@ class RunTest : public QObject {
         write_file(Work->file(name), content);
         InputFileName = Q(Work->file(name));
         return InputFileName;
+    }
+
+    /* A shell script as the converter; "$last" is the input file. */
+    void StandIn(const std::string &body)
+    {
+        write_file(Work->file("stand-in"), "#!/bin/sh\nfor last; do :; done\n" + body + "\n");
+        MakeExecutable(Work->file("stand-in"));
+        ConverterPath = Q(Work->file("stand-in"));
+    }
+
+    /* A run that goes wrong (or warns) in the way `scenario` names, on the chosen input. */
+    void Prepare(const QString &scenario)
+    {
+        if (scenario == "gone")
+            InputFileName = Q(Work->file("fúró lap.gbr"));
+        else if (scenario == "feed")
+            ShellSettings.FeedValue = 5000;
+        else if (scenario == "no converter")
+            ConverterPath = Q(Work->file("nincs/drelvo"));
+        else if (scenario == "killed")
+            StandIn("printf 'G90\\r\\nX1' > \"$last.tap\"; kill -KILL $$");
+        else if (scenario == "status 1")
+            StandIn("printf 'G90\\r\\nM2\\r\\n' > \"$last.tap\"; exit 1");
+        else if (scenario == "warning")
+            StandIn("printf 'G90\\r\\n' > \"$last.tap\"; "
+                    "printf 'Figyelem: a f\\341jlban nincs programv\\351ge (M02), lehet, hogy csonka.\\n' >&2");
+    }
+
+    /* The scratch directory takes no new file; the user nobody may change `file` in it. */
+    void LockDirectory(const std::string &file)
+    {
+        chmod(file.c_str(), 0666);
+        chmod(Work->path.c_str(), 0555);
     }
 
 private slots:
@@ -130,8 +200,52 @@ private slots:
         QCOMPARE(QString::fromStdString(read_file(record)).split('\n', Qt::SkipEmptyParts), expected);
         /* The stand-in writes no output: the run reports it. */
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
-        QCOMPARE(Dialogs->Boxes[0].caption, input + ".tap");
+        QCOMPARE(Dialogs->Boxes[0].caption, RunFailed);
         QCOMPARE(Dialogs->Boxes[0].text, MissingOutputText);
+    }
+
+    /* Before a run every control shows what the run passes on. */
+    void runShowsTheSettingsItUses()
+    {
+        StandIn("printf '%s\\n' \"$@\" > '" + Work->file("args.txt") + "'");
+        Choose("board.gbr", TwoHoles);
+        Form->TurnEdit->setText("50000");
+        Form->XCoordEdit->setText(" 3,25");
+        Form->SpinComboBox->setCurrentIndex(1);
+        Form->SpinComboBox->setEditText("jo");
+        Form->UnitComboBox->setEditText("");
+        Form->StartButtonClick();
+        const QStringList args = Q(read_file(Work->file("args.txt"))).split('\n');
+        QCOMPARE(args.mid(0, 18), (QStringList{"-i", "2", "-m", "mm", "-f", "bal", "-p", "30000", "-e", "400", "-a",
+                                                "2", "-h", "2", "-x", "3.250000", "-y", "0.000000"}));
+        QCOMPARE(Form->TurnEdit->text(), QStringLiteral("30000"));
+        QCOMPARE(Form->XCoordEdit->text(), QStringLiteral("3.250000"));
+        QCOMPARE(Form->SpinComboBox->currentText(), QStringLiteral("bal"));
+        QCOMPARE(Form->UnitComboBox->currentText(), QStringLiteral("mm"));
+    }
+
+    /* The window waits for the converter under a busy cursor, still handling
+     * timers and painting, and leaves no worker behind at exit. */
+    void runWaitsUnderABusyCursor()
+    {
+        StandIn("sleep 0.3; exec '" DRELVO_BIN "' \"$@\"");
+        Choose("board.gbr", TwoHoles);
+        Qt::CursorShape during = Qt::ArrowCursor;
+        bool running = false;
+        QTimer::singleShot(0, [&] {
+            during = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+            running = Worker && Worker->isRunning();
+        });
+        Form->StartButtonClick();
+        QVERIFY(running);
+        QCOMPARE(during, Qt::WaitCursor);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(Worker->isFinished());
+        QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\n"));
+        QPointer<gyerek> worker = Worker;
+        Form->ExitButtonClick();
+        QVERIFY(worker.isNull());
+        QVERIFY(Worker == nullptr);
     }
 
     void successfulRunLoadsTheGCode()
@@ -159,39 +273,69 @@ private slots:
         QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\nG20\n"));
     }
 
-    void staleOutputIsDeletedBeforeAFailingRun()
+    /* Every run that printed something or failed says so in a box, with the
+     * converter's own words; the editor shows the output as far as there is one. */
+    void runReportsWhatTheConverterSaid_data()
     {
-        const QString input = Choose("board.gbr", TwoHoles);
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QStringList>("says");
+        QTest::addColumn<QString>("editor");
+        QTest::newRow("syntax error") << "syntax error" << RunFailed
+                                      << QStringList{"gerber.cpp", "A fájl 3. sorában", "'Q'"} << "";
+        QTest::newRow("accented name that is gone")
+            << "gone" << RunFailed << QStringList{"Nem sikerült megnyitni a fájlt: <dir>/fúró lap.gbr", MissingOutputText}
+            << "previous";
+        QTest::newRow("setting refused on standard output")
+            << "feed" << RunFailed
+            << QStringList{"Az előtolás túlságosan sok, legföljebb 1000.00000 mm/perc lehet.", MissingOutputText}
+            << "previous";
+        QTest::newRow("no converter") << "no converter" << NotStarted
+                                      << QStringList{"<dir>/nincs/drelvo", "Nincs ilyen fájl vagy mappa."} << "previous";
+        QTest::newRow("killed while writing") << "killed" << RunFailed << QStringList{"9. jelzés"} << "G90\nX1";
+        QTest::newRow("status 1 without a word") << "status 1" << RunFailed
+                                                 << QStringList{"1 hibakóddal"} << "G90\nM2\n";
+        QTest::newRow("warning with status 0")
+            << "warning" << "Az átalakító üzenete"
+            << QStringList{"Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka."} << "G90\n";
+    }
+
+    void runReportsWhatTheConverterSaid()
+    {
+        QFETCH(QString, scenario);
+        QFETCH(QString, caption);
+        QFETCH(QStringList, says);
+        QFETCH(QString, editor);
+        Choose("board.gbr", scenario == "syntax error" ? SyntaxError : TwoHoles);
+        Form->RichEdit->setPlainText("previous");
+        Prepare(scenario);
+        Form->StartButtonClick();
+        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
+        QCOMPARE(Dialogs->Boxes[0].caption, caption);
+        for (const QString &part : says)
+            QVERIFY2(Dialogs->Boxes[0].text.contains(QString(part).replace("<dir>", Q(Work->path))), qPrintable(Dialogs->Boxes[0].text));
+        QCOMPARE(Form->RichEdit->toPlainText(), editor);
+        QCOMPARE(OutputFileName, InputFileName + ".tap");
+        QCOMPARE(LastRunSucceeded, scenario == "warning");
+    }
+
+    /* An old output that cannot be deleted stops the run: it is never shown as new. */
+    void staleOutputThatStays()
+    {
+        Choose("board.gbr", TwoHoles);
         write_file(Work->file("board.gbr.tap"), "G90\r\nstale\r\n");
         Form->RichEdit->setPlainText("previous");
-        ShellSettings.FeedValue = 5000; /* refused by the converter before it writes anything */
-        Form->StartButtonClick();
-        QVERIFY(!file_exists(Work->file("board.gbr.tap")));
+        LockDirectory(Work->file("board.gbr.tap"));
+        {
+            TWithoutRoot user;
+            Form->StartButtonClick();
+        }
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
-        QCOMPARE(Dialogs->Boxes[0].caption, input + ".tap");
-        QCOMPARE(Dialogs->Boxes[0].text, MissingOutputText);
+        QCOMPARE(Dialogs->Boxes[0].caption, NotStarted);
+        QVERIFY(Dialogs->Boxes[0].text.contains(OutputFileName + "\nNincs hozzá jog"));
         QCOMPARE(Form->RichEdit->toPlainText(), QStringLiteral("previous"));
-    }
-
-    void missingConverter()
-    {
-        const QString input = Choose("board.gbr", TwoHoles);
-        ConverterPath = Q(Work->file("drelvo"));
-        Form->StartButtonClick();
-        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
-        QCOMPARE(Dialogs->Boxes[0].caption, input + ".tap");
-        QCOMPARE(Dialogs->Boxes[0].text, MissingOutputText);
-        QCOMPARE(OutputFileName, input + ".tap");
-    }
-
-    void syntaxErrorGivesAnEmptyEditor()
-    {
-        Choose("broken.gbr", "%FSLAX24Y24*%\nX100000Y100000D03*\nQ\n");
-        Form->RichEdit->setPlainText("previous");
-        Form->StartButtonClick();
-        QVERIFY(Dialogs->Boxes.empty());
-        QVERIFY(file_exists(Work->file("broken.gbr.tap")));
-        QCOMPARE(Form->RichEdit->toPlainText(), QString());
+        QVERIFY(!LastRunSucceeded);
+        chmod(Work->path.c_str(), 0700);
     }
 
     void outputNameKeepsTheExtension_data()
@@ -230,7 +374,7 @@ private slots:
         if (QFile::exists(OutputFileName))
             QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\n"));
         else
-            QCOMPARE(Dialogs->Boxes.at(0).text, MissingOutputText);
+            QVERIFY(Dialogs->Boxes.at(0).text.endsWith(MissingOutputText));
     }
 
     /* Saving. */
@@ -295,16 +439,50 @@ private slots:
         QCOMPARE(read_file(Work->file("board.gbr.tap")), converted);
     }
 
-    void saveAfterAFailedRunCreatesTheFile()
+    /* After a failed run the editor holds another board's program or a cut-off
+     * one: saving refuses until a run succeeds, and no file changes. */
+    void saveAfterAFailedRun_data()
     {
-        Choose("board.gbr", TwoHoles);
-        ConverterPath = Q(Work->file("no-such-converter"));
-        Form->RichEdit->setPlainText("G90\nM2\n");
+        QTest::addColumn<QString>("scenario");
+        QTest::newRow("syntax error") << "syntax error";
+        QTest::newRow("setting refused") << "feed";
+        QTest::newRow("killed while writing") << "killed";
+        QTest::newRow("status 1 with a whole program") << "status 1";
+        QTest::newRow("converter missing") << "no converter";
+    }
+
+    void saveAfterAFailedRun()
+    {
+        QFETCH(QString, scenario);
+        Choose("first.gbr", TwoHoles);
         Form->StartButtonClick();
-        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
+        const std::string first = read_file(Work->file("first.gbr.tap"));
+        Choose("second.gbr", scenario == "syntax error" ? SyntaxError : TwoHoles);
+        Prepare(scenario);
+        Form->StartButtonClick();
+        const bool existed = file_exists(Work->file("second.gbr.tap"));
+        const std::string second = existed ? read_file(Work->file("second.gbr.tap")) : std::string();
+        Form->RichEdit->appendPlainText("M2");
+        Dialogs->Boxes.clear();
         Form->SaveFileClick();
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
-        QCOMPARE(read_file(Work->file("board.gbr.tap")), std::string("G90\r\nM2\r\n"));
+        QCOMPARE(Dialogs->Boxes[0].caption, RunFailed);
+        QVERIFY(Dialogs->Boxes[0].text.contains(OutputFileName));
+        QCOMPARE(file_exists(Work->file("second.gbr.tap")), existed);
+        if (existed)
+            QCOMPARE(read_file(Work->file("second.gbr.tap")), second);
+        QCOMPARE(read_file(Work->file("first.gbr.tap")), first);
+
+        /* A successful run allows saving again. */
+        ConverterPath = QStringLiteral(DRELVO_BIN);
+        ShellSettings.FeedValue = 400;
+        Choose("second.gbr", TwoHoles);
+        Form->StartButtonClick();
+        Form->RichEdit->setPlainText("M2\n");
+        Dialogs->Boxes.clear();
+        Form->SaveFileClick();
+        QVERIFY(Dialogs->Boxes.empty());
+        QCOMPARE(read_file(Work->file("second.gbr.tap")), std::string("M2\r\n"));
     }
 
     void saveGoesToTheLatestRunsOutput()
@@ -335,6 +513,28 @@ private slots:
         QCOMPARE(Form->RichEdit->toPlainText(), QStringLiteral("G90\nM2\n"));
         QCOMPARE(OutputFileName, output);
         QVERIFY(QFileInfo(output).isDir());
+    }
+
+    /* Where no file can be made beside the output, the output is not written
+     * in place, which a full disk would leave cut off: it stays as it was. */
+    void saveThatCannotGoAside()
+    {
+        Choose("board.gbr", TwoHoles);
+        Form->StartButtonClick();
+        const std::string converted = read_file(Work->file("board.gbr.tap"));
+        LockDirectory(Work->file("board.gbr.tap"));
+        Form->RichEdit->setPlainText("G90\nM2\n");
+        {
+            TWithoutRoot user;
+            Form->SaveFileClick();
+        }
+        chmod(Work->path.c_str(), 0700);
+        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
+        QCOMPARE(Dialogs->Boxes[0].caption, QStringLiteral("Nem sikerült menteni !"));
+        QCOMPARE(Dialogs->Boxes[0].text, OutputFileName + "\nNincs hozzá jog (a fájlhoz vagy a mappájához).\n"
+                                                          "A fájl változatlan maradt.");
+        QCOMPARE(read_file(Work->file("board.gbr.tap")), converted);
+        QCOMPARE(QDir(Q(Work->path)).entryList(QDir::Files).size(), 2);
     }
 
     /* Help boxes. */

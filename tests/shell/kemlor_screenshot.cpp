@@ -1,8 +1,11 @@
-/* kemlor_screenshot - writes the window as it opens and after a run on the
- * example board into <directory>/kemlor-start.png and kemlor-run.png. */
+/* kemlor_screenshot - writes the window as it opens, after a run on the
+ * example board and after a run that fails, with the box it shows, into
+ * <directory>/kemlor-start.png, kemlor-run.png and kemlor-failed.png. */
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <cstdio>
 
@@ -10,14 +13,46 @@
 #include "shell_test.h"
 #include "test_support.h"
 
-static bool Save(TForm1 &form, const QString &path)
+/* A board whose second hole lies below the origin, which the converter refuses. */
+static const char NegativeBoard[] = "%FSLAX24Y24*%\n%MOIN*%\n%ADD10C,0.0320*%\nG54D10*\n"
+                                    "X010000Y010000D03*\nX020000Y-005000D03*\nM02*\n";
+
+static bool Save(const QPixmap &picture, const QString &path)
 {
-    QApplication::processEvents();
-    if (!form.grab().save(path)) {
+    if (!picture.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
     return true;
+}
+
+static bool SaveWindow(TForm1 &form, const QString &path)
+{
+    QApplication::processEvents();
+    return Save(form.grab(), path);
+}
+
+/* The window with the box over its middle, as the desktop shows it: the real
+ * box, under a plain title bar that carries its caption. */
+static QPixmap WithBox(TForm1 &form, const TShownBox &shown)
+{
+    QMessageBox box(QMessageBox::NoIcon, shown.caption, shown.text, QMessageBox::Ok, &form);
+    box.show();
+    QApplication::processEvents();
+    const QPixmap content = box.grab();
+    box.hide();
+    QPixmap picture = form.grab();
+    QPainter painter(&picture);
+    const int bar = 22;
+    const QRect frame((picture.width() - content.width()) / 2 - 1, (picture.height() - content.height() - bar) / 2 - 1,
+                      content.width() + 1, content.height() + bar + 1);
+    painter.fillRect(frame.adjusted(0, 0, 0, -content.height()), QColor(60, 80, 110));
+    painter.setPen(Qt::white);
+    painter.drawText(frame.adjusted(8, 0, 0, -content.height() - 1), Qt::AlignVCenter | Qt::AlignLeft, shown.caption);
+    painter.drawPixmap(frame.left() + 1, frame.top() + 1 + bar, content);
+    painter.setPen(Qt::black);
+    painter.drawRect(frame);
+    return picture;
 }
 
 int main(int argc, char **argv)
@@ -29,11 +64,12 @@ int main(int argc, char **argv)
     }
     const QString directory = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(directory);
+    InstallQtTranslations();
 
     TForm1 form;
-    InstallFakeDialogs(form);
+    TFakeDialogs *dialogs = InstallFakeDialogs(form);
     form.show();
-    if (!Save(form, directory + "/kemlor-start.png"))
+    if (!SaveWindow(form, directory + "/kemlor-start.png"))
         return 1;
 
     temp_dir work;
@@ -43,11 +79,23 @@ int main(int argc, char **argv)
         return 1;
     }
     ConverterPath = QStringLiteral(DRELVO_BIN);
-    InputFileName = board;
+    dialogs->Answer = board;
+    form.OpenButtonClick();
     form.StartButtonClick();
-    if (form.RichEdit->toPlainText().isEmpty()) {
+    if (form.RichEdit->toPlainText().isEmpty() || !dialogs->Boxes.empty()) {
         std::fprintf(stderr, "the run gave no G-code\n");
         return 1;
     }
-    return Save(form, directory + "/kemlor-run.png") ? 0 : 1;
+    if (!SaveWindow(form, directory + "/kemlor-run.png"))
+        return 1;
+
+    dialogs->Answer = QString::fromStdString(work.file("fúró lap.gbr"));
+    write_file(work.file("fúró lap.gbr"), NegativeBoard);
+    form.OpenButtonClick();
+    form.StartButtonClick();
+    if (dialogs->Boxes.size() != 1) {
+        std::fprintf(stderr, "the failing run showed no box\n");
+        return 1;
+    }
+    return Save(WithBox(form, dialogs->Boxes[0]), directory + "/kemlor-failed.png") ? 0 : 1;
 }

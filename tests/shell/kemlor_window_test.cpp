@@ -1,7 +1,8 @@
 /* The window as it opens: settings, layout, texts, fonts, colours, focus
  * order; and where the shell looks for the converter. */
-#include <QComboBox>
 #include <QAbstractItemView>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QFile>
@@ -337,21 +338,56 @@ private slots:
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
         write_file(empty.file("notes"), "");
-        QCOMPARE(FindConverter(startDir, programDir), startDir + "/drelvo");
+        /* The one beside the shell wins over one in a folder the shell was started from. */
+        QCOMPARE(FindConverter(startDir, programDir), programDir + "/drelvo");
         QCOMPARE(FindConverter(emptyDir, programDir), programDir + "/drelvo");
+        QCOMPARE(FindConverter(startDir, emptyDir), startDir + "/drelvo");
         QCOMPARE(FindConverter(emptyDir, emptyDir), emptyDir + "/drelvo");
         QCOMPARE(FindConverter(QString(), emptyDir), QStringLiteral("drelvo"));
         QCOMPARE(FindConverter(QString(), programDir), programDir + "/drelvo");
         /* A file that is not a program does not count. */
         write_file(empty.file("drelvo"), "");
         QFile::setPermissions(emptyDir + "/drelvo", QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(FindConverter(emptyDir, programDir), programDir + "/drelvo");
+        QCOMPARE(FindConverter(startDir, emptyDir), startDir + "/drelvo");
     }
 
-    /* The boxes and the file dialog as the window shows them outside the tests. */
+    /* The chosen file's name shows in the free strip above the command
+     * buttons, clear of every control; a long path loses its middle. */
+    void chosenFileName()
+    {
+        TFakeDialogs *dialogs = InstallFakeDialogs(*Form);
+        const QString deep = "/" + QString(200, 'a') + "/fúró lap.gbr";
+        for (const QString &chosen : {QStringLiteral("/tmp/fúró lap.gbr"), deep}) {
+            dialogs->Answer = chosen;
+            Form->OpenButtonClick();
+            const QLabel *label = Form->FileNameLabel;
+            QVERIFY(label->text().endsWith("fúró lap.gbr"));
+            QVERIFY(label->text().startsWith("/"));
+            QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        }
+        QVERIFY(Form->FileNameLabel->isVisible());
+        const QRect strip = Form->FileNameLabel->geometry();
+        QVERIFY(Form->rect().contains(strip));
+        for (QWidget *other : Form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (other != Form->FileNameLabel)
+                QVERIFY(!other->geometry().intersects(strip));
+        ResetShellState();
+    }
+
+    /* Qt's own texts are Hungarian whatever the locale. */
+    void qtTextsInHungarian()
+    {
+        QLocale::setDefault(QLocale::English);
+        QVERIFY(InstallQtTranslations());
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Megnyitás"));
+    }
+
+    /* The boxes and the file dialog as the window shows them outside the tests:
+     * Qt's own dialog, in Hungarian. */
     void realDialogs()
     {
         QString caption, text, title, directory;
+        QStringList dialogButtons;
         QMessageBox::Icon icon = QMessageBox::Critical;
         QList<QAbstractButton *> buttons;
         QTimer poll;
@@ -367,6 +403,9 @@ private slots:
                 title = dialog->windowTitle();
                 directory = dialog->directory().absolutePath();
                 QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+                QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+                for (QAbstractButton *button : dialog->findChild<QDialogButtonBox *>()->buttons())
+                    dialogButtons << button->text();
                 dialog->reject();
             }
         });
@@ -384,6 +423,8 @@ private slots:
         QVERIFY(chosen.isEmpty());
         QCOMPARE(title, QStringLiteral("Keresse meg"));
         QCOMPARE(directory, QString::fromStdString(dir.path));
+        dialogButtons.sort();
+        QCOMPARE(dialogButtons, (QStringList{"&Megnyitás", "Mégse"}));
     }
 
     void converterPathFollowsTheStartDirectory()

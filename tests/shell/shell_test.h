@@ -51,6 +51,7 @@ inline void ResetShellState()
     ShellSettings = TShellSettings();
     InputFileName.clear();
     OutputFileName.clear();
+    LastRunSucceeded = false;
 }
 
 #endif

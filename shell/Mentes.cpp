@@ -1,0 +1,87 @@
+/* Mentes.cpp - saving a file whole or not at all. */
+#include "Mentes.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int WriteAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        ssize_t written = write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return errno;
+        data += written;
+        left -= written;
+    }
+    return 0;
+}
+
+} // namespace
+
+int SaveWhole(const QString &path, const QByteArray &bytes)
+{
+    /* A link is followed, so that the file it names is the one replaced. */
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    const QByteArray name = QFile::encodeName(target);
+    mode_t mode = 0644;
+    struct stat old;
+    if (stat(name.constData(), &old) == 0) {
+        if (S_ISDIR(old.st_mode))
+            return EISDIR;
+        /* A file the user may not change stays so, even where its directory is writable. */
+        if (faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+            return errno;
+        mode = old.st_mode & 07777;
+    }
+    QByteArray temporary = name + ".XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        return errno;
+    int error = fchmod(fd, mode) != 0 ? errno : WriteAll(fd, bytes);
+    if (error == 0 && fsync(fd) != 0)
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && rename(temporary.constData(), name.constData()) != 0)
+        error = errno;
+    if (error != 0)
+        unlink(temporary.constData());
+    return error;
+}
+
+QString FileErrorText(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Nincs hozzá jog (a fájlhoz vagy a mappájához).");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Nincs ilyen fájl vagy mappa.");
+    case ENOEXEC:
+        return QStringLiteral("Ez nem futtatható program.");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Megtelt a lemez.");
+    case EROFS:
+        return QStringLiteral("A lemez csak olvasható.");
+    case EISDIR:
+        return QStringLiteral("Ezen a néven egy mappa van.");
+    case EIO:
+        return QStringLiteral("Írási vagy olvasási hiba történt a lemezen.");
+    default:
+        return QStringLiteral("Rendszerhiba (%1): %2").arg(error).arg(QString::fromLocal8Bit(strerror(error)));
+    }
+}
