@@ -21,6 +21,7 @@
 
 #include "Controls.h"
 #include "Gyerek.h"
+#include "Terv.h"
 
 TShellSettings ShellSettings;
 QString ConverterPath;
@@ -280,6 +281,11 @@ void TForm1::CreateControls()
         QStringLiteral("&ment"), 432,
         QStringLiteral("Elmenti a G-kód szerkesztő ablakában látható sorokat az eredeti kimeneti fájlba."));
     ExitButton = commandButton(QStringLiteral("&kilép"), 616, QStringLiteral("Kilép a programból."));
+    /* In the free corner above the editor's frame, clear of every other control. */
+    PlanButton = commandButton(QStringLiteral("fúrási &terv"), 664,
+                               QStringLiteral("Megmutatja, hol és milyen sorrendben fúr majd a gép."));
+    PlanButton->setGeometry(664, 4, 97, 24);
+    Plan = new TTervAblak(RichEdit, this);
 
     QWidget *tabOrder[] = {OpenButton,  StartButton, SaveFile,         ExitButton,  IntegerEdit, IntegerHelp,
                            UnitComboBox, UnitHelp,   SpinComboBox,     SpinHelp,    TurnEdit,    TurnHelp,
@@ -322,6 +328,7 @@ void TForm1::ConnectHandlers()
     connect(StartButton, &QPushButton::clicked, this, &TForm1::StartButtonClick);
     connect(SaveFile, &QPushButton::clicked, this, &TForm1::SaveFileClick);
     connect(ExitButton, &QPushButton::clicked, this, &TForm1::ExitButtonClick);
+    connect(PlanButton, &QPushButton::clicked, this, &TForm1::PlanButtonClick);
     connect(IntegerHelp, &QPushButton::clicked, this, &TForm1::IntegerHelpClick);
     connect(UnitHelp, &QPushButton::clicked, this, &TForm1::UnitHelpClick);
     connect(SpinHelp, &QPushButton::clicked, this, &TForm1::SpinHelpClick);
@@ -511,6 +518,7 @@ void TForm1::StartButtonClick()
     QString text = QString::fromUtf8(output.readAll());
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     RichEdit->setPlainText(text);
+    Plan->ShowProgram();
 }
 
 /* Saving, leaving and help. */
@@ -556,6 +564,8 @@ void TForm1::ExitButtonClick()
     }
     QCoreApplication::quit();
 }
+
+void TForm1::PlanButtonClick() { Plan->ShowProgram(); }
 
 void TForm1::HelpBox(const QString &text) { Dialogs->MessageBox(this, QString::fromLatin1(ApplicationTitle), text); }
 

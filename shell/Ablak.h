@@ -17,6 +17,7 @@ class TBevel;
 class TCSpinButton;
 class TCSpinEdit;
 class TEdit;
+class TTervAblak;
 class gyerek;
 
 /* The nine settings as the panel holds them; each run passes them to the converter. */
@@ -82,6 +83,8 @@ public:
         *XCoordHelp, *YCoordHelp;
     QPlainTextEdit *RichEdit;
     QPushButton *OpenButton, *StartButton, *SaveFile, *ExitButton;
+    QPushButton *PlanButton; /* opens the drilling plan of the editor's program */
+    TTervAblak *Plan;
 
     void IntegerEditChange();
     void IntegerEditKeyDown(int key, Qt::KeyboardModifiers shift);
@@ -114,6 +117,7 @@ public:
 
     void SaveFileClick();
     void ExitButtonClick();
+    void PlanButtonClick();
     void IntegerHelpClick();
     void UnitHelpClick();
     void SpinHelpClick();

@@ -1,12 +1,17 @@
 /* kemlor_screenshot - writes the window as it opens and after a run on the
- * example board into <directory>/kemlor-start.png and kemlor-run.png. */
+ * example board into <directory>/kemlor-start.png and kemlor-run.png, and
+ * the drilling plan beside the window, with the cursor on a plunge, into
+ * kemlor-plan.png. */
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <cstdio>
 
 #include "Ablak.h"
+#include "Terv.h"
 #include "shell_test.h"
 #include "test_support.h"
 
@@ -14,6 +19,28 @@ static bool Save(TForm1 &form, const QString &path)
 {
     QApplication::processEvents();
     if (!form.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+/* The window and the plan side by side, the editor's cursor on the fourth plunge. */
+static bool SavePlan(TForm1 &form, const QString &path)
+{
+    const int line = form.Plan->Program().Holes.at(3).Line;
+    form.RichEdit->setTextCursor(QTextCursor(form.RichEdit->document()->findBlockByNumber(line)));
+    form.Plan->resize(640, form.height());
+    QApplication::processEvents();
+    const QPixmap window = form.grab(), plan = form.Plan->grab();
+    QImage both(window.width() + 8 + plan.width(), std::max(window.height(), plan.height()),
+                QImage::Format_RGB32);
+    both.fill(Qt::darkGray);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, window);
+    painter.drawPixmap(window.width() + 8, 0, plan);
+    painter.end();
+    if (!both.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
@@ -49,5 +76,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the run gave no G-code\n");
         return 1;
     }
-    return Save(form, directory + "/kemlor-run.png") ? 0 : 1;
+    if (!Save(form, directory + "/kemlor-run.png"))
+        return 1;
+    return SavePlan(form, directory + "/kemlor-plan.png") ? 0 : 1;
 }
