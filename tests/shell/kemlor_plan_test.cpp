@@ -82,6 +82,15 @@ private slots:
         QCOMPARE(Form->RichEdit->textCursor().blockNumber(), fifth.Line);
         QCOMPARE(HoleOnScreen(canvas, Plan().Program().Holes[0]), first + QPoint(30, -20));
 
+        /* The wheel zooms about the pointer: the hole under it stays put. */
+        const QPointF under = canvas.Drawing().Viewport.ToScreen(fifth.X, fifth.Y);
+        const double scale = canvas.Drawing().Viewport.Scale;
+        QWheelEvent wheel(under, canvas.mapToGlobal(under), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&canvas, &wheel);
+        QCOMPARE(canvas.Drawing().Viewport.Scale, scale * 1.25 * 1.25);
+        QCOMPARE(canvas.Drawing().Viewport.ToScreen(fifth.X, fifth.Y), under);
+
         Form->RichEdit->setTextCursor(QTextCursor(Form->RichEdit->document()->findBlockByNumber(fifth.Line - 1)));
         QCOMPARE(canvas.Drawing().Highlighted, -1);
         Form->RichEdit->setTextCursor(QTextCursor(Form->RichEdit->document()->findBlockByNumber(Plan().Program().Holes[1].Line)));

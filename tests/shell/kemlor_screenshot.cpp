@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <cstdio>
 
 #include "Ablak.h"
@@ -25,12 +24,12 @@ static bool Save(TForm1 &form, const QString &path)
     return true;
 }
 
-/* The window and the plan side by side, the editor's cursor on the fourth plunge. */
+/* The window and the plan side by side, the fourth hole picked in the plan. */
 static bool SavePlan(TForm1 &form, const QString &path)
 {
-    const int line = form.Plan->Program().Holes.at(3).Line;
-    form.RichEdit->setTextCursor(QTextCursor(form.RichEdit->document()->findBlockByNumber(line)));
     form.Plan->resize(640, form.height());
+    QApplication::processEvents();
+    form.Plan->CanvasHoleClick(3);
     QApplication::processEvents();
     const QPixmap window = form.grab(), plan = form.Plan->grab();
     QImage both(window.width() + 8 + plan.width(), std::max(window.height(), plan.height()),
