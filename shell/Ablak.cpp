@@ -285,6 +285,7 @@ void TForm1::CreateControls()
     PlanButton = commandButton(QStringLiteral("fúrási &terv"), 664,
                                QStringLiteral("Megmutatja, hol és milyen sorrendben fúr majd a gép."));
     PlanButton->setGeometry(664, 4, 97, 24);
+    PlanButton->setFocusPolicy(Qt::NoFocus); /* Alt+T reaches it; the tab order stays as it was */
     Plan = new TTervAblak(RichEdit, this);
 
     QWidget *tabOrder[] = {OpenButton,  StartButton, SaveFile,         ExitButton,  IntegerEdit, IntegerHelp,
