@@ -52,7 +52,7 @@ QString HoleCounts(const TDrillProgram &program)
 QString Time(const TDrillProgram &program, int rapidPerMinute)
 {
     if (program.FeedMissing)
-        return QStringLiteral("becsült idő: nem tudni, a fúrás előtt nincs előtolás");
+        return QStringLiteral("becsült idő: ismeretlen, a fúrás előtt nincs megadva előtolás");
     return QStringLiteral("becsült idő: %1 (előtolás %2 %3/perc, alaphelyzet %4, mélység %5)")
         .arg(Duration(EstimatedMinutes(program, rapidPerMinute)))
         .arg(program.Feed, 0, 'g', 6)
@@ -70,7 +70,7 @@ QString SummaryText(const TDrillProgram &program, int rapidPerMinute)
                       QStringLiteral("fúrás: %1").arg(Length(program, program.FeedTravel)),
                       Time(program, rapidPerMinute)};
     if (program.UnreadLines > 0)
-        parts << QStringLiteral("%1 sort nem tudott olvasni").arg(program.UnreadLines);
+        parts << QStringLiteral("%1 sort nem tudott értelmezni").arg(program.UnreadLines);
     return parts.join(QStringLiteral(" · "));
 }
 

@@ -121,7 +121,7 @@ private slots:
         QTextCursor(Form->RichEdit->document()->findBlockByNumber(3)).insertText(QStringLiteral("G92 X0 Y0\n"));
         QTRY_VERIFY(Plan().WarningLabel->isVisibleTo(&Plan()));
         QVERIFY(Plan().WarningLabel->text().contains(QStringLiteral("G92")));
-        QVERIFY(Plan().SummaryLabel->text().contains(QStringLiteral("1 sort nem tudott olvasni")));
+        QVERIFY(Plan().SummaryLabel->text().contains(QStringLiteral("1 sort nem tudott értelmezni")));
         QVERIFY(Plan().SummaryLabel->text().startsWith(QStringLiteral("3 furat (fúrónként 2 + 1)")));
     }
 
