@@ -21,6 +21,8 @@ const QColor FirstColour(0, 160, 0);
 const QColor LastColour(200, 0, 0);
 const QColor HighlightColour(255, 140, 0);
 constexpr double FitMargin = 48.0;
+/* The side of the image stamped for each hole: the dot and its antialiased rim. */
+constexpr int StampSide = int(2 * HoleRadius) + 2;
 
 int UnitDecimals(TProgramUnit unit) { return unit == TProgramUnit::Inch ? 4 : 3; }
 
@@ -103,14 +105,13 @@ void DrawMoves(QPainter &painter, const TDrawing &drawing)
 
 QPixmap HoleStamp(const QColor &colour)
 {
-    const int side = int(2 * HoleRadius) + 2;
-    QPixmap stamp(side, side);
+    QPixmap stamp(StampSide, StampSide);
     stamp.fill(Qt::transparent);
     QPainter painter(&stamp);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(colour.darker(150), 1));
     painter.setBrush(colour);
-    painter.drawEllipse(QPointF(side / 2.0, side / 2.0), HoleRadius, HoleRadius);
+    painter.drawEllipse(QPointF(StampSide / 2.0, StampSide / 2.0), HoleRadius, HoleRadius);
     return stamp;
 }
 
@@ -118,12 +119,14 @@ QPixmap HoleStamp(const QColor &colour)
 void StampHoles(QPainter &painter, const TDrawing &drawing)
 {
     const TDrillProgram &program = *drawing.Program;
-    const QRectF visible = QRectF(QPointF(0, 0), drawing.Size).adjusted(-HoleRadius, -HoleRadius, HoleRadius, HoleRadius);
+    const QRectF visible =
+        QRectF(QPointF(0, 0), drawing.Size).adjusted(-HoleRadius, -HoleRadius, HoleRadius, HoleRadius);
+    const QRectF whole(0, 0, StampSide, StampSide);
     std::vector<QVector<QPainter::PixmapFragment>> batches(program.Bits.size());
     for (const THole &hole : program.Holes) {
         const QPointF at = drawing.Viewport.ToScreen(hole.X, hole.Y);
         if (visible.contains(at))
-            batches[size_t(hole.Bit)].append(QPainter::PixmapFragment::create(at, QRectF(0, 0, 2 * HoleRadius + 2, 2 * HoleRadius + 2)));
+            batches[size_t(hole.Bit)].append(QPainter::PixmapFragment::create(at, whole));
     }
     for (size_t bit = 0; bit < batches.size(); ++bit) {
         const QPixmap stamp = HoleStamp(BitColor(int(bit)));

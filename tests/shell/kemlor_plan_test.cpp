@@ -93,7 +93,8 @@ private slots:
 
         Form->RichEdit->setTextCursor(QTextCursor(Form->RichEdit->document()->findBlockByNumber(fifth.Line - 1)));
         QCOMPARE(canvas.Drawing().Highlighted, -1);
-        Form->RichEdit->setTextCursor(QTextCursor(Form->RichEdit->document()->findBlockByNumber(Plan().Program().Holes[1].Line)));
+        const int second = Plan().Program().Holes[1].Line;
+        Form->RichEdit->setTextCursor(QTextCursor(Form->RichEdit->document()->findBlockByNumber(second)));
         QCOMPARE(canvas.Drawing().Highlighted, 1);
     }
 
