@@ -27,6 +27,7 @@
 #include "Controls.h"
 #include "Gyerek.h"
 #include "Mentes.h"
+#include "Terv.h"
 
 TShellSettings ShellSettings;
 QString ConverterPath;
@@ -302,6 +303,12 @@ void TForm1::CreateControls()
         QStringLiteral("&ment"), 432,
         QStringLiteral("Elmenti a G-kód szerkesztő ablakában látható sorokat az eredeti kimeneti fájlba."));
     ExitButton = commandButton(QStringLiteral("&kilép"), 616, QStringLiteral("Kilép a programból."));
+    /* In the free corner above the editor's frame, clear of every other control. */
+    PlanButton = commandButton(QStringLiteral("fúrási &terv"), 664,
+                               QStringLiteral("Megmutatja, hol és milyen sorrendben fúr majd a gép."));
+    PlanButton->setGeometry(664, 4, 97, 24);
+    PlanButton->setFocusPolicy(Qt::NoFocus); /* Alt+T reaches it; the tab order stays as it was */
+    Plan = new TTervAblak(RichEdit, this);
 
     QWidget *tabOrder[] = {OpenButton,  StartButton, SaveFile,         ExitButton,  IntegerEdit, IntegerHelp,
                            UnitComboBox, UnitHelp,   SpinComboBox,     SpinHelp,    TurnEdit,    TurnHelp,
@@ -354,6 +361,7 @@ void TForm1::ConnectHandlers()
     connect(StartButton, &QPushButton::clicked, this, &TForm1::StartButtonClick);
     connect(SaveFile, &QPushButton::clicked, this, &TForm1::SaveFileClick);
     connect(ExitButton, &QPushButton::clicked, this, &TForm1::ExitButtonClick);
+    connect(PlanButton, &QPushButton::clicked, this, &TForm1::PlanButtonClick);
     connect(IntegerHelp, &QPushButton::clicked, this, &TForm1::IntegerHelpClick);
     connect(UnitHelp, &QPushButton::clicked, this, &TForm1::UnitHelpClick);
     connect(SpinHelp, &QPushButton::clicked, this, &TForm1::SpinHelpClick);
@@ -602,6 +610,8 @@ void TForm1::StartButtonClick()
         RichEdit->setPlainText(text);
     }
     LastRunSucceeded = loaded && Worker->Result.Succeeded();
+    if (LastRunSucceeded)
+        Plan->ShowProgram();
     ReportRun(Worker->Result, loaded);
 }
 
@@ -685,6 +695,8 @@ void TForm1::ExitButtonClick()
     Worker = nullptr;
     QCoreApplication::quit();
 }
+
+void TForm1::PlanButtonClick() { Plan->ShowProgram(); }
 
 void TForm1::HelpBox(const QString &text) { Dialogs->MessageBox(this, QString::fromLatin1(ApplicationTitle), text); }
 

@@ -18,6 +18,7 @@ class TCSpinButton;
 class TCSpinEdit;
 class TComboBox;
 class TEdit;
+class TTervAblak;
 class gyerek;
 struct TRunResult;
 
@@ -91,6 +92,8 @@ public:
     QPlainTextEdit *RichEdit;
     QLabel *FileNameLabel; /* the chosen Gerber file, under the settings */
     QPushButton *OpenButton, *StartButton, *SaveFile, *ExitButton;
+    QPushButton *PlanButton; /* opens the drilling plan of the editor's program */
+    TTervAblak *Plan;
 
     void IntegerEditChange();
     void IntegerEditKeyDown(int key, Qt::KeyboardModifiers shift);
@@ -127,6 +130,7 @@ public:
 
     void SaveFileClick();
     void ExitButtonClick();
+    void PlanButtonClick();
     void IntegerHelpClick();
     void UnitHelpClick();
     void SpinHelpClick();

@@ -1,15 +1,19 @@
 /* kemlor_screenshot - writes the window as it opens, after a run on the
- * example board and after a run that fails, with the box it shows, into
- * <directory>/kemlor-start.png, kemlor-run.png and kemlor-failed.png. */
+ * example board, the drilling plan beside the window with the cursor on a
+ * plunge, and the window after a run that fails, with the box it shows, into
+ * <directory>/kemlor-start.png, kemlor-run.png, kemlor-plan.png and
+ * kemlor-failed.png. */
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <cstdio>
 
 #include "Ablak.h"
+#include "Terv.h"
 #include "shell_test.h"
 #include "test_support.h"
 
@@ -55,6 +59,23 @@ static QPixmap WithBox(TForm1 &form, const TShownBox &shown)
     return picture;
 }
 
+/* The window and the plan side by side, the fourth hole picked in the plan. */
+static bool SavePlan(TForm1 &form, const QString &path)
+{
+    form.Plan->resize(640, form.height());
+    QApplication::processEvents();
+    form.Plan->CanvasHoleClick(3);
+    QApplication::processEvents();
+    const QPixmap window = form.grab(), plan = form.Plan->grab();
+    QPixmap both(window.width() + 8 + plan.width(), std::max(window.height(), plan.height()));
+    both.fill(Qt::darkGray);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, window);
+    painter.drawPixmap(window.width() + 8, 0, plan);
+    painter.end();
+    return Save(both, path);
+}
+
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
@@ -86,7 +107,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the run gave no G-code\n");
         return 1;
     }
-    if (!SaveWindow(form, directory + "/kemlor-run.png"))
+    if (!SaveWindow(form, directory + "/kemlor-run.png") || !SavePlan(form, directory + "/kemlor-plan.png"))
         return 1;
 
     dialogs->Answer = QString::fromStdString(work.file("fúró lap.gbr"));

@@ -1,0 +1,65 @@
+/* Olvaso.h - reads a drilling program as the editor holds it: the holes in
+ * the order they are drilled, the tool's moves, the bits and the figures of
+ * the job. It follows the words the converter writes and skips the rest
+ * without failing, so a program edited by hand reads as far as it can. */
+#ifndef OLVASO_H
+#define OLVASO_H
+
+#include <QLineF>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+enum class TProgramUnit { Millimetre, Inch };
+
+/* One plunge into the board. */
+struct THole {
+    double X, Y; /* where the tool entered the board, in the program's unit */
+    int Line;    /* the plunge's line, counted from 0 like the editor's blocks */
+    int Bit;     /* index into TDrillProgram::Bits */
+};
+
+/* The holes drilled between two bit changes. */
+struct TBit {
+    QString Name; /* the pause's message, or "T<n>", or empty when the program names none */
+    int Holes = 0;
+};
+
+/* A move in the XY plane, rapid (G0) or at the feed (G1). */
+struct TMove {
+    QLineF Path;
+    bool Rapid;
+};
+
+struct TDrillProgram {
+    /* The first unit the program sets; millimetres when it sets none. Every
+     * length below is in this unit, also where the program changes units. */
+    TProgramUnit Unit = TProgramUnit::Millimetre;
+    std::vector<THole> Holes;
+    std::vector<TMove> Moves;
+    std::vector<TBit> Bits;
+    double RapidTravel = 0.0;  /* path length of the rapid moves, Z included */
+    double FeedTravel = 0.0;   /* path length of the moves at the feed */
+    double FeedMinutes = 0.0;  /* time of the moves at the feed */
+    bool FeedMissing = false;  /* a move at the feed came before any F word */
+    double Feed = 0.0;         /* the first feed set, per minute; 0 when none */
+    double SafeHeight = 0.0;   /* the highest Z the program moves to */
+    double Depth = 0.0;        /* how deep the deepest plunge goes below zero */
+    int UnreadLines = 0;       /* lines with a word the reader skipped */
+    QStringList Unfollowed;    /* words that move the tool which the drawing ignores, each once */
+};
+
+/* Reads `text`, lines separated by "\n" (a "\r" before it is allowed). */
+TDrillProgram ReadDrillProgram(const QString &text);
+
+/* Millimetres in one unit of the program. */
+double UnitInMillimetres(TProgramUnit unit);
+
+/* The job's time in minutes: the moves at the feed at their own feed, the
+ * rapid moves at `rapidPerMinute` millimetres per minute. */
+double EstimatedMinutes(const TDrillProgram &program, double rapidPerMinute);
+
+/* The index of the hole plunged on `line`, or -1. */
+int HoleOnLine(const TDrillProgram &program, int line);
+
+#endif

@@ -1,0 +1,47 @@
+/* Vaszon.h - the canvas of the drilling plan: draws the program and lets the
+ * user zoom with the wheel about the pointer, pan by dragging, fit the plan
+ * with a double click and pick a hole with a click. */
+#ifndef VASZON_H
+#define VASZON_H
+
+#include <QPoint>
+#include <QWidget>
+
+#include "Rajz.h"
+
+class TVaszon : public QWidget {
+    Q_OBJECT
+public:
+    explicit TVaszon(QWidget *parent = nullptr);
+
+    /* The program must outlive its use here; `fit` fits it to the canvas. */
+    void SetProgram(const TDrillProgram *program, bool fit);
+    void SetHighlighted(int hole);
+    void Fit();
+    /* The drawing as the canvas shows it now. */
+    TDrawing Drawing() const;
+    /* The index of the hole drawn under `point`, or -1. */
+    int HoleAt(const QPointF &point) const;
+
+signals:
+    void HoleClicked(int hole);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    const TDrillProgram *Program = nullptr;
+    TViewport Viewport;
+    bool Fitted = true; /* the plan follows the canvas's size until the user moves it */
+    int Highlighted = -1;
+    QPointF PressedAt, DraggedFrom;
+    bool Dragging = false;
+};
+
+#endif
