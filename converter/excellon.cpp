@@ -276,8 +276,7 @@ void infer_zeros(reader &r)
         r.zeros = ZEROS_TRAILING_KEPT;   /* nothing tells: the common choice, and the description says so */
         r.zeros_origin = FROM_DEFAULT;
     } else {
-        fatal_error("A fájl %d. sorában a számok ellentmondanak egymásnak: nem dönthető el, "
-                    "hogy a vezető vagy a záró nullák maradnak-e el.\n",
+        fatal_error("A fájl %d. sorában a számok ellentmondanak egymásnak: nem dönthető el, hogy a vezető vagy a záró nullák maradnak-e el.\n",
                     std::max(s.leading_line, s.trailing_line));
     }
 }
@@ -317,13 +316,15 @@ double coordinate_value(reader &r, const word &w)
     bool negative = text[0] == '-';
     if (text[0] == '+' || text[0] == '-')
         text.erase(0, 1);
+    if (text.find_first_not_of('0') == std::string::npos)
+        return 0.0;   /* zero in every format */
     int whole, fraction;
     format_digits(r, &whole, &fraction);
-    if (r.zeros == ZEROS_UNKNOWN)
+    bool fits = n <= whole + fraction && n <= MAX_DIGITS;
+    if (fits && r.zeros == ZEROS_UNKNOWN)
         infer_zeros(r);
-    if (n > whole + fraction || n > MAX_DIGITS || (r.zeros == ZEROS_ALL && n != whole + fraction))
-        fatal_error("A fájl %d. sorában az '%c' utáni szám %d számjegyű, ez nem illik a(z) %d.%d "
-                    "számformátumhoz; a fájl számformátuma a -n kapcsolóval adható meg.\n",
+    if (!fits || (r.zeros == ZEROS_ALL && n != whole + fraction))
+        fatal_error("A fájl %d. sorában az '%c' utáni szám %d számjegyű, ez nem illik a(z) %d.%d számformátumhoz; a fájl számformátuma a -n kapcsolóval adható meg.\n",
                     r.line_no, w.letter, n, whole, fraction);
     r.digit_numbers = true;
     double value = (double)strtoll(text.c_str(), nullptr, 10);
@@ -663,8 +664,7 @@ void route_move(reader &r, const line_state &s)
     if (r.mode == MODE_LINEAR && r.tool_down)
         add_cut(r, r.pos, to);
     else if (!s.route_word)
-        fatal_error("A fájl %d. sorában a koordináta marás közben, felemelt szerszámmal, "
-                    "G00 és G01 nélkül áll: nem tudni, furat-e.\n", r.line_no);
+        fatal_error("A fájl %d. sorában a koordináta marás közben, felemelt szerszámmal, G00 és G01 nélkül áll: nem tudni, furat-e.\n", r.line_no);
     r.pos = to;
 }
 
