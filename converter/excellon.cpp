@@ -28,9 +28,9 @@ enum { MAX_DIGITS = 15 };
 /* Which zeros the file's numbers keep (Excellon's LZ and TZ name the kept ones). */
 enum zeros_t { ZEROS_UNKNOWN, ZEROS_LEADING_KEPT, ZEROS_TRAILING_KEPT, ZEROS_ALL };
 /* Where a setting came from, for the description. */
-enum origin_t { FROM_DEFAULT, FROM_FILE, FROM_USER, FROM_NUMBERS };
+enum origin_t { FROM_DEFAULT, FROM_FILE, FROM_NUMBERS };
 /* Drill mode (G05) or routing with rapid (G00) or linear (G01) moves. */
-enum mode_t { MODE_DRILL, MODE_RAPID, MODE_LINEAR };
+enum motion_t { MODE_DRILL, MODE_RAPID, MODE_LINEAR };
 
 /* The digit-only coordinate numbers of the whole file, gathered before reading. */
 struct number_stats {
@@ -62,7 +62,7 @@ struct reader {
     number_stats stats;
 
     bool metric = false, unit_stated = false;
-    int int_digits = 0, dec_digits = 0;   /* 0.0: not stated */
+    int int_digits = 0, dec_digits = 0;   /* both 0: not stated */
     zeros_t zeros = ZEROS_UNKNOWN;
     origin_t zeros_origin = FROM_DEFAULT;
     bool incremental = false;
@@ -72,7 +72,7 @@ struct reader {
     std::vector<tool_rec> tools;
     int current = -1;                     /* index into tools; -1: none loaded */
     excellon_point pos{0.0, 0.0}, zero{0.0, 0.0};
-    mode_t mode = MODE_DRILL;
+    motion_t mode = MODE_DRILL;
     bool tool_down = false;
     int path_slot = -1;                   /* the current routed path's last slot, or -1 */
     long hits = 0;
@@ -131,6 +131,7 @@ void rewind_input(int fd)
 
 /* ---- detection ---- */
 
+/* A line of Excellon words only: letters each followed by a number. */
 bool is_word_line(const char *text, int len)
 {
     static const char letters[] = "TXYMGRCFS";
@@ -333,6 +334,8 @@ double coordinate_value(reader &r, const word &w)
     return negative ? -value : value;
 }
 
+double unit_mm(const reader &r) { return r.metric ? 1.0 : MM_PER_INCH; }
+
 /* ---- header statements ---- */
 
 /* "000.000": integer and decimal digits. */
@@ -412,14 +415,23 @@ void keyword_line(reader &r, const char *text, int len)
     }
 }
 
-tool_rec &tool(reader &r, int number)
+/* The tool's index in r.tools, adding it when new. */
+int tool_index(reader &r, int number)
 {
-    for (tool_rec &t : r.tools)
-        if (t.number == number)
-            return t;
+    for (size_t k = 0; k < r.tools.size(); k++)
+        if (r.tools[k].number == number)
+            return (int)k;
     r.tools.push_back(tool_rec{});
     r.tools.back().number = number;
-    return r.tools.back();
+    return (int)r.tools.size() - 1;
+}
+
+/* False when the tool already has a diameter other than `mm`. */
+bool agrees(const reader &r, const tool_rec &t, double mm)
+{
+    if (t.fixed)
+        return fabs(t.mm - mm) <= SAME_DIAMETER_MM;
+    return !t.has_c || fabs(t.c_value * unit_mm(r) - mm) <= SAME_DIAMETER_MM;
 }
 
 /* ";FILE_FORMAT=a:b" and KiCad's ";FORMAT={a:b/ absolute / unit / zeros}". */
@@ -449,14 +461,18 @@ void holesize_comment(reader &r, const std::string &c)
     if (sscanf(c.c_str(), "T%d Holesize%n", &number, &used) != 1 || used == 0)
         return;
     size_t equal = c.find('=', used);
-    double size = 0.0;
-    bool mils = c.find(" MILS") != std::string::npos, mm = c.find(" MM") != std::string::npos;
-    if (equal == std::string::npos || sscanf(c.c_str() + equal + 1, "%lf", &size) != 1 || mils == mm ||
-        !(size > 0.0 && size < 1.0e5) || number < 1)
+    double size = 0.0;   /* stays 0, and is refused, when no number follows the '=' */
+    if (equal != std::string::npos)
+        sscanf(c.c_str() + equal + 1, "%lf", &size);
+    bool in_mils = c.find(" MILS") != std::string::npos, in_mm = c.find(" MM") != std::string::npos;
+    double mm = in_mils ? size * MM_PER_INCH / 1000.0 : size;
+    if (in_mils == in_mm || !(mm > 0.0 && mm < 1000.0) || number < 1)
         fatal_error("A fájl %d. sorában hibás a furatméret megjegyzése.\n", r.line_no);
-    tool_rec &t = tool(r, number);
+    tool_rec &t = r.tools[tool_index(r, number)];
+    if (!agrees(r, t, mm))
+        fatal_error("A fájl %d. sorában a T%d szerszám átmérője eltér a korábbitól.\n", r.line_no, number);
     t.fixed = true;
-    t.mm = mils ? size * MM_PER_INCH / 1000.0 : size;
+    t.mm = mm;
 }
 
 void comment_line(reader &r, const char *text, int len)
@@ -500,8 +516,6 @@ long word_integer(reader &r, const word &w)
     return strtol(std::string(w.text, w.len).c_str(), nullptr, 10);
 }
 
-double unit_mm(const reader &r) { return r.metric ? 1.0 : MM_PER_INCH; }
-
 /* T<n> and its C, F and S words; returns the index of the first word after them. */
 size_t tool_words(reader &r, const std::vector<word> &words, size_t i)
 {
@@ -512,22 +526,15 @@ size_t tool_words(reader &r, const std::vector<word> &words, size_t i)
         double value = coordinate_value(r, words[i]);
         if (!(value > 0.0 && value * unit_mm(r) < 1000.0) || number == 0)
             fatal_error("A fájl %d. sorában hibás a szerszám átmérője.\n", r.line_no);
-        tool_rec &t = tool(r, number);
-        bool differs = t.fixed ? fabs(value * unit_mm(r) - t.mm) > SAME_DIAMETER_MM : t.has_c && t.c_value != value;
-        if (differs)
+        tool_rec &t = r.tools[tool_index(r, number)];
+        if (!agrees(r, t, value * unit_mm(r)))
             fatal_error("A fájl %d. sorában a T%d szerszám átmérője eltér a korábbitól.\n", r.line_no, number);
         t.has_c = true;
         t.c_value = value;
     }
     if (!r.in_header) {
-        r.current = -1;
+        r.current = number == 0 ? -1 : tool_index(r, number);   /* T0 unloads */
         r.path_slot = -1;
-        if (number != 0) {
-            tool(r, number);
-            for (size_t k = 0; k < r.tools.size(); k++)
-                if (r.tools[k].number == number)
-                    r.current = (int)k;
-        }
     }
     return i;
 }
@@ -651,9 +658,10 @@ void repeat_hits(reader &r, const line_state &s)
     if (r.mode != MODE_DRILL)
         fatal_error("A fájl %d. sorában ismétlés áll marás közben.\n", r.line_no);
     count_hits(r, s.repeat);
+    tool_rec &t = loaded_tool(r);
     for (long k = 0; k < s.repeat; k++) {
         r.pos = resolve(r, r.pos, s.has_x, s.x, s.has_y, s.y, true);
-        add_hole(r, r.pos);
+        t.holes.push_back(r.pos);
     }
 }
 
@@ -671,12 +679,12 @@ void route_move(reader &r, const line_state &s)
 void act(reader &r, const line_state &s)
 {
     bool coordinates = s.has_x || s.has_y;
-    if (r.in_header && (coordinates || s.slot || s.repeat >= 0))
-        fatal_error("A fájl %d. sorában a fejlécben koordináta áll.\n", r.line_no);
     if (s.zero_set) {
         r.zero = {s.has_x ? s.x * unit_mm(r) : 0.0, s.has_y ? s.y * unit_mm(r) : 0.0};
         return;
     }
+    if (r.in_header && (coordinates || s.slot || s.repeat >= 0))
+        fatal_error("A fájl %d. sorában a fejlécben koordináta áll.\n", r.line_no);
     if (s.slot) {
         if (!(s.has_x2 || s.has_y2))
             fatal_error("A fájl %d. sorában a G85 után nincs koordináta.\n", r.line_no);
@@ -700,11 +708,11 @@ void coordinate_word(reader &r, line_state &s, const word &w)
     double value = coordinate_value(r, w);
     bool second = s.slot;
     bool &has = w.letter == 'X' ? (second ? s.has_x2 : s.has_x) : (second ? s.has_y2 : s.has_y);
-    double &slot = w.letter == 'X' ? (second ? s.x2 : s.x) : (second ? s.y2 : s.y);
+    double &target = w.letter == 'X' ? (second ? s.x2 : s.x) : (second ? s.y2 : s.y);
     if (has)
         fatal_error("A fájl %d. sorában kétszer áll az '%c' koordináta.\n", r.line_no, w.letter);
     has = true;
-    slot = value;
+    target = value;
 }
 
 void word_line(reader &r, const char *text, int len)
@@ -844,8 +852,10 @@ excellon_job read_excellon(int fd, excellon_digits digits)
 {
     reader r;
     r.fd = fd;
-    if (digits.int_digits >= 0 && digits.dec_digits >= 0 && digits.int_digits + digits.dec_digits <= MAX_DIGITS)
-        r.user = digits;
+    if (digits.int_digits < 0 || digits.int_digits > 9 || digits.dec_digits < 0 || digits.dec_digits > 9 ||
+        digits.int_digits + digits.dec_digits > MAX_DIGITS)
+        fatal_error("Hibás a megadott számformátum: %d.%d", digits.int_digits, digits.dec_digits);
+    r.user = digits;
     rewind_input(fd);
     r.stats = gather_numbers(r);
     r.line_no = 0;

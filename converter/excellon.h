@@ -36,11 +36,13 @@ typedef struct excellon_bit {
 
 typedef struct excellon_job {
     std::vector<excellon_bit> bits;      /* ascending diameter, each with a hole or a slot */
-    std::string format;                  /* what the reading used, in Hungarian (UTF-8), one line */
+    std::string format;                  /* what the reading used, one Hungarian line in UTF-8:
+                                            goes out through console_text like a fixed text */
 } excellon_job;
 
 /* Integer and decimal digits of the file's numbers given by the user (-n),
- * overriding what the file states; {0, 0} for none. */
+ * overriding what the file states; {0, 0} for none. Each 0 ... 9, at most
+ * 15 together. */
 typedef struct excellon_digits {
     int int_digits, dec_digits;
 } excellon_digits;
