@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <set>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 
@@ -794,15 +794,23 @@ excellon_slot expand_slot(reader &r, const raw_slot &raw, double diameter)
     return slot;
 }
 
-/* Adds a tool's holes and slots to its bit; each position once per bit. */
-void merge_tool(reader &r, excellon_bit &bit, std::set<std::pair<double, double>> &seen, const tool_rec &t)
+/* The positions in their first order, each once. Sorting keeps this fast for
+ * a million hits, where a tree of positions is not. */
+std::vector<excellon_point> unique_positions(const std::vector<excellon_point> &points)
 {
-    bit.tools.push_back(t.number);
-    for (const excellon_point &p : t.holes)
-        if (seen.insert({p.x, p.y}).second)
-            bit.holes.push_back(p);
-    for (const raw_slot &s : t.slots)
-        bit.slots.push_back(expand_slot(r, s, bit.diameter));
+    std::vector<size_t> order(points.size());
+    for (size_t i = 0; i < order.size(); i++)
+        order[i] = i;
+    auto key = [&](size_t i) { return std::make_tuple(points[i].x, points[i].y, i); };
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
+    std::vector<bool> repeated(points.size(), false);
+    for (size_t k = 1; k < order.size(); k++)
+        repeated[order[k]] = same_point(points[order[k]], points[order[k - 1]]);
+    std::vector<excellon_point> unique;
+    for (size_t i = 0; i < points.size(); i++)
+        if (!repeated[i])
+            unique.push_back(points[i]);
+    return unique;
 }
 
 std::vector<excellon_bit> make_bits(reader &r)
@@ -815,14 +823,17 @@ std::vector<excellon_bit> make_bits(reader &r)
         return a->mm != b->mm ? a->mm < b->mm : a->number < b->number;
     });
     std::vector<excellon_bit> bits;
-    std::set<std::pair<double, double>> seen;
     for (const tool_rec *t : used) {
-        if (bits.empty() || t->mm - bits.back().diameter > SAME_DIAMETER_MM) {
+        if (bits.empty() || t->mm - bits.back().diameter > SAME_DIAMETER_MM)
             bits.push_back(excellon_bit{t->mm, {}, {}, {}});
-            seen.clear();
-        }
-        merge_tool(r, bits.back(), seen, *t);
+        excellon_bit &bit = bits.back();
+        bit.tools.push_back(t->number);
+        bit.holes.insert(bit.holes.end(), t->holes.begin(), t->holes.end());
+        for (const raw_slot &s : t->slots)
+            bit.slots.push_back(expand_slot(r, s, bit.diameter));
     }
+    for (excellon_bit &bit : bits)
+        bit.holes = unique_positions(bit.holes);
     return bits;
 }
 

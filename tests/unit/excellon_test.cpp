@@ -429,7 +429,7 @@ TEST_F(Excellon, WhatIsNotUnderstoodIsReportedWithItsLine)
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0.0\n", {0, 0}, 6, "A fájl %d. sorában hibás az '%c' koordináta.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0G85\n", {0, 0}, 6, "A fájl %d. sorában a G85 után nincs koordináta.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0\nR99999999X1.0\n", {0, 0}, 7, "A fájl %d. sorában hibás a(z) '%c' paramétere.\\n"},
-        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0\nX2.0Y1.0\nR999999X1.0\n", {0, 0}, 8,
+        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0\nX2.0Y1.0\nR199999X1.0\n", {0, 0}, 8,
          "A fájl %d. sorában túl sok a furat: legföljebb %d lehet.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y2000000.0\n", {0, 0}, 6, "A fájl %d. sorában hibás az 'Y' koordináta.\\n"},
         {"M48\nMETRIC\nT1C0.04\n%\nT1\nX0Y0G85X900.0Y0\n", {0, 0}, 6,
