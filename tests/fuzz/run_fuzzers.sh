@@ -1,7 +1,7 @@
 #!/bin/bash
 # Runs every fuzz target for a set time: run_fuzzers.sh <fuzz build dir> <seconds per target>
-# Seeds: the bundled examples, the real-world corpus beside the project (when
-# present) and the argument vectors in args_seeds/. What a target learns is
+# Seeds: the bundled examples, the real-world Gerber and drill corpora beside
+# the project (when present) and the argument vectors in args_seeds/. What a target learns is
 # kept in <build>/corpus/<target>; every input that breaks a promise is saved
 # in <build>/artifacts/<target>/ and makes the script fail once all targets
 # have run.
@@ -11,13 +11,21 @@ seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)
 project=$(cd "$here/../.." && pwd)
 corpus=${CORPUS_DIR:-$project/../shared/corpus/gerber}
+drill_corpus=${EXCELLON_CORPUS_DIR:-$project/../shared/corpus/excellon}
 
+# Copies the files of a corpus directory, when it exists, into a seed directory.
+seed() {
+  mkdir -p "$1"
+  if [ -d "$2" ]; then
+    find "$2" -maxdepth 1 -type f ! -name '*.md' -exec cp {} "$1"/ \;
+  fi
+}
 seed_dir=$build/seeds/gerber
+drill_seed_dir=$build/seeds/excellon
 mkdir -p "$seed_dir" "$build/artifacts"
 cp "$project"/examples/*.gbr "$seed_dir"/ 2>/dev/null
-if [ -d "$corpus" ]; then
-  find "$corpus" -maxdepth 1 -type f ! -name '*.md' -exec cp {} "$seed_dir"/ \;
-fi
+seed "$seed_dir" "$corpus"
+seed "$drill_seed_dir" "$drill_corpus"
 
 failed=0
 run() {
@@ -50,6 +58,7 @@ run() {
 
 run gerber_fuzz "$here/gerber.dict" "$seed_dir"
 run paths_fuzz "$here/gerber.dict" "$seed_dir"
+run excellon_fuzz "$here/excellon.dict" "$drill_seed_dir"
 run args_fuzz "$here/args.dict" "$here/args_seeds"
 run read_line_fuzz "" "$seed_dir"
 exit $failed

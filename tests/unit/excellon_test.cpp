@@ -1,0 +1,467 @@
+/* The Excellon reader: every file of the shared drill corpus against its
+ * oracle (an independent reader's holes and slots in mm), detection of both
+ * corpora, and small texts for the format inference, the slots and every
+ * kind of diagnostic. */
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+#include "excellon.h"
+#include "test_support.h"
+#include "tools.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct fatal_exit {
+    int status;
+};
+
+void throwing_handler(int status) { throw fatal_exit{status}; }
+
+struct outcome {
+    bool fatal = false;
+    std::string message;   /* the diagnostic's quoted message, as printed (code page 1250) */
+    int line = 0;          /* its line number, read from the message */
+    excellon_job job;
+};
+
+class Excellon : public ::testing::Test {
+protected:
+    fatal_handler_fn previous = nullptr;
+    void SetUp() override { previous = set_fatal_handler(throwing_handler); }
+    void TearDown() override { set_fatal_handler(previous); }
+
+    static outcome read_fd(int fd, excellon_digits digits)
+    {
+        outcome r;
+        testing::internal::CaptureStderr();
+        try {
+            r.job = read_excellon(fd, digits);
+        } catch (const fatal_exit &e) {
+            r.fatal = true;
+            EXPECT_EQ(e.status, 1);
+        }
+        std::string err = testing::internal::GetCapturedStderr();
+        size_t quote = err.find("(): \"");
+        if (r.fatal && quote != std::string::npos) {
+            EXPECT_EQ(err.rfind("excellon.cpp, ", 0), 0u) << err;
+            r.message = err.substr(quote + 5, err.size() - quote - 7);
+            sscanf(r.message.c_str(), "A f%*s %d.", &r.line);
+        }
+        return r;
+    }
+
+    static outcome read_text(const std::string &text, excellon_digits digits = {0, 0})
+    {
+        temp_dir dir;
+        write_file(dir.file("in.drl"), text);
+        int fd = open(dir.file("in.drl").c_str(), O_RDONLY);
+        EXPECT_GE(fd, 0);
+        outcome r = read_fd(fd, digits);
+        close(fd);
+        return r;
+    }
+};
+
+bool detect(const std::string &path)
+{
+    int fd = open(path.c_str(), O_RDONLY);
+    EXPECT_GE(fd, 0) << path;
+    bool excellon = is_excellon(fd);
+    EXPECT_EQ(lseek(fd, 0, SEEK_CUR), 0) << path << ": the file is rewound";
+    close(fd);
+    return excellon;
+}
+
+/* ---- slots ---- */
+
+/* The hits of a slot lie on it at equal spacing, both ends first, every
+ * later one midway between its two drilled neighbours, and the ridge
+ * between neighbours is at most SLOT_RIDGE_MM. */
+::testing::AssertionResult sound_slot(const excellon_slot &s, double diameter)
+{
+    const auto &h = s.hits;
+    double dx = s.to.x - s.from.x, dy = s.to.y - s.from.y, length = std::hypot(dx, dy);
+    if (h.empty() || h[0].x != s.from.x || h[0].y != s.from.y)
+        return ::testing::AssertionFailure() << "the first hit is not the slot's start";
+    if (length == 0.0)
+        return h.size() == 1 ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "a point slot";
+    if (h.size() < 2 || h[1].x != s.to.x || h[1].y != s.to.y)
+        return ::testing::AssertionFailure() << "the second hit is not the slot's end";
+    std::set<double> drilled;
+    for (size_t k = 0; k < h.size(); k++) {
+        double t = ((h[k].x - s.from.x) * dx + (h[k].y - s.from.y) * dy) / (length * length);
+        double off = std::fabs((h[k].x - s.from.x) * dy - (h[k].y - s.from.y) * dx) / length;
+        if (off > 1e-9 || t < -1e-12 || t > 1 + 1e-12)
+            return ::testing::AssertionFailure() << "hit " << k << " is off the slot";
+        if (k >= 2) {
+            auto after = drilled.upper_bound(t);
+            if (after == drilled.end() || after == drilled.begin())
+                return ::testing::AssertionFailure() << "hit " << k << " outside the drilled ends";
+            double next = *after, before = *std::prev(after);
+            if (std::fabs(t - (before + next) / 2) > 1e-9)
+                return ::testing::AssertionFailure() << "hit " << k << " is not midway between drilled neighbours";
+        }
+        if (!drilled.insert(t).second)
+            return ::testing::AssertionFailure() << "hit " << k << " drilled twice";
+    }
+    double r = diameter / 2, widest = 0, previous = -1;
+    for (double t : drilled) {
+        if (previous >= 0)
+            widest = std::max(widest, (t - previous) * length);
+        previous = t;
+    }
+    if (widest >= diameter || r - std::sqrt(r * r - widest * widest / 4) > SLOT_RIDGE_MM + 1e-12)
+        return ::testing::AssertionFailure() << "hits " << widest << " mm apart leave too high a ridge";
+    return ::testing::AssertionSuccess();
+}
+
+/* ---- the corpus against its oracle ---- */
+
+struct oracle_row {
+    int tool;
+    double diameter, x, y, x2, y2;
+    bool slot;
+};
+
+std::vector<oracle_row> read_oracle(const std::string &path)
+{
+    std::vector<oracle_row> rows;
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);   /* the heading */
+    while (std::getline(in, line)) {
+        oracle_row r{};
+        int n = sscanf(line.c_str(), "%d,%lf,%lf,%lf,%lf,%lf", &r.tool, &r.diameter, &r.x, &r.y, &r.x2, &r.y2);
+        EXPECT_TRUE(n == 4 || n == 6) << path << ": " << line;
+        r.slot = n == 6;
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+double segment_distance(excellon_point p, excellon_point a, excellon_point b)
+{
+    double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+    double t = l2 == 0 ? 0 : std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / l2, 0.0, 1.0);
+    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
+const double CLOSE_MM = 0.001;
+
+/* The bit's holes are the oracle's, one to one; each oracle slot lies along
+ * one of the bit's slots, and each slot of the bit has both ends on oracle
+ * slots. */
+void check_bit(const excellon_bit &bit, const std::vector<oracle_row> &rows)
+{
+    std::vector<excellon_point> expected;
+    for (const oracle_row &r : rows)
+        if (!r.slot && std::none_of(expected.begin(), expected.end(), [&](excellon_point p) {
+                return std::hypot(p.x - r.x, p.y - r.y) < 1e-6;
+            }))
+            expected.push_back({r.x, r.y});
+    ASSERT_EQ(bit.holes.size(), expected.size());
+    std::vector<bool> taken(bit.holes.size());
+    for (excellon_point e : expected) {
+        size_t k = 0;
+        while (k < bit.holes.size() && (taken[k] || std::hypot(bit.holes[k].x - e.x, bit.holes[k].y - e.y) > CLOSE_MM))
+            k++;
+        ASSERT_LT(k, bit.holes.size()) << "no hole at " << e.x << ", " << e.y;
+        taken[k] = true;
+    }
+    for (const oracle_row &r : rows) {
+        if (!r.slot)
+            continue;
+        bool covered = std::any_of(bit.slots.begin(), bit.slots.end(), [&](const excellon_slot &s) {
+            return segment_distance({r.x, r.y}, s.from, s.to) <= CLOSE_MM &&
+                   segment_distance({r.x2, r.y2}, s.from, s.to) <= CLOSE_MM;
+        });
+        EXPECT_TRUE(covered) << "slot " << r.x << ", " << r.y << " - " << r.x2 << ", " << r.y2;
+    }
+    for (const excellon_slot &s : bit.slots) {
+        EXPECT_TRUE(sound_slot(s, bit.diameter));
+        for (excellon_point end : {s.from, s.to}) {
+            bool on_oracle = std::any_of(rows.begin(), rows.end(), [&](const oracle_row &r) {
+                return r.slot && (std::hypot(end.x - r.x, end.y - r.y) <= CLOSE_MM ||
+                                  std::hypot(end.x - r.x2, end.y - r.y2) <= CLOSE_MM);
+            });
+            EXPECT_TRUE(on_oracle) << "slot end " << end.x << ", " << end.y;
+        }
+    }
+}
+
+struct corpus_case {
+    const char *file;
+    excellon_digits digits;   /* the number format given by hand where the file cannot state it */
+    const char *format;       /* the reading's description (UTF-8), or the diagnostic */
+};
+
+const corpus_case corpus[] = {
+    {"allegro-inch-no-header-repeats.drl", {3, 5},
+     "hüvelyk (feltételezve), 3.5 (a -n kapcsolóból), minden számjegy kiírva (a számokból)"},
+    {"altium-metric-lz-round-holes.TXT", {0, 0}, "mm, 4.4, a vezető nullák megmaradnak"},
+    {"altium-metric-lz-routed-slots.TXT", {0, 0}, "mm, 4.4, a vezető nullák megmaradnak"},
+    {"diptrace-metric-signed.drl", {0, 0}, "mm, 4.2, minden számjegy kiírva (a számokból)"},
+    {"eagle-inch-tz-file-format.drd", {0, 0}, "hüvelyk, 2.4, a záró nullák megmaradnak"},
+    {"eagle9-metric-tz.xln", {0, 0}, "mm, 3.3, a záró nullák megmaradnak"},
+    {"easyeda-metric-lz-signed.DRL", {0, 0}, "mm, 3.3, a vezető nullák megmaradnak"},
+    {"geda-pcb17-inch-tz-mils.grb", {2, 3}, "hüvelyk, 2.3 (a -n kapcsolóból), a záró nullák megmaradnak"},
+    {"handwritten-repeat-codes.exc", {0, 0}, "hüvelyk, 2.4 (feltételezve), a záró nullák megmaradnak"},
+    {"kicad2013-inch-tz-keep-zeros.drl", {0, 0}, "hüvelyk, 2.4, a záró nullák megmaradnak"},
+    {"kicad4-edited-metric-g85-slots.drl", {0, 0}, "mm, tizedesponttal írt számok"},
+    {"kicad4-inch-decimal.drl", {0, 0}, "hüvelyk, tizedesponttal írt számok"},
+    {"kicad4-metric-trailing-dot.drl", {0, 0}, "mm, tizedesponttal írt számok"},
+    {"kicad7-metric-routed-slots.drl", {0, 0}, "mm, tizedesponttal írt számok"},
+    {"kicad7-npth-empty.drl", {0, 0}, "A fájlban nincs furat."},
+    {"mentor-xpedition-metric-routed.ncd", {0, 0}, "mm, 3.3 (feltételezve), a záró nullák megmaradnak"},
+    {"orcad-inch-tools-in-body.tap", {0, 0},
+     "hüvelyk (feltételezve), 2.4 (feltételezve), minden számjegy kiírva (a számokból)"},
+    {"pads-inch-no-header.drl", {0, 0},
+     "hüvelyk (feltételezve), 2.4 (feltételezve), a vezető nullák megmaradnak (a számokból)"},
+    {"pcb-rnd-inch.xln", {0, 0}, "hüvelyk, 2.4 (feltételezve), minden számjegy kiírva (a számokból)"},
+    {"protel-dxp2005-inch-lz.TXT", {0, 0}, "hüvelyk, 2.3, a vezető nullák megmaradnak"},
+    {"veribest-metric-m71-in-body.ncd", {0, 0}, "mm, 3.3 (feltételezve), a záró nullák megmaradnak (a számokból)"},
+};
+
+TEST_F(Excellon, EveryCorpusFileGivesTheOraclesBitsHolesAndSlots)
+{
+    if (!fs::is_directory(EXCELLON_CORPUS_DIR))
+        GTEST_SKIP() << "no corpus at " << EXCELLON_CORPUS_DIR;
+    size_t files = 0;
+    for (const auto &entry : fs::directory_iterator(EXCELLON_CORPUS_DIR))
+        files += entry.is_regular_file() && entry.path().filename() != "SOURCES.md";
+    EXPECT_EQ(files, std::size(corpus)) << "every corpus file has its row";
+    for (const corpus_case &c : corpus) {
+        SCOPED_TRACE(c.file);
+        std::string path = std::string(EXCELLON_CORPUS_DIR) + "/" + c.file;
+        EXPECT_TRUE(detect(path));
+        int fd = open(path.c_str(), O_RDONLY);
+        outcome r = read_fd(fd, c.digits);
+        close(fd);
+        std::vector<oracle_row> rows = read_oracle(std::string(EXCELLON_CORPUS_DIR) + "/oracle/" + c.file + ".csv");
+        if (rows.empty()) {
+            EXPECT_EQ(r.message, cp1250(c.format));
+            continue;
+        }
+        ASSERT_FALSE(r.fatal) << r.message;
+        EXPECT_EQ(r.job.format, c.format);
+        /* The oracle's tools grouped by diameter, in ascending order. */
+        std::map<double, std::set<int>> by_diameter;
+        for (const oracle_row &row : rows)
+            by_diameter[std::round(row.diameter * 1e4) / 1e4].insert(row.tool);
+        ASSERT_EQ(r.job.bits.size(), by_diameter.size());
+        auto expected = by_diameter.begin();
+        for (const excellon_bit &bit : r.job.bits) {
+            SCOPED_TRACE("bit " + std::to_string(bit.diameter));
+            EXPECT_NEAR(bit.diameter, expected->first, CLOSE_MM);
+            EXPECT_EQ(std::set<int>(bit.tools.begin(), bit.tools.end()), expected->second);
+            EXPECT_TRUE(std::is_sorted(bit.tools.begin(), bit.tools.end()));
+            std::vector<oracle_row> own;
+            for (const oracle_row &row : rows)
+                if (expected->second.count(row.tool))
+                    own.push_back(row);
+            check_bit(bit, own);
+            ++expected;
+        }
+    }
+}
+
+/* Every Gerber file of the shared corpus, the examples and the regression
+ * inputs stay Gerber. */
+TEST_F(Excellon, GerberFilesAreNotExcellon)
+{
+    std::vector<std::string> dirs = {EXAMPLES_DIR, std::string(TESTS_DIR) + "/regress"};
+    if (fs::is_directory(CORPUS_DIR))
+        dirs.push_back(CORPUS_DIR);
+    size_t checked = 0;
+    for (const std::string &dir : dirs)
+        for (const auto &entry : fs::directory_iterator(dir)) {
+            std::string name = entry.path().filename();
+            if (!entry.is_regular_file() || name.find(".md") != std::string::npos)
+                continue;
+            EXPECT_FALSE(detect(entry.path())) << name;
+            checked++;
+        }
+    EXPECT_GE(checked, 6u);
+}
+
+/* Small texts on the detection's edges. */
+TEST_F(Excellon, DetectionByContent)
+{
+    const struct {
+        const char *text;
+        bool excellon;
+    } cases[] = {
+        {"; a comment *\n%\n  M48  \r\nINCH\n", true},    /* M48 first, whatever follows */
+        {"%\nT1C.015F095S3\nX01095Y01056\nM30\n", true},  /* no header: words only */
+        {"%\nG90\nM30\n", false},                         /* words, but no tool and no hit */
+        {"T1C.015\nX01095Y01056*\n", false},              /* a Gerber block end */
+        {"T1C.015\nX01095Y01056\n;*\n", false},           /* even in a comment */
+        {"G04 drill*\nM48\n", false},                     /* M48 is not the first line */
+        {"X100Y100D03\n", false},                         /* D is no Excellon word */
+        {"", false},
+    };
+    for (const auto &c : cases) {
+        temp_dir dir;
+        write_file(dir.file("in"), c.text);
+        EXPECT_EQ(detect(dir.file("in")), c.excellon) << c.text;
+    }
+}
+
+/* ---- small texts ---- */
+
+/* A job as text: "<diameter>:T<tools>:<holes>|<slots>;" with 4 decimals. */
+std::string render(const excellon_job &job)
+{
+    std::ostringstream out;
+    out.setf(std::ios::fixed);
+    out.precision(4);
+    for (const excellon_bit &bit : job.bits) {
+        out << bit.diameter << ":T";
+        for (size_t i = 0; i < bit.tools.size(); i++)
+            out << (i ? "," : "") << bit.tools[i];
+        out << ":";
+        for (excellon_point p : bit.holes)
+            out << " " << p.x << "/" << p.y;
+        for (const excellon_slot &s : bit.slots)
+            out << " |" << s.from.x << "/" << s.from.y << "-" << s.to.x << "/" << s.to.y;
+        out << ";";
+    }
+    return out.str();
+}
+
+TEST_F(Excellon, FormatsAndWords)
+{
+    const struct {
+        const char *name;
+        const char *text;
+        excellon_digits digits;
+        const char *job;
+        const char *format;
+    } cases[] = {
+        {"leading zeros kept, seen from the numbers", "%\nT1C.04\nX0125Y015\nX02Y0125\nM30\n", {0, 0},
+         "1.0160:T1: 31.7500/38.1000 50.8000/31.7500;",
+         "hüvelyk (feltételezve), 2.4 (feltételezve), a vezető nullák megmaradnak (a számokból)"},
+        {"trailing zeros kept, seen from the numbers", "M48\nMETRIC\nT1C1.0\n%\nT1\nX12500Y1500\nX2000Y125\nM30\n", {0, 0},
+         "1.0000:T1: 12.5000/1.5000 2.0000/0.1250;", "mm, 3.3 (feltételezve), a záró nullák megmaradnak (a számokból)"},
+        {"the user's digits beat the file's", "M48\nINCH,LZ,00.0000\nT1C.04\n%\nT1\nX015Y1\n", {3, 3},
+         "1.0160:T1: 381.0000/2540.0000;", "hüvelyk, 3.3 (a -n kapcsolóból), a vezető nullák megmaradnak"},
+        {"M71 in the body gives the header's diameter its unit", "M48\nT1C.5\n%\nM71\nT1\nX1.0Y2.0\n", {0, 0},
+         "0.5000:T1: 1.0000/2.0000;", "mm, tizedesponttal írt számok"},
+        {"tools of one diameter are one bit, each position once",
+         "M48\nMETRIC\nT2C0.5\nT1C0.50\nT3C0.3\n%\nT2\nX1.0Y1.0\nT1\nX1.0Y1.0\nX2.0Y1.0\nX2.0Y1.0\nT3\nX1.0Y1.0\nT0\nM30\n",
+         {0, 0}, "0.3000:T3: 1.0000/1.0000;0.5000:T1,2: 1.0000/1.0000 2.0000/1.0000;", "mm, tizedesponttal írt számok"},
+        {"modal axes, signs, incremental and repeats",
+         "M48\nMETRIC\nICI,ON\nT1C1.0\n%\nT1\nX+1.0Y-1.0\nX1.0\nR2Y0.5\nG90\nX-3.0\nM30\nX9.0\n", {0, 0},
+         "1.0000:T1: 1.0000/-1.0000 2.0000/-1.0000 2.0000/-0.5000 2.0000/0.0000 -3.0000/0.0000;",
+         "mm, tizedesponttal írt számok"},
+        {"a zero set moves what follows", "M48\nMETRIC\nT1C1.0\n%\nG93X10.0Y20.0\nT1\nX1.0Y1.0\n", {0, 0},
+         "1.0000:T1: 11.0000/21.0000;", "mm, tizedesponttal írt számok"},
+        {"G85 slot and a routed path back across its own line",
+         "M48\nMETRIC\nT1C1.0\n%\nT1\nX0Y0G85X2.0Y0\nG00X5.0Y0\nM15\nG01X6.0\nX4.0\nM16\nG05\nX9.0Y9.0\nM30\n", {0, 0},
+         "1.0000:T1: 9.0000/9.0000 |0.0000/0.0000-2.0000/0.0000 |4.0000/0.0000-6.0000/0.0000;",
+         "mm, tizedesponttal írt számok"},
+        {"a routed corner is two slots", "M48\nMETRIC\nT1C1.0\n%\nT1\nG00X0Y0\nM15\nG01X1.0\nY1.0\nM17\nM30\n", {0, 0},
+         "1.0000:T1: |0.0000/0.0000-1.0000/0.0000 |1.0000/0.0000-1.0000/1.0000;", "mm, tizedesponttal írt számok"},
+        {"Allegro's size comment in mm", ";T02 Holesize 2. = 0.800000 Tolerance = +0/-0 PLATED MM Quantity = 1\n%\nT02\nX1.0Y1.0\n",
+         {0, 0}, "0.8000:T2: 25.4000/25.4000;", "hüvelyk (feltételezve), tizedesponttal írt számok"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        outcome r = read_text(c.text, c.digits);
+        ASSERT_FALSE(r.fatal) << r.message;
+        EXPECT_EQ(render(r.job), c.job);
+        EXPECT_EQ(r.job.format, c.format);
+    }
+}
+
+/* Slots of bits from below the ridge height to large, short and long. */
+TEST_F(Excellon, SlotHitsOverlapWithALowRidge)
+{
+    for (const char *diameter : {"0.03", "0.04", "0.3", "1.0", "3.175"})
+        for (const char *end : {"0.001", "0.5", "7.3", "100.0"}) {
+            std::string text = std::string("M48\nMETRIC\nT1C") + diameter + "\n%\nT1\nX1.0Y2.0G85X" + end + "Y3.0\n";
+            SCOPED_TRACE(text);
+            outcome r = read_text(text);
+            if (r.fatal) {
+                /* 100 mm of hits finer than 0.1 mm is refused */
+                EXPECT_TRUE(atof(diameter) < 0.1 && std::string(end) == "100.0") << r.message;
+                continue;
+            }
+            ASSERT_EQ(r.job.bits.size(), 1u);
+            ASSERT_EQ(r.job.bits[0].slots.size(), 1u);
+            EXPECT_TRUE(sound_slot(r.job.bits[0].slots[0], r.job.bits[0].diameter));
+        }
+}
+
+TEST_F(Excellon, WhatIsNotUnderstoodIsReportedWithItsLine)
+{
+    const struct {
+        const char *text;
+        excellon_digits digits;
+        int line;
+        const char *message;
+    } cases[] = {
+        {"M48\nINCH\nT1C.04\n%\n", {0, 0}, 0, "A fájlban nincs furat."},
+        {"M48\nINCH\nFOO,1\n", {0, 0}, 3, "A fájl %d. sorában ismeretlen a(z) <FOO> utasítás.\\n"},
+        {"M48\nINCH,XZ\n", {0, 0}, 2, "A fájl %d. sorában hibás a mértékegység paramétere: XZ\\n"},
+        {"M48\nINCH\nT1C.04\n%\nX1.0Y1.0\n", {0, 0}, 5, "A fájl %d. sorában furat áll, de nincs kiválasztott szerszám.\\n"},
+        {"M48\nINCH\n%\nT3\nX1.0Y1.0\n", {0, 0}, 5, "A fájl %d. sorában a T%d szerszámnak nincs megadva az átmérője.\\n"},
+        {"M48\nINCH\nT1C.04\nX1.0Y1.0\n", {0, 0}, 4, "A fájl %d. sorában a fejlécben koordináta áll.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1C.05\n", {0, 0}, 5, "A fájl %d. sorában a T%d szerszám átmérője eltér a korábbitól.\\n"},
+        {"M48\nINCH\nT1C0\n", {0, 0}, 3, "A fájl %d. sorában hibás a szerszám átmérője.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nG00X1.0Y1.0\nM15\nG02X2.0Y2.0\n", {0, 0}, 8,
+         "A fájl %d. sorában ismeretlen a(z) %c%ld utasítás.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nM97,TEXT\n", {0, 0}, 6, "A fájl %d. sorában ismeretlen a(z) '%c' utasítás.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nG00X1.0Y1.0\nM15\nG01X2.0\nM16\nX3.0\n", {0, 0}, 10,
+         "A fájl %d. sorában a koordináta marás közben, felemelt szerszámmal, G00 és G01 nélkül áll: nem tudni, furat-e.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0X2.0\n", {0, 0}, 6, "A fájl %d. sorában kétszer áll az '%c' koordináta.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0.0\n", {0, 0}, 6, "A fájl %d. sorában hibás az '%c' koordináta.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0G85\n", {0, 0}, 6, "A fájl %d. sorában a G85 után nincs koordináta.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0\nR99999999X1.0\n", {0, 0}, 7, "A fájl %d. sorában hibás a(z) '%c' paramétere.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0\nX2.0Y1.0\nR199999X1.0\n", {0, 0}, 8,
+         "A fájl %d. sorában túl sok a furat: legföljebb %d lehet.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y2000000.0\n", {0, 0}, 6, "A fájl %d. sorában hibás az 'Y' koordináta.\\n"},
+        {"M48\nMETRIC\nT1C0.04\n%\nT1\nX0Y0G85X900.0Y0\n", {0, 0}, 6,
+         "A fájl %d. sorában a horony túl hosszú a szerszámhoz: legföljebb %d furatból állhat.\\n"},
+        /* Allegro's 3.5 read as the default 2.4: ten times too far, refused. */
+        {"%\nT1C.04\nX00130500Y00184500\n", {0, 0}, 3,
+         "A fájl %d. sorában az '%c' utáni szám %d számjegyű, ez nem illik a(z) %d.%d számformátumhoz; "
+         "a fájl számformátuma a -n kapcsolóval adható meg.\\n"},
+        {"%\nT1C.04\nX0125Y015\nX12500Y125\n", {0, 0}, 4,
+         "A fájl %d. sorában a számok ellentmondanak egymásnak: nem dönthető el, hogy a vezető vagy a záró nullák "
+         "maradnak-e el.\\n"},
+        {";T01 Holesize 1. = 8.0 Tolerance = +3/-3 PLATED Quantity = 1\n", {0, 0}, 1,
+         "A fájl %d. sorában hibás a furatméret megjegyzése.\\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        outcome r = read_text(c.text, c.digits);
+        ASSERT_TRUE(r.fatal);
+        std::string printed = r.message;
+        /* the message as spelled, its first placeholder the line number */
+        std::string expected = cp1250(c.message);
+        if (c.line > 0) {
+            size_t at = expected.find("%d");
+            expected.replace(at, 2, std::to_string(c.line));
+            EXPECT_EQ(r.line, c.line);
+            /* the other placeholders are filled; compare the fixed words around them */
+            size_t next = expected.find('%');
+            expected = expected.substr(0, next);
+            printed = printed.substr(0, next);
+        }
+        EXPECT_EQ(printed, expected);
+    }
+}
+
+}  // namespace
