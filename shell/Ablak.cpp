@@ -21,6 +21,7 @@
 
 #include "Controls.h"
 #include "Gyerek.h"
+#include "ProgramLoader.h"
 
 TShellSettings ShellSettings;
 QString ConverterPath;
@@ -508,15 +509,14 @@ void TForm1::StartButtonClick()
                                            "dolgozi valamit."));
         return;
     }
-    QString text = QString::fromUtf8(output.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    RichEdit->setPlainText(text);
+    LoadProgram(RichEdit, output.readAll());
 }
 
 /* Saving, leaving and help. */
 
 void TForm1::SaveFileClick()
 {
+    FinishLoading();
     QString text = RichEdit->toPlainText();
     if (text.isEmpty()) {
         Dialogs->MessageBox(this, QStringLiteral("Nincs mit menteni !"),
