@@ -169,7 +169,7 @@ table=$work/table
     echo
     echo "| series | sizes fitted | time exponent | memory exponent |"
     echo "|---|---|---:|---:|"
-    for series in "flash 1000" "flash 10000" "outline16 0"; do
+    for series in "flash 10000" "flash 100000" "outline16 10000"; do
         read -r shape min_n <<<"$series"
         read -r bt bm k first last <<<"$(fit "$shape" "$min_n")"
         label=$shape
