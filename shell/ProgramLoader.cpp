@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimerEvent>
 
 namespace {
@@ -27,9 +28,16 @@ qsizetype PartEnd(const QString &text, qsizetype from)
 class TProgramLoader : public QObject {
 public:
     TProgramLoader(QPlainTextEdit *editor, const QString &text, qsizetype from)
-        : QObject(editor), Editor(editor), Text(text), From(from)
+        : QObject(editor), Document(editor->document()), Text(text), From(from)
     {
         Timer.start(0, this);
+    }
+    /* However the load ends (finished, replaced by another, its editor
+     * closed), undo works again. */
+    ~TProgramLoader() override
+    {
+        if (Document)
+            Document->setUndoRedoEnabled(true);
     }
 
     void Finish()
@@ -52,7 +60,7 @@ private:
     void AppendPart()
     {
         const qsizetype end = PartEnd(Text, From);
-        QTextCursor cursor(Editor->document());
+        QTextCursor cursor(Document);
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(Text.mid(From, end - From));
         From = end;
@@ -62,11 +70,11 @@ private:
     void Done()
     {
         Timer.stop();
-        Editor->document()->setUndoRedoEnabled(true);
+        Document->setUndoRedoEnabled(true);
         deleteLater();
     }
 
-    QPlainTextEdit *Editor;
+    QPointer<QTextDocument> Document;   /* the editor's; may go before this, with the editor */
     QString Text;
     qsizetype From;
     QBasicTimer Timer;

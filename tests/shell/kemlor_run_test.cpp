@@ -189,6 +189,13 @@ private slots:
         QTest::keyClicks(Form->RichEdit, "X");
         Form->RichEdit->undo();
         QCOMPARE(Form->RichEdit->toPlainText(), expected);
+
+        /* A short program in place of one still coming in: undo works again. */
+        Form->StartButtonClick();
+        Choose("board.gbr", TwoHoles);
+        Form->StartButtonClick();
+        QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\n"));
+        QVERIFY(Form->RichEdit->document()->isUndoRedoEnabled());
     }
 
     void staleOutputIsDeletedBeforeAFailingRun()
