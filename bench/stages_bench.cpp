@@ -24,6 +24,7 @@
 #include "gerber.h"
 #include "main.h"
 #include "test_support.h"
+#include "tools.h"
 
 namespace {
 
@@ -150,21 +151,22 @@ void BM_Tour(benchmark::State &state)
     state.SetComplexityN(state.range(0));
 }
 
-/* The walk with the G-code written, as the converter runs it. */
+/* The tour with the G-code written through the program file's buffer, as
+ * the converter runs them: planned by tour_start, walked by print_bores. */
 void BM_TourAndWrite(benchmark::State &state)
 {
     placed_board board(static_cast<int>(state.range(0)));
-    bore *first = tour_start(board.root);
     reset_settings();
     bores = board.root;
     const int out = open("/dev/null", O_WRONLY);
+    set_text_mode(out);
     for (auto _ : state) {
-        print_bores(out, first);
+        print_bores(out, tour_start(board.root));
         state.PauseTiming();
         board.clear_drilled();
         state.ResumeTiming();
     }
-    close(out);
+    close_file(out);
     bores = nullptr;
     state.SetComplexityN(state.range(0));
 }
@@ -255,7 +257,7 @@ BENCHMARK_CAPTURE(BM_Tour_Paths, indexed, false)
     ->Arg(1000)->Arg(3000)->Arg(10000)->Arg(100000)->Arg(1000000)
     ->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK_CAPTURE(BM_Read, flash, hole_shape::flash)
-    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
+    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)->Arg(10000)->Arg(100000)->Arg(1000000)
     ->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK_CAPTURE(BM_Read, outline4, hole_shape::outline4)
     ->Arg(100)->Arg(300)->Arg(1000)
@@ -276,7 +278,7 @@ BENCHMARK(BM_Tour)
     ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
     ->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_TourAndWrite)
-    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)
+    ->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)->Arg(10000)->Arg(100000)->Arg(1000000)
     ->Unit(benchmark::kMillisecond)->Complexity();
 
 BENCHMARK_MAIN();

@@ -536,6 +536,7 @@ int gerber(d_list *holes, int fd, int int_digits)
     gerber_format.y_int_digits = int_digits;
     reader_state state = {holes, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false};
     line_no = 0;
+    forget_input();   /* an earlier input may have ended at a diagnostic */
     for (;;) {
         int status = load_line(fd);
         line_no++;

@@ -104,13 +104,94 @@ int read_line(int fd, char *dest, unsigned capacity)
     }
 }
 
+/* load_line's input: large reads, scanned for line ends in place, so a line
+ * costs no system call of its own and nothing is given back to the file. */
+static struct {
+    int fd;              /* where the buffered bytes came from; -1: nothing buffered */
+    size_t start, end;   /* the bytes not yet taken: data[start, end) */
+    char data[INPUT_BUFFER_SIZE];
+} input = {-1, 0, 0, {}};
+
+void forget_input(void)
+{
+    input.fd = -1;
+    input.start = input.end = 0;
+}
+
+/* Ends the reading of the descriptor with a negative status. */
+static int input_ends(int status)
+{
+    forget_input();
+    line_len = status;
+    return status;
+}
+
+/* Takes `length` line bytes and a terminator of `term_len` bytes from the buffer into line_buf. */
+static int take_line(size_t length, size_t term_len)
+{
+    if (length > LINE_BUF_SIZE - 1)
+        return input_ends(LINE_TOO_LONG);
+    memcpy(line_buf, input.data + input.start, length);
+    line_buf[length] = '\0';
+    input.start += length + term_len;
+    line_len = (int)length;
+    return line_len;
+}
+
+/* Moves the bytes not yet taken to the front and reads after them; read()'s result. */
+static ssize_t refill(void)
+{
+    size_t left = input.end - input.start;
+    memmove(input.data, input.data + input.start, left);
+    input.start = 0;
+    input.end = left;
+    ssize_t got = read_chunk(input.fd, input.data + left, sizeof input.data - left);
+    if (got > 0)
+        input.end += (size_t)got;
+    return got;
+}
+
+/* The index of the first CR or LF in text[from, size), or size. */
+static size_t line_end(const char *text, size_t from, size_t size)
+{
+    for (size_t i = from; i < size; i++)
+        if (text[i] == '\n' || text[i] == '\r')
+            return i;
+    return size;
+}
+
+/* The same lines as read_line gives, from the buffer. A CR as the last byte
+ * read waits for the next read, which tells whether an LF belongs to it. */
 int load_line(int fd)
 {
     line_pos = 0;
     line_len = 0;
     line_buf[0] = '\0';
-    line_len = read_line(fd, line_buf, sizeof line_buf);
-    return line_len;
+    if (fd != input.fd) {
+        forget_input();
+        input.fd = fd;
+    }
+    size_t scanned = 0;      /* bytes known to hold no line end */
+    bool at_end = false;     /* the last read found the end of the file */
+    for (;;) {
+        const char *text = input.data + input.start;
+        size_t size = input.end - input.start;
+        size_t length = line_end(text, scanned, size);
+        bool cr_undecided = !at_end && length + 1 == size && text[length] == '\r';
+        if (length < size && !cr_undecided) {
+            bool cr_lf = text[length] == '\r' && length + 1 < size && text[length + 1] == '\n';
+            return take_line(length, cr_lf ? 2 : 1);
+        }
+        if (at_end)
+            return size > 0 ? take_line(size, 0) : input_ends(LINE_EOF);
+        if (length > LINE_BUF_SIZE - 1)
+            return input_ends(LINE_TOO_LONG);
+        scanned = length;
+        ssize_t got = refill();
+        if (got < 0)
+            return input_ends(LINE_READ_ERROR);
+        at_end = got == 0;
+    }
 }
 
 int get_char(void)

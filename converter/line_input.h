@@ -1,9 +1,15 @@
 /* line_input.h - the reader's line buffer and its cursor.
  *
- * read_line takes one line from a seekable descriptor in 256-byte chunks and
- * moves the file position back to just after the line end, so nothing beyond
- * the line is ever held. load_line fills the module's 65,536-byte buffer;
- * the other operations move a cursor over it. A NUL or 0xFF byte ends the
+ * The line rules: an LF, a CR or a CR LF pair ends a line (also when the
+ * pair is split between two reads); a last line without a terminator still
+ * counts; NUL and 0xFF bytes are line bytes; a line holds at most 65,535
+ * bytes. read_line keeps them one line at a time: it reads a seekable
+ * descriptor in 256-byte chunks and moves the file position back to just
+ * after the line end, so nothing beyond the line is ever held. It is the
+ * plain reference that the tests hold load_line against. load_line, which
+ * the reader uses, gives the same lines from large reads scanned in a buffer
+ * of its own, without seeking, into the module's 65,536-byte line buffer;
+ * the other operations move a cursor over that. A NUL or 0xFF byte ends the
  * line for the character operations. The state is module-wide and the
  * module is not reentrant. */
 #ifndef LINE_INPUT_H
@@ -11,7 +17,8 @@
 
 enum {
     LINE_BUF_SIZE = 65536,   /* holds lines of up to 65,535 bytes */
-    LINE_CHUNK = 256,        /* bytes per read */
+    LINE_CHUNK = 256,        /* bytes per read of read_line */
+    INPUT_BUFFER_SIZE = 1 << 18,   /* load_line's reads: several times the longest line */
 };
 
 /* Negative results of read_line and load_line. */
@@ -23,8 +30,12 @@ enum {
 
 /* Reads one line without its terminator, NUL-terminated; its length or a negative LINE_ status. */
 int read_line(int fd, char *dest, unsigned capacity);
-/* Replaces the buffer with the next line and resets the cursor; returns line_len. */
+/* Replaces the buffer with the next line of fd and resets the cursor; returns
+ * line_len. Bytes read beyond the line wait for the next call on the same
+ * descriptor; the end of the input or a failure drops them. */
 int load_line(int fd);
+/* Drops what load_line holds, so that a descriptor number opened anew reads from its start. */
+void forget_input(void);
 
 /* Next byte as a signed char, or -1 at the end of the line (NUL, 0xFF or line_len). */
 int get_char(void);

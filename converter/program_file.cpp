@@ -55,7 +55,7 @@ static bool replaceable(const char *name)
 static void put_empty_file(void)
 {
     if (program.fd >= 0)
-        close_file(program.fd);
+        abandon_file(program.fd);
     program.fd = -1;
     unlink(program.aside);
     int empty = create_aside(program.name, program.aside);

@@ -14,9 +14,10 @@
  * or nothing can be created beside it. Until finish_program_file, a
  * diagnostic puts an empty file at the name. */
 int open_program_file(const char *name);
-/* Closes the complete program and renames it over the name. A failed close
- * is a diagnostic; false, after the message "Nem sikerült elkészíteni a
- * fájlt", when the name cannot be replaced. */
+/* Writes what is still buffered, closes the complete program and renames it
+ * over the name. A failed write or close is a diagnostic (and the empty
+ * file); false, after the message "Nem sikerült elkészíteni a fájlt", when
+ * the name cannot be replaced. */
 bool finish_program_file(void);
 
 #endif

@@ -7,10 +7,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <unistd.h>
 
-enum { FIXED_TEXT_SIZE = 1024 };
+enum { FIXED_TEXT_SIZE = 1024, OUTPUT_BUFFER_SIZE = 1 << 18 };
 
 /* A fixed text as it goes out on fd: converted into `buffer` unless it is
  * ASCII, goes to a terminal or is longer than the buffer (then unchanged).
@@ -19,7 +18,6 @@ static const char *fixed_text(int fd, const char *utf8, char *buffer, size_t siz
 
 static fatal_handler_fn fatal_handler = nullptr;
 static failure_cleanup_fn failure_cleanup = nullptr;
-static std::set<int> text_mode_fds;
 
 fatal_handler_fn set_fatal_handler(fatal_handler_fn handler)
 {
@@ -87,44 +85,78 @@ void *s_calloc(size_t count, size_t size)
     return block;
 }
 
-/* write() until all of it is stored: a signal or a pipe may take only part. */
-static bool write_all(int fd, const char *data, size_t size)
+/* write() until all of it is stored: a signal or a pipe may take only part.
+ * Returns the number of bytes stored, `size` unless the write failed. */
+static size_t write_all(int fd, const char *data, size_t size)
 {
-    while (size > 0) {
-        ssize_t written = write(fd, data, size);
+    size_t stored = 0;
+    while (stored < size) {
+        ssize_t written = write(fd, data + stored, size - stored);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            return false;
-        data += written;
-        size -= (size_t)written;
+            break;
+        stored += (size_t)written;
     }
-    return true;
+    return stored;
 }
 
-/* Writes the text as it is stored on fd: every "\n" becomes CR LF in text
- * mode. A text formatted in the first buffer goes out with one write. */
-static bool write_stored(int fd, const char *text, size_t length)
+/* The program file's bytes wait here, line ends already stored as CR LF, and
+ * go out in large writes: one write per line would cost more than all the
+ * rest of a large conversion. */
+static struct {
+    int fd;                   /* the text-mode descriptor, -1 when none */
+    size_t used;
+    char data[OUTPUT_BUFFER_SIZE + 1];   /* and a NUL for the diagnostic */
+} output = {-1, 0, {}};
+
+/* After a failed write: the diagnostic quotes the line where storing
+ * stopped as it was formatted, its CR LF back to "\n". The buffer is not
+ * needed any more, so the line is cut out of it in place. */
+[[noreturn]] static void stored_line_lost(size_t stopped)
 {
-    if (text_mode_fds.count(fd) == 0)
-        return write_all(fd, text, length);
-    char stored[2 * FIXED_TEXT_SIZE];
-    size_t used = 0;
-    for (size_t i = 0; i < length; i++) {
-        if (used + 2 > sizeof stored) {
-            if (!write_all(fd, stored, used))
-                return false;
-            used = 0;
-        }
-        if (text[i] == '\n')
-            stored[used++] = '\r';
-        stored[used++] = text[i];
+    char *data = output.data;
+    size_t start = stopped;
+    while (start > 0 && data[start - 1] != '\n')
+        start--;
+    size_t end = stopped;
+    while (end < output.used && data[end] != '\n')
+        end++;
+    if (end < output.used) {
+        if (end > start && data[end - 1] == '\r')
+            data[--end] = '\n';
+        end++;
     }
-    return write_all(fd, stored, used);
+    data[end] = '\0';
+    output.used = 0;
+    fatal_error_in("message", "Nem sikerült kiírni: \"%s\"\n", data + start);
+}
+
+/* Stores the buffer; a failure ends the run. */
+static void flush_output(void)
+{
+    size_t stored = write_all(output.fd, output.data, output.used);
+    if (stored < output.used)
+        stored_line_lost(stored);
+    output.used = 0;
+}
+
+/* Adds the text to the buffer, every "\n" as CR LF, storing it whenever full. */
+static void buffer_text(const char *text, size_t length)
+{
+    for (size_t i = 0; i < length; i++) {
+        if (output.used + 2 > OUTPUT_BUFFER_SIZE)
+            flush_output();
+        if (text[i] == '\n')
+            output.data[output.used++] = '\r';
+        output.data[output.used++] = text[i];
+    }
 }
 
 /* Formats on the stack; a text too long for it gets a heap buffer of its own
- * size, and running out of memory for that ends the run like any other. */
+ * size, and running out of memory for that ends the run like any other. A
+ * text-mode descriptor's text waits in the buffer; any other is written at
+ * once. */
 void message(int fd, const char *format, ...)
 {
     char format_buffer[FIXED_TEXT_SIZE];
@@ -143,7 +175,9 @@ void message(int fd, const char *format, ...)
     va_end(args);
     if (length < 0)
         fatal_error("Nem sikerült kiírni: \"%s\"\n", format);
-    if (!write_stored(fd, text, (size_t)length))
+    if (fd == output.fd)
+        buffer_text(text, (size_t)length);
+    else if (write_all(fd, text, (size_t)length) < (size_t)length)
         fatal_error("Nem sikerült kiírni: \"%s\"\n", text);
     if (text != first)
         free(text);
@@ -151,13 +185,28 @@ void message(int fd, const char *format, ...)
 
 void set_text_mode(int fd)
 {
-    text_mode_fds.insert(fd);
+    if (output.fd >= 0)
+        flush_output();
+    output.fd = fd;
+    output.used = 0;
 }
 
 int close_file(int fd)
 {
-    text_mode_fds.erase(fd);
+    if (fd == output.fd) {
+        flush_output();
+        output.fd = -1;
+    }
     return close(fd);
+}
+
+void abandon_file(int fd)
+{
+    if (fd == output.fd) {
+        output.used = 0;
+        output.fd = -1;
+    }
+    close(fd);
 }
 
 void print_text(FILE *stream, const char *format, ...)

@@ -8,8 +8,9 @@
  *
  * The converter's fixed texts are written in code page 1250, except to a
  * terminal, which gets them in UTF-8; arguments such as file names are
- * passed through unchanged. A descriptor set to text mode stores every "\n"
- * that message writes as CR LF. */
+ * passed through unchanged. A descriptor set to text mode (the program file)
+ * stores every "\n" that message writes as CR LF, through a large buffer
+ * that close_file stores. */
 #ifndef TOOLS_H
 #define TOOLS_H
 
@@ -44,10 +45,14 @@ void *s_calloc(size_t count, size_t size);
  * that the system cuts short is continued. */
 void message(int fd, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
-/* Makes message store every "\n" on fd as CR LF, until close_file. */
+/* Makes message store every "\n" on fd as CR LF, buffered, until close_file;
+ * one descriptor at a time, so a second stores the first one's buffer. */
 void set_text_mode(int fd);
-/* Closes a descriptor and forgets its text mode. */
+/* Stores what is buffered for fd (a failure ends the run with a diagnostic),
+ * then closes it and forgets its text mode; close()'s result. */
 int close_file(int fd);
+/* Closes fd without storing what is still buffered: the file is thrown away. */
+void abandon_file(int fd);
 
 /* printf to a console stream with the fixed text `format` in the stream's encoding. */
 void print_text(FILE *stream, const char *format, ...) __attribute__((format(printf, 2, 3)));

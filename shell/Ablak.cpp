@@ -27,6 +27,7 @@
 #include "Controls.h"
 #include "Gyerek.h"
 #include "Mentes.h"
+#include "ProgramLoader.h"
 #include "Terv.h"
 
 TShellSettings ShellSettings;
@@ -604,11 +605,8 @@ void TForm1::StartButtonClick()
 
     QFile output(OutputFileName);
     const bool loaded = output.open(QIODevice::ReadOnly);
-    if (loaded) {
-        QString text = QString::fromUtf8(output.readAll());
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        RichEdit->setPlainText(text);
-    }
+    if (loaded)
+        LoadProgram(RichEdit, output.readAll());
     LastRunSucceeded = loaded && Worker->Result.Succeeded();
     if (LastRunSucceeded)
         Plan->ShowProgram();
@@ -651,6 +649,7 @@ void TForm1::ReportRun(const TRunResult &result, bool outputLoaded)
 
 void TForm1::SaveFileClick()
 {
+    FinishLoading();
     QString text = RichEdit->toPlainText();
     if (text.isEmpty()) {
         Dialogs->MessageBox(this, QStringLiteral("Nincs mit menteni !"),

@@ -6,8 +6,9 @@
  * and file position is compared with a plain model of the line rules: the
  * first CR or LF ends the line, a CR LF pair is one line end wherever the
  * 256-byte chunks of the reads happen to split it, and no byte after a line
- * end is lost. Each line that fits the reader's buffer is then walked with the
- * cursor operations, which must keep the cursor within the line. */
+ * end is lost. The file is then read again with load_line, which must give
+ * the same lines, and each is walked with the cursor operations, which must
+ * keep the cursor within the line. */
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -117,14 +118,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     close(fd);
 
-    /* The same file through the reader's own buffer, walked by the cursor. */
+    /* The same file through the reader's own buffer, which must give the
+     * same lines, walked by the cursor. */
     fd = open(path.c_str(), O_RDONLY);
     if (fd < 0)
         broken_promise("cannot open the scratch file");
+    pos = 0;
     for (size_t lines = 0; lines <= file.size() + 1; lines++) {
         int length = load_line(fd);
+        model_line expected = model_read(file, pos, LINE_BUF_SIZE);
+        if (length != expected.result)
+            broken_promise("load_line result differs from the line rules",
+                           std::to_string(length) + " instead of " + std::to_string(expected.result));
         if (length < 0)
             break;
+        if (memcmp(line_buf, file.data() + pos, (size_t)length) != 0)
+            broken_promise("load_line stored other bytes than the line");
+        pos = expected.next;
         check_cursor(std::string(line_buf, (size_t)length));
     }
     check_cursor("");

@@ -273,6 +273,45 @@ private slots:
         QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\nG20\n"));
     }
 
+    /* A long program goes into the editor by parts: the first at once, the
+     * rest from the event loop. Saving meanwhile saves all of it, and undo
+     * never takes a part away again. */
+    void largeProgramLoadsByParts()
+    {
+        std::string board = "%FSLAX24Y24*%\n%MOMM*%\n%ADD10C,0.8*%\nG54D10*\n";
+        for (int i = 0; i < 4000; ++i)
+            board += "X" + std::to_string(10000 + i % 100 * 25400) + "Y" + std::to_string(10000 + i / 100 * 25400) +
+                     "D03*\n";
+        Choose("panel.gbr", board + "M02*\n");
+        Form->StartButtonClick();
+        const QString onDisk = QString::fromStdString(read_file(Work->file("panel.gbr.tap")));
+        QString expected = onDisk;
+        expected.replace("\r\n", "\n");
+        QVERIFY(expected.count('\n') > 12000);
+        const QString first = Form->RichEdit->toPlainText();
+        QVERIFY(first.size() < expected.size());
+        QVERIFY(expected.startsWith(first + "\n"));
+
+        Form->SaveFileClick();
+        QVERIFY(Dialogs->Boxes.empty());
+        QCOMPARE(Form->RichEdit->toPlainText(), expected);
+        QCOMPARE(QString::fromStdString(read_file(Work->file("panel.gbr.tap"))), onDisk);
+
+        Form->StartButtonClick();
+        QTRY_COMPARE(Form->RichEdit->toPlainText(), expected);
+        QVERIFY(!Form->RichEdit->document()->isUndoAvailable());
+        QTest::keyClicks(Form->RichEdit, "X");
+        Form->RichEdit->undo();
+        QCOMPARE(Form->RichEdit->toPlainText(), expected);
+
+        /* A short program in place of one still coming in: undo works again. */
+        Form->StartButtonClick();
+        Choose("board.gbr", TwoHoles);
+        Form->StartButtonClick();
+        QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\n"));
+        QVERIFY(Form->RichEdit->document()->isUndoRedoEnabled());
+    }
+
     /* Every run that printed something or failed says so in a box, with the
      * converter's own words; the editor shows the output as far as there is one. */
     void runReportsWhatTheConverterSaid_data()

@@ -176,6 +176,52 @@ TEST(ReadLine, UnseekableInputFailsInsteadOfLosingBytes)
     close(fds[0]);
 }
 
+/* Reads with load_line until the first negative status. */
+std::vector<read_result> load_all(const std::string &content)
+{
+    temp_dir dir;
+    write_file(dir.file("in"), content);
+    int fd = open(dir.file("in").c_str(), O_RDONLY);
+    EXPECT_GE(fd, 0);
+    std::vector<read_result> results;
+    for (;;) {
+        int status = load_line(fd);
+        results.push_back(status < 0 ? read_result{status, ""} : line(std::string(line_buf, (size_t)status)));
+        if (status < 0)
+            break;
+    }
+    close(fd);
+    return results;
+}
+
+/* load_line reads large blocks and scans them; it must give exactly the lines
+ * of read_line, also where a line end, a CR LF pair or the longest line
+ * meets the end of a block. */
+TEST(LoadLine, SameLinesAsReadLine)
+{
+    const size_t block = INPUT_BUFFER_SIZE;
+    std::vector<std::string> contents = {
+        a(block - 1) + "\r\nnext\n", a(block - 1) + "\rnext\n", a(block - 1) + "\r",
+        a(block) + "\n",   /* too long, ending after the first block */
+        a(100) + "\n" + a(block - 102) + "\r\n" + a(65535) + "\r\n" + a(65535) + "\r" + a(65535),
+        "ok\n" + a(65535) + "\n" + a(65536),
+    };
+    std::mt19937 rng(2024);
+    const char *terminators[] = {"\n", "\r\n", "\r", ""};
+    for (int round = 0; round < 12; round++) {
+        std::string content;
+        while (content.size() < 3 * block) {
+            size_t length = rng() % 8 == 0 ? 60000 + rng() % 6000 : rng() % 300;
+            for (size_t k = 0; k < length; k++)
+                content += "ab\0\xff*"[rng() % 5];
+            content += terminators[rng() % 4];
+        }
+        contents.push_back(content);
+    }
+    for (size_t i = 0; i < contents.size(); i++)
+        ASSERT_EQ(load_all(contents[i]), read_text(contents[i])) << "content " << i;
+}
+
 /* Puts a text into the line buffer as load_line would. */
 void set_line(const std::string &text)
 {

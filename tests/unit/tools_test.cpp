@@ -99,25 +99,48 @@ TEST(Message, TextFilesStoreCarriageReturnLineFeed)
     }
 }
 
+/* A text-mode descriptor is written from its buffer, at the latest when it
+ * is closed; the diagnostic then quotes the line where storing stopped,
+ * here on a full device or at a file-size limit of `limit` bytes. */
 TEST(Message, FailedWriteEndsWithTheQuotingDiagnostic)
 {
     struct row {
         bool text_mode;
         const char *text;
+        rlim_t limit;   /* 0: /dev/full */
+        const char *quoted;
     };
-    const row rows[] = {{false, "G90\n"}, {true, "X1.00000 Y2.00000\nM5\nM2\n"}};
+    const char *lines = "G90\nG21\nF400.00000\nG0 Z2.00000\n";   /* stored: 5, 5, 12 and 13 bytes */
+    const row rows[] = {
+        {false, "G90\n", 0, "G90\n"},
+        {true, "X1.00000 Y2.00000\nM5\nM2\n", 0, "X1.00000 Y2.00000\n"},
+        {true, "no line end", 0, "no line end"},
+        {true, lines, 16, "F400.00000\n"},
+        {true, lines, 10, "F400.00000\n"},
+        {true, lines, 9, "G21\n"},      /* between its CR and LF */
+        {true, lines, 26, "G0 Z2.00000\n"},
+    };
     for (const row &r : rows) {
-        SCOPED_TRACE(r.text);
+        SCOPED_TRACE(std::string(r.text) + " limit " + std::to_string(r.limit));
         child_result res = run_in_child([&] {
             int fd = open("/dev/full", O_WRONLY);
+            if (r.limit > 0) {
+                signal(SIGXFSZ, SIG_IGN);
+                struct rlimit limit = {r.limit, r.limit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                char name[] = "/tmp/tools_test_XXXXXX";
+                fd = mkstemp(name);
+                unlink(name);
+            }
             if (r.text_mode)
                 set_text_mode(fd);
             message(fd, "%s", r.text);
+            close_file(fd);
         });
         EXPECT_EQ(res.status, 1);
         /* the escapes of the message literal stay visible; the quoted text is as formatted */
         const std::string prefix = "tools.cpp, message.";
-        const std::string rest = cp1250("(): \"Nem sikerült kiírni: \\\"") + r.text + "\\\"\\n\"\n";
+        const std::string rest = cp1250("(): \"Nem sikerült kiírni: \\\"") + r.quoted + "\\\"\\n\"\n";
         ASSERT_GT(res.err.size(), prefix.size() + rest.size());
         EXPECT_EQ(res.err.substr(0, prefix.size()), prefix);
         std::string line = res.err.substr(prefix.size(), res.err.size() - prefix.size() - rest.size());

@@ -1,0 +1,26 @@
+/* ProgramLoader.h - a G-code program into the editor without a long wait.
+ *
+ * A program of a few thousand lines goes into the editor at once. A longer
+ * one (a panel of 100,000 holes is 300,000 lines, and the editor needs about
+ * three microseconds a line) goes in by parts: the first at once, so that the
+ * editor shows, scrolls and takes typing straight away, the others from the
+ * event loop, each short enough not to stall the window. Undo starts when the
+ * whole program is in. The editor then holds exactly what setPlainText would
+ * have put there. */
+#ifndef PROGRAMLOADER_H
+#define PROGRAMLOADER_H
+
+#include <QString>
+
+class QPlainTextEdit;
+
+/* Lines put into the editor at a time. */
+enum { ProgramLinesAtOnce = 10000 };
+
+/* Replaces the editor's text with the program read from a file (CR LF line
+ * ends), stopping a load still going on. */
+void LoadProgram(QPlainTextEdit *editor, const QByteArray &stored);
+/* Puts the rest of a load still going on into its editor now. */
+void FinishLoading();
+
+#endif
