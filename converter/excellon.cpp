@@ -123,10 +123,12 @@ bool next_line(reader &r)
     return status >= 0;
 }
 
+/* load_line keeps what it read ahead: drop it with every move of the file's position. */
 void rewind_input(int fd)
 {
     if (lseek(fd, 0, SEEK_SET) != 0)
         fatal_error("Nem sikerült a fájl elejére állni.");
+    forget_input();
 }
 
 /* ---- detection ---- */
@@ -157,6 +159,7 @@ bool is_excellon(int fd)
 {
     if (lseek(fd, 0, SEEK_SET) != 0)
         return false;
+    forget_input();
     bool first = true, star = false, words = false, other = false, m48 = false;
     int status;
     while ((status = load_line(fd)) >= 0) {
@@ -178,6 +181,7 @@ bool is_excellon(int fd)
         words = words || text[0] == 'T' || memchr(text, 'X', len) != nullptr || memchr(text, 'Y', len) != nullptr;
     }
     lseek(fd, 0, SEEK_SET);
+    forget_input();
     /* Without a '*' no Gerber block ever ends, so no Gerber reading of such a
      * file yields a hole; a line too long or unreadable is left to the Gerber
      * reader to report. */
