@@ -4,10 +4,12 @@
 #               programs also through LinuxCNC's interpreter, fetched into $(BUILD)/rs274
 #   make bench  build, time the converter on generated boards, rewrite bench/RESULTS.md
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (default 300) under ASan and UBSan
+#   make deb    build the Debian package $(DEB_BUILD)/drelvo_<version>_amd64.deb (make test checks it)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+DEB_BUILD  ?= build-deb
 FUZZ_TIME  ?= 300
 FUZZ_SMOKE_TIME ?= 30
 JOBS       ?= $(shell nproc)
@@ -15,11 +17,11 @@ SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build and the tests need.
 PACKAGES = cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-dejavu-extra \
-           qt6-translations-l10n clang libclang-rt-14-dev time
+           qt6-translations-l10n clang libclang-rt-14-dev time dpkg-dev file lintian
 
 EXAMPLE = examples/board.gbr
 
-.PHONY: all deps build asan run test bench fuzz-build fuzz fuzz-smoke clean
+.PHONY: all deps build asan run test bench fuzz-build fuzz fuzz-smoke deb deb-test clean
 
 all: build
 
@@ -49,6 +51,7 @@ test: build asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
 	$(MAKE) fuzz-smoke
+	$(MAKE) deb-test
 
 # The fuzz targets build with clang and libFuzzer, apart from the gcc builds.
 fuzz-build: deps
@@ -61,8 +64,22 @@ fuzz: fuzz-build
 fuzz-smoke: fuzz-build
 	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_TIME)
 
+# The package builds apart from the tests' trees, with Debian's compiler and
+# linker flags, and only what it holds.
+deb: deps
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF \
+	  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j$(JOBS) --target drelvo kemlor package_files
+	rm -f $(DEB_BUILD)/*.deb
+	cd $(DEB_BUILD) && cpack
+
+deb-test: deb
+	tests/package/deb_test.sh $(DEB_BUILD)/drelvo_*.deb
+
 bench: build
 	bench/run_bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
