@@ -4,7 +4,9 @@
 #               programs also through LinuxCNC's interpreter, fetched into $(BUILD)/rs274
 #   make bench  build, time the converter on generated boards, rewrite bench/RESULTS.md
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (default 300) under ASan and UBSan
-#   make deb    build the Debian package $(DEB_BUILD)/drelvo_<version>_amd64.deb (make test checks it)
+#   make deb    build the Debian package $(DEB_BUILD)/drelvo_<version>_amd64.deb
+#   make deb-test  build the package and check it: unpacked, it converts the example board to the
+#               golden program, and lintian finds no error (.ci/run runs it after make test)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -51,7 +53,6 @@ test: build asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
 	$(MAKE) fuzz-smoke
-	$(MAKE) deb-test
 
 # The fuzz targets build with clang and libFuzzer, apart from the gcc builds.
 fuzz-build: deps
