@@ -19,20 +19,29 @@ SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build and the tests need.
 PACKAGES = cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-dejavu-extra \
-           qt6-translations-l10n clang libclang-rt-14-dev time dpkg-dev file lintian
+           qt6-translations-l10n clang libclang-rt-14-dev time
+# What building and checking the Debian package needs besides; installed by
+# make deb only, so that make test does not wait for lintian.
+DEB_PACKAGES = dpkg-dev file lintian
 
 EXAMPLE = examples/board.gbr
 
-.PHONY: all deps build asan run test bench fuzz-build fuzz fuzz-smoke deb deb-test clean
+.PHONY: all deps deb-deps build asan run test bench fuzz-build fuzz fuzz-smoke deb deb-test clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+# $(call install_missing,<packages>) installs those of the packages that are missing.
+install_missing = missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
 	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
 	fi
+
+deps:
+	@$(call install_missing,$(PACKAGES))
+
+deb-deps: deps
+	@$(call install_missing,$(DEB_PACKAGES))
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -67,7 +76,7 @@ fuzz-smoke: fuzz-build
 
 # The package builds apart from the tests' trees, with Debian's compiler and
 # linker flags, and only what it holds.
-deb: deps
+deb: deb-deps
 	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF \
 	  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
 	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
