@@ -75,8 +75,9 @@ fuzz-smoke: fuzz-build
 	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_TIME)
 
 # The package builds apart from the tests' trees, with Debian's compiler and
-# linker flags, and only what it holds.
+# linker flags (all hardening on, immediate binding too), and only what it holds.
 deb: deb-deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF \
 	  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
 	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
