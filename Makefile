@@ -4,10 +4,14 @@
 #               programs also through LinuxCNC's interpreter, fetched into $(BUILD)/rs274
 #   make bench  build, time the converter on generated boards, rewrite bench/RESULTS.md
 #   make fuzz   run every fuzz target for FUZZ_TIME seconds (default 300) under ASan and UBSan
+#   make deb    build the Debian package $(DEB_BUILD)/drelvo_<version>_amd64.deb
+#   make deb-test  build the package and check it: unpacked, it converts the example board to the
+#               golden program, and lintian finds no error (.ci/run runs it after make test)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+DEB_BUILD  ?= build-deb
 FUZZ_TIME  ?= 300
 FUZZ_SMOKE_TIME ?= 30
 JOBS       ?= $(shell nproc)
@@ -16,19 +20,28 @@ SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Debian packages the build and the tests need.
 PACKAGES = cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-dejavu-extra \
            qt6-translations-l10n clang libclang-rt-14-dev time
+# What building and checking the Debian package needs besides; installed by
+# make deb only, so that make test does not wait for lintian.
+DEB_PACKAGES = dpkg-dev file lintian
 
 EXAMPLE = examples/board.gbr
 
-.PHONY: all deps build asan run test bench fuzz-build fuzz fuzz-smoke clean
+.PHONY: all deps deb-deps build asan run test bench fuzz-build fuzz fuzz-smoke deb deb-test clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+# $(call install_missing,<packages>) installs those of the packages that are missing.
+install_missing = missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
 	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
 	fi
+
+deps:
+	@$(call install_missing,$(PACKAGES))
+
+deb-deps: deps
+	@$(call install_missing,$(DEB_PACKAGES))
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -61,8 +74,23 @@ fuzz: fuzz-build
 fuzz-smoke: fuzz-build
 	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_TIME)
 
+# The package builds apart from the tests' trees, with Debian's compiler and
+# linker flags (all hardening on, immediate binding too), and only what it holds.
+deb: deb-deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF \
+	  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j$(JOBS) --target drelvo kemlor package_files
+	rm -f $(DEB_BUILD)/*.deb
+	cd $(DEB_BUILD) && cpack
+
+deb-test: deb
+	tests/package/deb_test.sh $(DEB_BUILD)/drelvo_*.deb
+
 bench: build
 	bench/run_bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
