@@ -30,9 +30,9 @@ typedef struct bore {
     double x;           /* centre, set by compute_quad and normalize_coords */
     double y;
     int32_t drilled;    /* 1 once the writer has emitted the hole */
+    int32_t ordinal;    /* the hole's position in its list, set by append_bore */
     d_list *dists;      /* list of dist, null until compute_distances */
     struct hole_index *index;   /* the index of the hole's list, null in a list without one */
-    int32_t ordinal;    /* the hole's position in its list, set by append_bore */
     struct pool *pool;  /* its list's pool, which holds the hole and its sections; null: calloc */
 } bore;
 

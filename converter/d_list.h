@@ -31,6 +31,7 @@ typedef struct d_list_node {
 
 typedef struct d_list {
     int32_t id;                  /* taken from d_list_next_id at creation */
+    int32_t owns_pool;           /* 1 when the root is calloc'd and releases the pool */
     d_list_node *first;
     d_list_node *last;
     d_list_node *current;        /* the cursor, or null */
@@ -41,7 +42,6 @@ typedef struct d_list {
     void *attachment;            /* the owner's data about the whole list (an index), or null */
     d_list_free_fn free_attachment;  /* releases the attachment when the list is freed */
     struct pool *pool;           /* where the nodes come from, or null: calloc */
-    int32_t owns_pool;           /* 1 when the root is calloc'd and releases the pool */
 } d_list;
 
 extern int32_t d_list_next_id;   /* identity of the next list created */
