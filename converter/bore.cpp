@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include "hole_index.h"
+#include "pool.h"
 #include "tools.h"
 
 bool reference_paths = false;
@@ -23,6 +24,17 @@ static void *node_data(d_list *list, int32_t i, const char *operation, int numbe
     if (node == nullptr)
         fatal_error_at(__FILE__, operation, number, quoted_text);
     return node->data;
+}
+
+/* A zero-filled record from the pool, or from calloc without one. */
+static void *new_record(pool *from, size_t size)
+{
+    if (from == nullptr)
+        return s_calloc(1, size);
+    void *record = pool_alloc(from, size);
+    if (record == nullptr)
+        fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)size);
+    return record;
 }
 
 /* ---- list callbacks ---- */
@@ -67,7 +79,8 @@ void free_bore(void *data)
         d_list_free(hole->sections);
     if (hole->dists)
         d_list_free(hole->dists);
-    free(hole);
+    if (hole->pool == nullptr)
+        free(hole);
 }
 
 void free_section(void *data)
@@ -82,9 +95,9 @@ void free_dist(void *data)
 
 /* ---- sections ---- */
 
-d_list *new_sections(void)
+d_list *new_sections(pool *from)
 {
-    d_list *list = d_list_new(section_touches, free_section);
+    d_list *list = d_list_new_in(from, section_touches, from ? nullptr : free_section);
     if (list == nullptr)
         fatal_error_n(59, "Nem sikerült létrehozni a szakaszok listáját.");
     return list;
@@ -96,9 +109,11 @@ section *append_section(bore *Bore)
         fatal_error_n(75, "Bore=NULL");
     if (Bore->sections == nullptr)
         fatal_error_n(80, "Bore->sections=NULL");
-    section *added = (section *)s_calloc(1, sizeof(section));
+    pool *from = Bore->sections->pool;
+    section *added = (section *)new_record(from, sizeof(section));
     if (d_list_append_node(Bore->sections, added, nullptr, nullptr) == nullptr) {
-        free(added);
+        if (from == nullptr)
+            free(added);
         fatal_error_n(87, "Nem lehet bővíteni a szakaszok listáját.");
     }
     return added;
@@ -107,7 +122,7 @@ section *append_section(bore *Bore)
 section *add_section(bore *Bore, double x1, double y1, double x2, double y2)
 {
     if (Bore != nullptr && Bore->sections == nullptr)
-        Bore->sections = new_sections();
+        Bore->sections = new_sections(Bore->pool);
     section *added = append_section(Bore);
     added->x1 = x1;
     added->y1 = y1;
@@ -188,7 +203,7 @@ dist *add_dist(bore *Root, bore *other, double distance)
 
 d_list *new_bores(void)
 {
-    d_list *list = d_list_new(nullptr, free_bore);
+    d_list *list = d_list_new_pooled(nullptr, free_bore);
     if (list == nullptr)
         fatal_error_n(270, "Nem sikerült létrehozni a furatok listáját.");
     if (!reference_paths) {
@@ -200,13 +215,16 @@ d_list *new_bores(void)
 
 bore *append_bore(d_list *Root)
 {
-    bore *added = (bore *)s_calloc(1, sizeof(bore));
+    pool *from = Root != nullptr ? Root->pool : nullptr;
+    bore *added = (bore *)new_record(from, sizeof(bore));
     if (d_list_append_node(Root, added, nullptr, nullptr) == nullptr) {
-        free(added);
+        if (from == nullptr)
+            free(added);
         fatal_error_n(286, "Nem lehet bővíteni a furatok listáját.");
     }
     added->index = (hole_index *)Root->attachment;
     added->ordinal = Root->count - 1;
+    added->pool = from;
     return added;
 }
 

@@ -30,9 +30,10 @@ typedef struct bore {
     double x;           /* centre, set by compute_quad and normalize_coords */
     double y;
     int32_t drilled;    /* 1 once the writer has emitted the hole */
+    int32_t ordinal;    /* the hole's position in its list, set by append_bore */
     d_list *dists;      /* list of dist, null until compute_distances */
     struct hole_index *index;   /* the index of the hole's list, null in a list without one */
-    int32_t ordinal;    /* the hole's position in its list, set by append_bore */
+    struct pool *pool;  /* its list's pool, which holds the hole and its sections; null: calloc */
 } bore;
 
 typedef struct section {
@@ -51,14 +52,16 @@ const double FAR_AWAY = 2147483647.0;
 /* Set by tests and benchmarks only: hole lists created meanwhile take the reference path. */
 extern bool reference_paths;
 
-/* The hole list: no comparison, releases holes with free_bore; carries an index unless reference_paths. */
+/* The hole list: no comparison, releases holes with free_bore; carries an index unless reference_paths.
+ * Its holes, their section lists and sections come from one pool, returned with the list. */
 d_list *new_bores(void);
 /* Appends a zero-filled hole, numbered by its position and tied to the list's index. */
 bore *append_bore(d_list *Root);
 
-/* A section list: compares with section_touches, releases with free_section. */
-d_list *new_sections(void);
-/* Appends a zero-filled section to the hole's existing section list. */
+/* A section list: compares with section_touches, releases with free_section; or made in a
+ * hole list's pool, whose sections then go back with the pool. */
+d_list *new_sections(struct pool *from = nullptr);
+/* Appends a zero-filled section to the hole's existing section list, from the list's pool if it has one. */
 section *append_section(bore *Bore);
 /* Creates the hole's section list when needed, appends and fills a section; records its end points in the index. */
 section *add_section(bore *Bore, double x1, double y1, double x2, double y2);

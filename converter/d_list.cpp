@@ -1,9 +1,12 @@
 /* d_list.cpp - the doubly linked list with a cursor.
  *
- * Roots and nodes come from calloc and go back with free: the list reports
+ * Roots and nodes come from calloc and go back with free, or from a pool
+ * and go back with it: the list reports
  * exhaustion as a null result instead of ending the process, so that its
  * callers decide what a failure means. */
 #include "d_list.h"
+
+#include "pool.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -13,13 +16,34 @@ long d_list_walk_steps = 0;
 
 d_list *d_list_new(d_list_compare_fn compare, d_list_free_fn free_data)
 {
-    d_list *list = (d_list *)calloc(1, sizeof(d_list));
+    return d_list_new_in(nullptr, compare, free_data);
+}
+
+d_list *d_list_new_in(pool *from, d_list_compare_fn compare, d_list_free_fn free_data)
+{
+    d_list *list = (d_list *)(from ? pool_alloc(from, sizeof(d_list)) : calloc(1, sizeof(d_list)));
     if (list == nullptr)
         return nullptr;
     list->id = d_list_next_id++;
     list->current_idx = 0;   /* no cursor yet, though current is null */
     list->compare = compare;
     list->free_data = free_data;
+    list->pool = from;
+    return list;
+}
+
+d_list *d_list_new_pooled(d_list_compare_fn compare, d_list_free_fn free_data)
+{
+    pool *own = pool_new();
+    if (own == nullptr)
+        return nullptr;
+    d_list *list = d_list_new(compare, free_data);
+    if (list == nullptr) {
+        pool_free(own);
+        return nullptr;
+    }
+    list->pool = own;
+    list->owns_pool = 1;
     return list;
 }
 
@@ -47,18 +71,23 @@ int d_list_free(d_list *list)
     while (node) {
         d_list_node *next = node->next;
         release_data(list, node);
-        free(node);
+        if (list->pool == nullptr)
+            free(node);
         node = next;
     }
     if (list->free_attachment)
         list->free_attachment(list->attachment);
-    free(list);
+    if (list->owns_pool)
+        pool_free(list->pool);
+    if (list->owns_pool || list->pool == nullptr)
+        free(list);
     return 1;
 }
 
 static d_list_node *new_node(const d_list *list, void *data, d_list_compare_fn compare, d_list_free_fn free_data)
 {
-    d_list_node *node = (d_list_node *)calloc(1, sizeof(d_list_node));
+    d_list_node *node = (d_list_node *)(list->pool ? pool_alloc(list->pool, sizeof(d_list_node))
+                                                   : calloc(1, sizeof(d_list_node)));
     if (node == nullptr)
         return nullptr;
     node->list_id = list->id;
@@ -273,7 +302,8 @@ int d_list_remove_node(d_list *list, d_list_node *node)
     else
         list->last = node->prev;
     release_data(list, node);
-    free(node);
+    if (list->pool == nullptr)
+        free(node);   /* a pooled node waits for its pool */
     list->count--;
     clear_cursor(list);
     return 1;

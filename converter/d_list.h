@@ -5,7 +5,11 @@
  * indexes 0, 1, 2, ... with d_list_get_idx_node costs one step per call.
  * The list never prints: misuse sets errno to EINVAL and returns the
  * operation's failure value (null, 0 or -1); running out of memory returns
- * null with errno untouched. Read the node count from the root's `count`. */
+ * null with errno untouched. Read the node count from the root's `count`.
+ *
+ * A list may take its nodes from a pool (pool.h) instead of calloc: one that
+ * owns its pool returns them all when freed, one made inside another's pool
+ * (root and nodes) leaves its memory to the pool's owner. */
 #ifndef D_LIST_H
 #define D_LIST_H
 
@@ -27,6 +31,7 @@ typedef struct d_list_node {
 
 typedef struct d_list {
     int32_t id;                  /* taken from d_list_next_id at creation */
+    int32_t owns_pool;           /* 1 when the root is calloc'd and releases the pool */
     d_list_node *first;
     d_list_node *last;
     d_list_node *current;        /* the cursor, or null */
@@ -36,6 +41,7 @@ typedef struct d_list {
     d_list_free_fn free_data;    /* list-wide release, may be null */
     void *attachment;            /* the owner's data about the whole list (an index), or null */
     d_list_free_fn free_attachment;  /* releases the attachment when the list is freed */
+    struct pool *pool;           /* where the nodes come from, or null: calloc */
 } d_list;
 
 extern int32_t d_list_next_id;   /* identity of the next list created */
@@ -44,7 +50,12 @@ extern long d_list_walk_steps;
 
 /* New empty list; null when memory runs out. */
 d_list *d_list_new(d_list_compare_fn compare, d_list_free_fn free_data);
-/* Releases every node's data front to back, the nodes, the attachment and the root; 1, or 0 for a null list. */
+/* New empty list with a pool of its own for its nodes and for lists made in it; null when memory runs out. */
+d_list *d_list_new_pooled(d_list_compare_fn compare, d_list_free_fn free_data);
+/* New empty list whose root and nodes come from `from` (a null pool: calloc, as d_list_new); null when memory runs out. */
+d_list *d_list_new_in(struct pool *from, d_list_compare_fn compare, d_list_free_fn free_data);
+/* Releases every node's data front to back, the nodes, the attachment and
+ * the root (memory taken from a pool goes back with its owner's pool); 1, or 0 for a null list. */
 int d_list_free(d_list *list);
 
 /* Appends a node at the end; the cursor moves onto it. */

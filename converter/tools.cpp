@@ -2,6 +2,8 @@
  * console encoding. */
 #include "tools.h"
 
+#include "fixed_point.h"
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdint>
@@ -153,18 +155,59 @@ static void buffer_text(const char *text, size_t length)
     }
 }
 
+static const char FIXED_CONVERSION[] = "%0.*lf";
+
+/* A program line: ASCII text whose only conversions are "%0.*lf", three
+ * to a hole. It is formatted here, the numbers by format_fixed, since
+ * printf's general conversion costs more than all the rest of writing.
+ * Returns the length in `line`, or -1 for any other format, a number
+ * format_fixed does not cover or a line longer than `size`: vsnprintf
+ * then formats it from the start. */
+static int format_program_line(char *line, size_t size, const char *format, va_list args)
+{
+    for (const char *c = format; *c; c++)
+        if ((unsigned char)*c >= 0x80 || (*c == '%' && strncmp(c, FIXED_CONVERSION, sizeof FIXED_CONVERSION - 1) != 0))
+            return -1;
+    size_t length = 0;
+    for (const char *c = format; *c;) {
+        if (length + FIXED_POINT_MAX_LENGTH > size)
+            return -1;
+        if (*c != '%') {
+            line[length++] = *c++;
+            continue;
+        }
+        int decimals = va_arg(args, int);
+        int written = format_fixed(line + length, va_arg(args, double), decimals);
+        if (written < 0)
+            return -1;
+        length += (size_t)written;
+        c += sizeof FIXED_CONVERSION - 1;
+    }
+    return (int)length;
+}
+
 /* Formats on the stack; a text too long for it gets a heap buffer of its own
  * size, and running out of memory for that ends the run like any other. A
  * text-mode descriptor's text waits in the buffer; any other is written at
  * once. */
 void message(int fd, const char *format, ...)
 {
-    char format_buffer[FIXED_TEXT_SIZE];
-    const char *fixed = fixed_text(fd, format, format_buffer, sizeof format_buffer);
     char first[FIXED_TEXT_SIZE];
-    char *text = first;
     va_list args, again;
     va_start(args, format);
+    if (fd == output.fd) {
+        va_copy(again, args);
+        int length = format_program_line(first, sizeof first, format, again);
+        va_end(again);
+        if (length >= 0) {
+            va_end(args);
+            buffer_text(first, (size_t)length);
+            return;
+        }
+    }
+    char format_buffer[FIXED_TEXT_SIZE];
+    const char *fixed = fixed_text(fd, format, format_buffer, sizeof format_buffer);
+    char *text = first;
     va_copy(again, args);
     int length = vsnprintf(first, sizeof first, fixed, args);
     if (length >= (int)sizeof first) {
