@@ -3,7 +3,7 @@
 #   make test   install what is missing, build, run every test (also under sanitizers), the
 #               programs also through LinuxCNC's interpreter, fetched into $(BUILD)/rs274
 #   make bench  build, time the converter on generated boards, rewrite bench/RESULTS.md
-#   make fuzz   run every fuzz target for FUZZ_TIME seconds (default 300) under ASan and UBSan
+#   make fuzz   run every fuzz target (or those named in FUZZ_TARGETS) for FUZZ_TIME seconds (default 300) under ASan and UBSan
 #   make deb    build the Debian package $(DEB_BUILD)/drelvo_<version>_amd64.deb
 #   make deb-test  build the package and check it: unpacked, it converts the example board to the
 #               golden program, and lintian finds no error (.ci/run runs it after make test)
@@ -69,7 +69,7 @@ fuzz-build: deps
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
 
 fuzz: fuzz-build
-	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_TIME)
+	FUZZ_TARGETS="$(FUZZ_TARGETS)" tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_TIME)
 
 fuzz-smoke: fuzz-build
 	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_TIME)

@@ -1,5 +1,6 @@
 #!/bin/bash
 # Runs every fuzz target for a set time: run_fuzzers.sh <fuzz build dir> <seconds per target>
+# (FUZZ_TARGETS="paths_fuzz ..." runs only those).
 # Seeds: the bundled examples, the real-world Gerber and drill corpora beside
 # the project (when present) and the argument vectors in args_seeds/. What a target learns is
 # kept in <build>/corpus/<target>; every input that breaks a promise is saved
@@ -30,6 +31,7 @@ seed "$drill_seed_dir" "$drill_corpus"
 failed=0
 run() {
   local target=$1 dict=$2; shift 2
+  [ -z "${FUZZ_TARGETS:-}" ] || [[ " $FUZZ_TARGETS " == *" $target "* ]] || return 0
   local work=$build/corpus/$target log=$build/$target.log
   local artifacts=$build/artifacts/$target
   mkdir -p "$work" "$artifacts"
