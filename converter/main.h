@@ -1,8 +1,10 @@
 /* main.h - the converter's driver: its settings, the hole list it holds for
  * the run, and the G-code writer.
  *
- * main() reads and checks the options, opens the Gerber file, starts
+ * main() reads and checks the options, opens the input, starts
  * "<input>.tap" and runs the conversion: read, centre, move, order, write.
+ * A drill file (Excellon) goes through its own reader and is drilled bit by
+ * bit; every other file is read as Gerber.
  * Built with DRELVO_EMBEDDED, main is named drelvo_main so that tests and
  * fuzzers can run the whole driver in-process. */
 #ifndef MAIN_H
@@ -11,8 +13,12 @@
 #include <cstdint>
 #include "bore.h"
 #include "d_list.h"
+#include "excellon.h"
 
 enum { NAME_SIZE = 260, WORD_SIZE = 16 };
+/* How a drill file with several bits is drilled: one program that pauses
+ * before each bit, the same with a T<n> M6 before the pause, or one program per bit. */
+enum { CHANGE_PAUSE, CHANGE_M6, CHANGE_PER_FILE };
 
 /* The checked option values of one run; lengths in millimetres, feed in mm/min. */
 typedef struct settings_t {
@@ -28,6 +34,11 @@ typedef struct settings_t {
     int inch_output;                 /* 1 when the G-code is written in inches */
     int spindle_left;                /* 1 for "bal" (M4), 0 for "jobb" (M3) */
     int precision;                   /* decimals printed: 5 for mm, 6 for inches */
+    char format_name[WORD_SIZE];     /* -n: "<integer digits>.<decimal digits>" of a drill file; empty: its own */
+    char change_name[WORD_SIZE];     /* -t: "szünet", "m6" or "fájlonként"; empty means "szünet" */
+    double change_height;            /* -c: the safe height ... 100; 0 when not given: the safe height */
+    excellon_digits number_format;   /* -n settled; {0, 0} for none */
+    int tool_change;                 /* -t settled: CHANGE_PAUSE, CHANGE_M6 or CHANGE_PER_FILE */
     char input_name[NAME_SIZE];      /* the Gerber file */
     char output_name[NAME_SIZE];     /* input_name followed by ".tap" */
 } settings_t;
