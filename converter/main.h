@@ -11,6 +11,10 @@
 #define MAIN_H
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bit_plan.h"
 #include "bore.h"
 #include "d_list.h"
 #include "excellon.h"
@@ -51,6 +55,15 @@ extern d_list *bores;
 void reset_settings(void);
 /* Writes the drilling program for the holes of `bores`, starting at first_bore. */
 void print_bores(int fd, bore *first_bore);
+/* The program of one bit alone: the form print_bores writes. */
+void print_one_bit(int fd, bit_plan &plan);
+/* One program of several bits, each after its change: rise, park, spindle
+ * stop, a message naming the bit, T<k> M6 with -t m6, a pause, spindle start. */
+void print_bits(int fd, std::vector<bit_plan> &plans);
+/* A bit's diameter as the operator reads it: two decimals, more where they count. */
+std::string diameter_text(double mm);
+/* Starts "<input>.tap"; its descriptor, or -1 after the message. */
+int open_output(void);
 
 #ifdef DRELVO_EMBEDDED
 int drelvo_main(int argc, char **argv);
