@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -147,7 +148,7 @@ static int write_job_file(int in)
     return 0;
 }
 
-int convert_excellon(int in)
+static int write_drill_programs(int in)
 {
     if (settings.tool_change != CHANGE_PER_FILE)
         return write_job_file(in);
@@ -157,5 +158,16 @@ int convert_excellon(int in)
     int status = write_bit_files(plans);
     free_bit_plans(plans);
     return status;
+}
+
+int convert_excellon(int in)
+{
+    /* A few bytes of repeat codes (R) can ask for more hits than memory
+     * holds: that is the user's file, so a diagnostic, not a crash. */
+    try {
+        return write_drill_programs(in);
+    } catch (const std::bad_alloc &) {
+        fatal_error("Kevés a memória a fúrófájl furataihoz.");
+    }
 }
 

@@ -155,4 +155,26 @@ TEST(DrillProgram, PerBitFilesReplaceAnEarlierRunsFiles)
     EXPECT_EQ(run_program({"/bin/sh", "-c", "ls blocked | grep -c tmp"}, dir.path).out, "0\n");
 }
 
+/* Repeat codes that ask for more hits than memory holds end the run with a
+ * diagnostic and an empty program, not a crash. */
+TEST(DrillProgram, MemoryRunningOutIsADiagnostic)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+    temp_dir dir;
+    std::string text = "M48\nMETRIC\nT1C0.5\n%\nT1\nX0Y0\n";
+    for (int i = 0; i < 40; i++)
+        text += "R999999X0.001\n";
+    write_file(dir.file("huge.drl"), text + "M30\n");
+    run_result run = run_program({"/bin/sh", "-c", "ulimit -v 400000 && exec \"$0\" huge.drl", drelvo_path()},
+                                 dir.path, 60);
+    EXPECT_EQ(run.status, 1);
+    const std::string message = cp1250("(): \"Kevés a memória a fúrófájl furataihoz.\"\n");
+    EXPECT_EQ(run.err.rfind("drill_run.cpp, convert_excellon.", 0), 0u) << run.err;
+    EXPECT_TRUE(run.err.size() > message.size() && run.err.compare(run.err.size() - message.size(), message.size(),
+                                                                  message) == 0) << run.err;
+    EXPECT_EQ(read_file(dir.file("huge.drl.tap")), "");
+}
+
 }  // namespace
