@@ -15,6 +15,8 @@
 #include "line_input.h"
 #include "tools.h"
 
+long excellon_hit_limit = 0;
+
 namespace {
 
 const double MM_PER_INCH = 25.4;
@@ -605,8 +607,8 @@ tool_rec &loaded_tool(reader &r)
 void count_hits(reader &r, long more)
 {
     r.hits += more;
-    if (r.hits > EXCELLON_MAX_HITS)
-        fatal_error("A fájl %d. sorában túl sok a furat: legföljebb %d lehet.\n", r.line_no, (int)EXCELLON_MAX_HITS);
+    if (excellon_hit_limit > 0 && r.hits > excellon_hit_limit)
+        fatal_error("A fájl %d. sorában túl sok a furat: legföljebb %ld lehet.\n", r.line_no, excellon_hit_limit);
 }
 
 /* A position in mm from the line's coordinates; an axis not given keeps its value. */

@@ -51,9 +51,10 @@ typedef struct excellon_digits {
 const double SLOT_RIDGE_MM = 0.02;
 /* At most this many intervals between the ends of one slot. */
 enum { SLOT_MAX_DIVISIONS = 4096 };
-/* At most this many holes and slot hits in one job: far beyond any board a
- * small drilling machine takes, and reading stays well under a second. */
-enum { EXCELLON_MAX_HITS = 200000 };
+/* The most holes and slot hits one job may hold; 0, the default, for no limit.
+ * Set only by the fuzz target, whose short inputs could otherwise repeat
+ * (R) into millions of hits and slow every run down. */
+extern long excellon_hit_limit;
 
 /* True when the seekable file is Excellon: its first significant line (not
  * blank, not a ';' comment, not a lone '%') is M48, or it holds no '*' at

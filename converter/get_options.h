@@ -17,13 +17,14 @@ typedef struct option {
 } option;
 
 enum {
-    OPTION_COUNT = 10,
+    OPTION_COUNT = 13,
     OPT_NOT_OPTION = -1,      /* the argument is no option; it is Argv[OptIdx - 1] */
     OPT_BAD_VALUE = -2,       /* the value does not convert; OptIdx stands on it */
     OPT_MISSING_VALUE = -3,   /* the option needs a value but is the last argument */
 };
 
-/* The converter's ten options, storing into `settings`; index 9 is the help option.
+/* The converter's options, storing into `settings`; index 9 is the help option, the
+ * drill file's three follow it.
  * Defined with `settings` in the driver, so that the matcher stays generic. */
 extern option options[OPTION_COUNT];
 enum { OPT_HELP = 9 };

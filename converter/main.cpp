@@ -8,9 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bit_plan.h"
+#include "drill_run.h"
+#include "excellon.h"
 #include "gerber.h"
 #include "get_options.h"
 #include "program_file.h"
@@ -70,10 +75,35 @@ option options[OPTION_COUNT] = {
      "\t\tAz alapérték: 0 mm",
      "%lf", &settings.y_offset, 0},
     {"-s", "--súgó", "\t\tEzt a szöveget jeleníti meg.", nullptr, nullptr, 0},
+    {"-n", "--számformátum",
+     "\t\tAz Excellon fúrófájl számainak egész és tizedes számjegyei,\n"
+     "\t\tpéldául 2.4, ha a fájl nem adja meg, vagy rosszul adja meg.\n"
+     "\t\tGerber fájlra nem hat.\n"
+     "\t\tA lehetséges értékek: 1 ... 6 egész, 1 ... 6 tizedes jegy\n"
+     "\t\tAz alapérték: a fájl megadása, ennek híján hüvelykben 2.4,\n"
+     "\t\tmm-ben 3.3",
+     "%15s", settings.format_name, 0},
+    {"-t", "--szerszámcsere",
+     "\t\tTöbb fúróméretű fúrófájlnál a fúrócsere módja.\n"
+     "\t\t\"szünet\": egy program, minden fúró előtt megáll (M0);\n"
+     "\t\t\"m6\": ugyanez, a megállás előtt T<n> M6 szerszámcserével;\n"
+     "\t\t\"fájlonként\": fúrónként külön program, <fájlnév>.T1.tap, ...\n"
+     "\t\tGerber fájlra nem hat.\n"
+     "\t\tAz alapérték a \"szünet\".",
+     "%15s", settings.change_name, 0},
+    {"-c", "--cseremagasság",
+     "\t\tA fúrócsere előtt ide emelkedik a fúró, ha az alaphelyzetnél\n"
+     "\t\tmagasabbra kell.\n"
+     "\t\tA lehetséges értékek: az alaphelyzet ... 100 mm\n"
+     "\t\tAz alapérték: az alaphelyzet",
+     "%lf", &settings.change_height, 0},
 };
 
 static const char SYNOPSIS[] = "<fájlnév> [kapcsolók]";
 static const char CREDIT[] = "\tdrelvo 1.0 - Gerber fájlból fúrási G-kódot készít.";
+enum { OPT_CHANGE_HEIGHT = 12 };
+/* The highest tool-change height, mm. */
+static const double MAX_CHANGE_HEIGHT = 100.0;
 
 /* The G-code gives feed, safe height and depth in whole millimetres, or
  * those whole millimetres in inches. */
@@ -142,6 +172,62 @@ static int read_arguments(int argc, char **argv)
         return 1;
     }
     return CONTINUE;
+}
+
+/* A value typed as the UTF-8 text or in code page 1250, like the option names. */
+static bool spelled(const char *value, const char *utf8)
+{
+    return strcmp(value, utf8) == 0 || utf8_to_cp1250(utf8) == value;
+}
+
+/* -n: "<integer digits>.<decimal digits>", each 1 ... 6. */
+static bool check_number_format(void)
+{
+    settings_t &s = settings;
+    if (s.format_name[0] == '\0')
+        return true;
+    int whole = 0, fraction = 0, used = 0;
+    if (sscanf(s.format_name, "%1d.%1d%n", &whole, &fraction, &used) != 2 || s.format_name[used] != '\0') {
+        print_text(stdout, "Hibás számformátum: \"%s\", az egész és a tizedes jegyek száma kell, például 2.4\n",
+                   s.format_name);
+        return false;
+    }
+    if (whole < 1 || whole > 6 || fraction < 1 || fraction > 6) {
+        print_text(stdout, "A számformátum egész és tizedes része is %d ... %d jegyű lehet.\n", 1, 6);
+        return false;
+    }
+    s.number_format = {whole, fraction};
+    return true;
+}
+
+/* The drill file's settings, after the others: number format, tool-change style and height. */
+static bool check_drill_settings(void)
+{
+    settings_t &s = settings;
+    if (!check_number_format())
+        return false;
+    if (s.change_name[0] == '\0' || spelled(s.change_name, "szünet")) {
+        s.tool_change = CHANGE_PAUSE;
+    } else if (strcmp(s.change_name, "m6") == 0) {
+        s.tool_change = CHANGE_M6;
+    } else if (spelled(s.change_name, "fájlonként")) {
+        s.tool_change = CHANGE_PER_FILE;
+    } else {
+        print_text(stdout, "Ismeretlen szerszámcsere: \"%s\"\n", s.change_name);
+        return false;
+    }
+    if (!options[OPT_CHANGE_HEIGHT].given)
+        s.change_height = s.neutral_height;
+    if (s.change_height < s.neutral_height) {
+        print_text(stdout, "A cseremagasság kevés, legalább az alaphelyzet, %0.*lf mm legyen.\n", s.precision,
+                   s.neutral_height);
+        return false;
+    }
+    if (s.change_height > MAX_CHANGE_HEIGHT) {
+        print_text(stdout, "A cseremagasság sok, legföljebb %0.*lf mm lehet.\n", s.precision, MAX_CHANGE_HEIGHT);
+        return false;
+    }
+    return true;
 }
 
 /* Checks the settings in a fixed order and settles the unit and direction.
@@ -213,7 +299,7 @@ static bool check_settings(void)
             return false;
         }
     }
-    return true;
+    return check_drill_settings();
 }
 
 /* Opens the Gerber file; -1 unless it is a regular file (after links). A
@@ -239,29 +325,19 @@ static int open_input(const char *name)
     return fd;
 }
 
-/* Opens the Gerber file and starts "<input>.tap". CONTINUE with both
- * descriptors set, or exit status 1 after the message. */
-static int open_files(int *in, int *out)
+/* Starts "<input>.tap". Its descriptor, or -1 after the message. */
+int open_output(void)
 {
-    *in = open_input(settings.input_name);
-    if (*in < 0) {
-        print_text(stderr, "Nem sikerült megnyitni a fájlt: %s\n", settings.input_name);
-        return 1;
-    }
     int length = snprintf(settings.output_name, sizeof settings.output_name, "%s.tap", settings.input_name);
     if (length < 0 || (size_t)length >= sizeof settings.output_name) {
         settings.output_name[0] = '\0';
         print_text(stderr, "Nem sikerült elkészíteni a fájl nevét: %s.tap\n", settings.input_name);
-        close(*in);
-        return 1;
+        return -1;
     }
-    *out = open_program_file(settings.output_name);
-    if (*out < 0) {
+    int out = open_program_file(settings.output_name);
+    if (out < 0)
         print_text(stderr, "Nem sikerült elkészíteni a fájlt: %s\n", settings.output_name);
-        close(*in);
-        return 1;
-    }
-    return CONTINUE;
+    return out;
 }
 
 /* A descriptor 0 to 2 left closed by the caller would go to the next file
@@ -281,21 +357,54 @@ static double output_length(double mm)
     return settings.inch_output ? mm / MM_PER_INCH : mm;
 }
 
-void print_bores(int fd, bore *first_bore)
-{
-    const int decimals = settings.precision;
-    const double feed = output_length(std::trunc(settings.feed));
-    const double safe_height = output_length(std::trunc(settings.neutral_height));
-    const double drill_height = output_length(std::trunc(-settings.depth));
+/* The feed, safe height and depth as the program writes them. */
+static double safe_height(void) { return output_length(std::trunc(settings.neutral_height)); }
 
+/* Absolute coordinates, the unit and the feed. */
+static void print_program_head(int fd)
+{
     message(fd, "G90\n");
     message(fd, settings.inch_output ? "G20\n" : "G21\n");
-    message(fd, "F%0.*lf\n", decimals, feed);
-    message(fd, "G0 Z%0.*lf\n", decimals, safe_height);
+    message(fd, "F%0.*lf\n", settings.precision, output_length(std::trunc(settings.feed)));
+}
+
+static void print_spindle_on(int fd)
+{
     message(fd, "S%u\n", settings.spindle_speed);
     message(fd, settings.spindle_left ? "M4\n" : "M3\n");
-    message(fd, "X%0.*lf Y%0.*lf\n", decimals, output_length(first_bore->x), decimals, output_length(first_bore->y));
-    message(fd, "G1 Z%0.*lf\n", decimals, drill_height);
+}
+
+/* Up to the safe height and the spindle on. */
+static void print_spindle_start(int fd)
+{
+    message(fd, "G0 Z%0.*lf\n", settings.precision, safe_height());
+    print_spindle_on(fd);
+}
+
+/* One hole at (x, y) mm. Right after the spindle start the drill is at the
+ * safe height already; otherwise it rises out of the previous hole. */
+static void print_plunge(int fd, double x, double y, bool after_start)
+{
+    const int decimals = settings.precision;
+    if (!after_start)
+        message(fd, "G0 Z%0.*lf\n", decimals, safe_height());
+    message(fd, "X%0.*lf Y%0.*lf\n", decimals, output_length(x), decimals, output_length(y));
+    message(fd, "G1 Z%0.*lf\n", decimals, output_length(std::trunc(-settings.depth)));
+}
+
+/* Out of the last hole, parked at X0 Y0, spindle off, program end. */
+static void print_program_end(int fd)
+{
+    const int decimals = settings.precision;
+    message(fd, "G0 Z%0.*lf\n", decimals, safe_height());
+    message(fd, "X%0.*lf Y%0.*lf\nM5\nM2\n", decimals, 0.0, decimals, 0.0);
+}
+
+void print_bores(int fd, bore *first_bore)
+{
+    print_program_head(fd);
+    print_spindle_start(fd);
+    print_plunge(fd, first_bore->x, first_bore->y, true);
     first_bore->drilled = 1;
 
     bore *hole = first_bore;
@@ -304,14 +413,71 @@ void print_bores(int fd, bore *first_bore)
         hole = tour_next(bores, hole);
         if (hole == nullptr)
             fatal_error_n(240, "br=NULL");
-        message(fd, "G0 Z%0.*lf\n", decimals, safe_height);
-        message(fd, "X%0.*lf Y%0.*lf\n", decimals, output_length(hole->x), decimals, output_length(hole->y));
-        message(fd, "G1 Z%0.*lf\n", decimals, drill_height);
+        print_plunge(fd, hole->x, hole->y, false);
         hole->drilled = 1;
     }
+    print_program_end(fd);
+}
 
-    message(fd, "G0 Z%0.*lf\n", decimals, safe_height);
-    message(fd, "X%0.*lf Y%0.*lf\nM5\nM2\n", decimals, 0.0, decimals, 0.0);
+/* The bit's tour, from the hole nearest the origin; the spindle has just started. */
+static void print_bit_tour(int fd, bit_plan &plan)
+{
+    bool after_start = true;
+    for (bore *stop = tour_start(plan.stops); stop != nullptr; stop = tour_next(plan.stops, stop))
+        for (excellon_point hit : stop_hits(plan, stop)) {
+            print_plunge(fd, hit.x, hit.y, after_start);
+            after_start = false;
+        }
+}
+
+/* The bit's diameter as the operator reads it: two decimals, more where they count. */
+std::string diameter_text(double mm)
+{
+    char text[32];
+    for (int decimals = 2; decimals <= 4; decimals++) {
+        snprintf(text, sizeof text, "%.*f", decimals, mm);
+        if (std::fabs(atof(text) - mm) < 5e-7)
+            break;
+    }
+    return text;
+}
+
+/* Before bit `place` (from 1): up, parked, spindle off, the operator told which
+ * bit to put in (with T<place> M6 for a tool-change routine), a pause, and
+ * the spindle started again. */
+static void print_bit_change(int fd, int place, const excellon_bit &bit)
+{
+    const int decimals = settings.precision;
+    const double change_height = output_length(std::trunc(settings.change_height));
+    message(fd, "G0 Z%0.*lf\n", decimals, change_height);
+    message(fd, "X%0.*lf Y%0.*lf\nM5\n", decimals, 0.0, decimals, 0.0);
+    message(fd, "(MSG, %d. furo %s mm %ld furat)\n", place, diameter_text(bit.diameter).c_str(), bit_hits(bit));
+    if (settings.tool_change == CHANGE_M6)
+        message(fd, "T%d M6\n", place);
+    message(fd, "M0\n");
+    if (change_height != safe_height())
+        message(fd, "G0 Z%0.*lf\n", decimals, safe_height());
+    print_spindle_on(fd);
+}
+
+/* One bit alone: the program a Gerber file of the same holes gives. */
+void print_one_bit(int fd, bit_plan &plan)
+{
+    print_program_head(fd);
+    print_spindle_start(fd);
+    print_bit_tour(fd, plan);
+    print_program_end(fd);
+}
+
+/* Several bits in one program, each after its change. */
+void print_bits(int fd, std::vector<bit_plan> &plans)
+{
+    print_program_head(fd);
+    for (size_t k = 0; k < plans.size(); k++) {
+        print_bit_change(fd, (int)k + 1, *plans[k].bit);
+        print_bit_tour(fd, plans[k]);
+    }
+    print_program_end(fd);
 }
 
 #ifdef DRELVO_EMBEDDED
@@ -331,11 +497,22 @@ int main(int argc, char **argv)
         return status;
     if (!check_settings())
         return 1;
-    int in = -1, out = -1;
-    status = open_files(&in, &out);
-    if (status != CONTINUE)
+    int in = open_input(settings.input_name);
+    if (in < 0) {
+        print_text(stderr, "Nem sikerült megnyitni a fájlt: %s\n", settings.input_name);
+        return 1;
+    }
+    if (is_excellon(in)) {
+        status = convert_excellon(in);
+        close(in);
         return status;
+    }
 
+    int out = open_output();
+    if (out < 0) {
+        close(in);
+        return 1;
+    }
     bores = new_bores();
     gerber(bores, in, settings.integer_digits);
     compute_quad(bores);

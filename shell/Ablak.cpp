@@ -309,13 +309,22 @@ void TForm1::CreateControls()
                                QStringLiteral("Megmutatja, hol és milyen sorrendben fúr majd a gép."));
     PlanButton->setGeometry(664, 4, 97, 24);
     PlanButton->setFocusPolicy(Qt::NoFocus); /* Alt+T reaches it; the tab order stays as it was */
+    /* The other free corner, left of the settings' title: a choice from a list
+     * (a drill file of one bit, and a Gerber file, are never changed by it). */
+    ChangeComboBox = new QComboBox(this);
+    ChangeComboBox->addItems({QStringLiteral("szünet"), QStringLiteral("m6")});
+    ChangeComboBox->setFont(valueFont);
+    ChangeComboBox->setToolTip(QStringLiteral("Több fúróméretű fúrófájlnál a fúrócsere módja."));
+    ChangeComboBox->setGeometry(8, 4, 73, 24);
+    ChangeHelp = helpButton(4);
+    ChangeHelp->setGeometry(84, 4, 62, 25);
     Plan = new TTervAblak(RichEdit, this);
 
     QWidget *tabOrder[] = {OpenButton,  StartButton, SaveFile,         ExitButton,  IntegerEdit, IntegerHelp,
                            UnitComboBox, UnitHelp,   SpinComboBox,     SpinHelp,    TurnEdit,    TurnHelp,
                            FeedEdit,    FeedHelp,    NeutralEdit,      NeutralHelp, DepthEdit,   DepthHelp,
                            XCoordEdit,  XCoordSpinButton, XCoordHelp,  YCoordEdit,  YCoordSpinButton,
-                           YCoordHelp,  RichEdit};
+                           YCoordHelp,  ChangeComboBox, ChangeHelp, RichEdit};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
@@ -365,6 +374,8 @@ void TForm1::ConnectHandlers()
     connect(PlanButton, &QPushButton::clicked, this, &TForm1::PlanButtonClick);
     connect(IntegerHelp, &QPushButton::clicked, this, &TForm1::IntegerHelpClick);
     connect(UnitHelp, &QPushButton::clicked, this, &TForm1::UnitHelpClick);
+    connect(ChangeComboBox, &QComboBox::currentIndexChanged, this, &TForm1::ChangeComboBoxChange);
+    connect(ChangeHelp, &QPushButton::clicked, this, &TForm1::ChangeHelpClick);
     connect(SpinHelp, &QPushButton::clicked, this, &TForm1::SpinHelpClick);
     connect(TurnHelp, &QPushButton::clicked, this, &TForm1::TurnHelpClick);
     connect(FeedHelp, &QPushButton::clicked, this, &TForm1::FeedHelpClick);
@@ -449,6 +460,8 @@ void TForm1::SpinComboBoxChange()
     else if (text.compare(QLatin1String("bal"), Qt::CaseInsensitive) == 0)
         ShellSettings.SpinChoice = 1;
 }
+
+void TForm1::ChangeComboBoxChange(int index) { ShellSettings.ChangeChoice = index == 1 ? 1 : 0; }
 
 /* Coordinates. Each write into an edit runs its change handler at once, so the
  * setting always follows the text the shell has written. */
@@ -706,6 +719,16 @@ void TForm1::IntegerHelpClick()
                            "hogy a számjegyekből mennyi ábrázolja az egész részt.\n"
                            "A lehetséges értékek: 1 ... 6\n"
                            "Az alapérték: 2"));
+}
+
+void TForm1::ChangeHelpClick()
+{
+    HelpBox(QStringLiteral("Több fúróméretű fúrófájlnál (Excellon) a fúrócsere módja.\n"
+                           "\"szünet\": minden fúró előtt a gép X0 Y0 fölé áll, leállítja\n"
+                           "a főorsót, kiírja a következő fúró méretét, és megáll (M0).\n"
+                           "\"m6\": ugyanez, a megállás előtt T<n> M6 szerszámcserével.\n"
+                           "Gerber fájlra és egyetlen fúróra nem hat.\n"
+                           "Az alapérték a \"szünet\"."));
 }
 
 void TForm1::UnitHelpClick()

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -22,7 +23,7 @@ class TTervAblak;
 class gyerek;
 struct TRunResult;
 
-/* The nine settings as the panel holds them; each run passes them to the converter. */
+/* The settings as the panel holds them; each run passes them to the converter. */
 struct TShellSettings {
     int32_t IntegerDigits = 2;
     int32_t UnitChoice = 0; /* 0 "mm", 1 "coll" */
@@ -33,6 +34,7 @@ struct TShellSettings {
     int32_t DepthValue = 2;
     double XCoordValue = 0.0;
     double YCoordValue = 0.0;
+    int32_t ChangeChoice = 0; /* a drill file's bit change: 0 "szünet", 1 "m6" */
 };
 
 extern TShellSettings ShellSettings;
@@ -93,6 +95,8 @@ public:
     QLabel *FileNameLabel; /* the chosen Gerber file, under the settings */
     QPushButton *OpenButton, *StartButton, *SaveFile, *ExitButton;
     QPushButton *PlanButton; /* opens the drilling plan of the editor's program */
+    QComboBox *ChangeComboBox; /* how a drill file of several bits changes them, above the settings */
+    QPushButton *ChangeHelp;
     TTervAblak *Plan;
 
     void IntegerEditChange();
@@ -114,6 +118,7 @@ public:
     void UnitComboBoxExit();
     void SpinComboBoxChange();
     void SpinComboBoxExit();
+    void ChangeComboBoxChange(int index);
     void XCoordEditChange();
     void XCoordEditExit();
     void XCoordEditKeyUp(int key, Qt::KeyboardModifiers shift);
@@ -140,6 +145,7 @@ public:
     void DepthHelpClick();
     void XCoordHelpClick();
     void YCoordHelpClick();
+    void ChangeHelpClick();
 
     /* Holds a coordinate setting to 0 ... 1000, rewriting its edit only when it changed it. */
     static void ClampCoord(double &value, TEdit *edit);

@@ -17,8 +17,8 @@ extern char **environ;
 
 namespace {
 
-/* The converter's command line: its path, the nine options each followed by
- * its value, the Gerber file last. */
+/* The converter's command line: its path, the settings each as an option
+ * followed by its value, the input file last. */
 QStringList ConverterArgs()
 {
     const TShellSettings &s = ShellSettings;
@@ -32,6 +32,7 @@ QStringList ConverterArgs()
             QStringLiteral("-h"), QString::number(s.DepthValue),
             QStringLiteral("-x"), FormatCoord(s.XCoordValue),
             QStringLiteral("-y"), FormatCoord(s.YCoordValue),
+            QStringLiteral("-t"), s.ChangeChoice == 0 ? QStringLiteral("szünet") : QStringLiteral("m6"),
             InputFileName};
 }
 

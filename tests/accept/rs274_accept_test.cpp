@@ -17,8 +17,12 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "board.h"
 #include "canon_check.h"
+#include "excellon.h"
 #include "test_support.h"
 
 #ifndef RS274_DIR
@@ -201,6 +205,65 @@ TEST(rs274_several_bits, are_accepted_with_and_without_a_tool_change)
     manual_change.erase(manual_change.find("T2 M6\n"), 6);
     EXPECT_EQ(verdict(manual_change, plan), "");
 }
+
+/* ---- drill files of several bits, converted now ---- */
+
+struct drill_case {
+    const char *name;
+    const char *file;    /* in the shared drill corpus */
+    const char *style;   /* -t */
+    settings set;
+};
+
+void PrintTo(const drill_case &c, std::ostream *os) { *os << c.name; }
+
+/* Slots and many bits, with a pause or a tool change before each bit, in
+ * both output units and with a corner offset. */
+const std::vector<drill_case> drill_cases = {
+    {"kicad7_slots_pause", "kicad7-metric-routed-slots.drl", "szünet", {}},
+    {"kicad7_slots_m6_inch_left", "kicad7-metric-routed-slots.drl", "m6", {true, true, 24000, 1000, 10, 10, 0, 0}},
+    {"altium_eleven_bits_m6_corner", "altium-metric-lz-round-holes.TXT", "m6", {false, false, 12000, 600, 3, 4, 5, 7}},
+    {"protel_inch_pause_in_inch", "protel-dxp2005-inch-lz.TXT", "szünet", {true, false, 8000, 300, 2, 2, 40, 3}},
+};
+
+/* Every plunge the job holds: its holes and its slots' hits. */
+size_t job_hits(const std::string &path)
+{
+    int fd = open(path.c_str(), O_RDONLY);
+    excellon_job job = read_excellon(fd, {0, 0});
+    close(fd);
+    size_t hits = 0;
+    for (const excellon_bit &bit : job.bits) {
+        hits += bit.holes.size();
+        for (const excellon_slot &slot : bit.slots)
+            hits += slot.hits.size();
+    }
+    return hits;
+}
+
+class drill_file : public testing::TestWithParam<drill_case> {};
+
+TEST_P(drill_file, is_drilled_bit_by_bit_as_set_by_the_interpreter)
+{
+    const drill_case &c = GetParam();
+    const std::string source = std::string(EXCELLON_CORPUS_DIR) + "/" + c.file;
+    if (!file_exists(source))
+        GTEST_SKIP() << "no drill corpus at " << EXCELLON_CORPUS_DIR;
+    temp_dir dir;
+    write_file(dir.file(c.file), read_file(source));
+    std::vector<std::string> args = options(c.set);
+    args.insert(args.end(), {"-t", c.style, c.file});
+    run_result r = run_drelvo(args, dir.path, 60);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const std::string program = read_file(dir.file(std::string(c.file) + ".tap"));
+    /* a second bit, after its change */
+    EXPECT_NE(program.find(std::string(c.style) == "m6" ? ")\r\nT2 M6\r\nM0\r\n" : "M5\r\n(MSG, 2. furo"),
+              std::string::npos);
+    EXPECT_EQ(verdict(program, plan_for(c.set, job_hits(source))), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(rs274, drill_file, testing::ValuesIn(drill_cases),
+                         [](const testing::TestParamInfo<drill_case> &info) { return info.param.name; });
 
 /* ---- faulty programs are rejected ---- */
 

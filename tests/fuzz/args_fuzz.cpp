@@ -3,10 +3,11 @@
  *
  * The input is split at NUL bytes into at most 24 arguments. A '/' becomes
  * '_', so that every name stays inside the scratch working directory, which
- * holds a small Gerber file "g", an empty file "e" and a directory "d". The
- * matcher must consume every argument step by step without reading past the
- * vector; the driver must end with status 0 or 1 and may create nothing but
- * "<argument>.tap" for an argument that names an existing entry. */
+ * holds a small Gerber file "g", a drill file of two bits "k", an empty file
+ * "e" and a directory "d". The matcher must consume every argument step by
+ * step without reading past the vector; the driver must end with status 0
+ * or 1 and may create nothing but "<argument>.tap", or per bit
+ * "<argument>.T<n>.tap", for an argument that names an existing entry. */
 #include <cstdint>
 #include <cstring>
 #include <sys/stat.h>
@@ -20,6 +21,21 @@ namespace {
 const char *const board =
     "%FSLAX24Y24*%\n%MOMM*%\nD10*\nX10000Y10000D03*\nX20000Y10000D03*\nX0Y0D02*\nX5000Y0D01*\nM02*\n";
 
+const char *const drill_file = "M48\nMETRIC\nT1C1.0\nT2C0.6\n%\nT1\nX10.0Y20.0\nT2\nX15.0Y5.0G85X16.0Y5.0\nM30\n";
+
+/* "<arg>.tap" or "<arg>.T<digits>.tap". */
+bool output_of(const std::string &name, const std::string &arg)
+{
+    if (name == arg + ".tap")
+        return true;
+    const std::string lead = arg + ".T", tail = ".tap";
+    if (name.size() <= lead.size() + tail.size() || name.compare(0, lead.size(), lead) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    const std::string digits = name.substr(lead.size(), name.size() - lead.size() - tail.size());
+    return digits.find_first_not_of("0123456789") == std::string::npos;
+}
+
 const std::string &working_dir()
 {
     static std::string dir;
@@ -29,6 +45,7 @@ const std::string &working_dir()
             broken_promise("cannot prepare the working directory", dir);
         write_whole_file(dir + "/g", board, strlen(board));
         write_whole_file(dir + "/e", "", 0);
+        write_whole_file(dir + "/k", drill_file, strlen(drill_file));
     }
     return dir;
 }
@@ -67,7 +84,7 @@ void check_matcher(std::vector<std::string> args)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string &dir = working_dir();
-    static const std::set<std::string> seeded{"d", "e", "g"};
+    static const std::set<std::string> seeded{"d", "e", "g", "k"};
 
     std::vector<std::string> args{"drelvo"};
     std::string arg;
@@ -90,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             continue;
         bool named = false;
         for (size_t i = 1; i < args.size() && !named; i++)
-            named = name == args[i] + ".tap";
+            named = output_of(name, args[i]);
         if (!named)
             broken_promise("the run created a file no argument names", name);
         unlink((dir + "/" + name).c_str());

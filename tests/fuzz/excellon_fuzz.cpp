@@ -6,7 +6,7 @@
  * with a diagnostic; a job must keep the reader's promises: bits in
  * ascending diameter, each tool in one bit, every position once per bit and
  * within reach, every slot's hits on it with its ends first, and no more hits
- * than the limit. */
+ * than the fuzz runs' limit. */
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -75,7 +75,7 @@ void check_job(const excellon_job &job)
             hits += s.hits.size();
         }
     }
-    if (hits > EXCELLON_MAX_HITS)
+    if (hits > (size_t)FUZZ_HIT_LIMIT)
         broken_promise("more hits than the limit", std::to_string(hits));
 }
 
@@ -85,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const std::string input = scratch_dir() + "/in.drl";
     static const excellon_digits formats[] = {{0, 0}, {2, 3}, {3, 5}};
+    excellon_hit_limit = FUZZ_HIT_LIMIT;
 
     write_whole_file(input, data, size);
     int fd = open(input.c_str(), O_RDONLY);

@@ -2,7 +2,8 @@
  *
  * Each input is written to a scratch file and converted in-process with the
  * default settings. The run must end with status 0 and a complete program,
- * or status 1; either way the only file it may leave is "<input>.tap". */
+ * or status 1; either way the only file it may leave is "<input>.tap". An
+ * input that has become a drill file may give a program of several bits. */
 #include <cstdint>
 #include <unistd.h>
 
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (list_dir(dir) != expected)
         broken_promise("the run left other files than <input>.tap");
     std::string program = read_whole_file(output);
-    if (status == 0 && count_plunges(program) < 1)
+    if (status == 0 && count_plunges(without_bit_changes(program)) < 1)
         broken_promise("status 0 without a complete program", program);
     if (status == 1 && !program.empty())
         broken_promise("a failed reading left G-code behind", program);

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "excellon.h"
 #include "gerber.h"
 #include "main.h"
 #include "tools.h"
@@ -127,6 +128,7 @@ int run_driver(const std::vector<std::string> &args, const std::string &cwd)
 
     /* The format state outlives a run; each input starts from the defaults. */
     gerber_reset_format();
+    excellon_hit_limit = FUZZ_HIT_LIMIT;
     fatal_handler_fn previous = set_fatal_handler(throw_exit);
     int status;
     try {

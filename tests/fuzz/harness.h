@@ -9,6 +9,11 @@
 #include <string>
 #include <vector>
 
+/* The most hits an Excellon job may hold in a fuzz run: far more than the
+ * corpus files hold, few enough for a quick run, where a line of a few bytes
+ * could otherwise repeat into a million hits. The converter itself has no limit. */
+const long FUZZ_HIT_LIMIT = 200000;
+
 /* A directory of this process's own under TMPDIR, removed at exit. */
 const std::string &scratch_dir();
 

@@ -65,4 +65,23 @@ inline int count_plunges(const std::string &program)
     return plunges;
 }
 
+/* A program of several bits as one bit: each bit change (park, spindle stop,
+ * message, pause, spindle start) taken out, the first one's spindle start
+ * left in place, so that count_plunges judges the rest. Other text is kept. */
+inline std::string without_bit_changes(const std::string &program)
+{
+    static const std::string park = "X0.00000 Y0.00000\r\nM5\r\n(MSG, ";
+    static const std::string restart = ")\r\nM0\r\nS1000\r\nM3\r\n";
+    std::string one = program;
+    bool first = true;
+    for (size_t at = one.find(park); at != std::string::npos; at = one.find(park, at)) {
+        size_t end = one.find(restart, at);
+        if (end == std::string::npos)
+            break;
+        one.replace(at, end + restart.size() - at, first ? "S1000\r\nM3\r\n" : "");
+        first = false;
+    }
+    return one;
+}
+
 #endif

@@ -13,6 +13,7 @@
 #include "Ablak.h"
 #include "Controls.h"
 #include "Gyerek.h"
+#include "Olvaso.h"
 #include "shell_test.h"
 #include "test_support.h"
 
@@ -167,7 +168,8 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::newRow("initial") << TShellSettings()
                                  << QStringList{"-i", "2",   "-m", "mm", "-f", "jobb", "-p",       "1000", "-e",
-                                                "400", "-a", "2",  "-h", "2",  "-x",   "0.000000", "-y",  "0.000000"};
+                                                "400", "-a", "2",  "-h", "2",  "-x",   "0.000000", "-y",  "0.000000",
+                                                "-t", "szünet"};
         TShellSettings changed;
         changed.IntegerDigits = 3;
         changed.UnitChoice = 1;
@@ -178,9 +180,11 @@ private slots:
         changed.DepthValue = 1;
         changed.XCoordValue = 12.5;
         changed.YCoordValue = 1000.0;
+        changed.ChangeChoice = 1;
         QTest::newRow("changed") << changed
                                  << QStringList{"-i", "3", "-m", "coll", "-f", "bal",       "-p", "30000",      "-e",
-                                                "1",  "-a", "10", "-h",  "1",  "-x", "12.500000", "-y", "1000.000000"};
+                                                "1",  "-a", "10", "-h",  "1",  "-x", "12.500000", "-y", "1000.000000",
+                                                "-t", "m6"};
     }
 
     void argumentVector()
@@ -310,6 +314,31 @@ private slots:
         Form->StartButtonClick();
         QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\n"));
         QVERIFY(Form->RichEdit->document()->isUndoRedoEnabled());
+    }
+
+    /* A drill file runs as it is, with the bit change chosen on the panel;
+     * what the converter printed (the format it read, the bits) shows in the
+     * box of a successful run, and the plan tells the bits apart. */
+    void drillFileRun()
+    {
+        Choose("board.drl", "M48\nMETRIC\nT1C1.0\nT2C0.6\n%\nT1\nX10.0Y20.0\nX30.0Y20.0\nT2\nX15.0Y5.0\n"
+                            "X12.0Y5.0\nM30\n");
+        Form->ChangeComboBox->setCurrentIndex(1);
+        Form->StartButtonClick();
+        QVERIFY(LastRunSucceeded);
+        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
+        QCOMPARE(Dialogs->Boxes[0].caption, QStringLiteral("Az átalakító üzenete"));
+        QCOMPARE(Dialogs->Boxes[0].text, QStringLiteral("Fúrófájl: mm, tizedesponttal írt számok\n"
+                                                        "1. fúró: 0.60 mm (T2), 2 furat\n"
+                                                        "2. fúró: 1.00 mm (T1), 2 furat"));
+        const QString program = Form->RichEdit->toPlainText();
+        QVERIFY(program.contains("(MSG, 2. furo 1.00 mm 2 furat)\nT2 M6\nM0\n"));
+        const TDrillProgram plan = ReadDrillProgram(program);
+        QCOMPARE(plan.Bits.size(), size_t(2));
+        QVERIFY2(plan.Bits[0].Name.contains("0.60 mm"), qPrintable(plan.Bits[0].Name));
+        QCOMPARE(plan.Holes.size(), size_t(4));
+        for (size_t i = 0; i < plan.Holes.size(); ++i)
+            QCOMPARE(plan.Holes[i].Bit, i < 2 ? 0 : 1);
     }
 
     /* Every run that printed something or failed says so in a box, with the
@@ -623,6 +652,13 @@ private slots:
                                     << "A furatcsoport bal alsó Y koordinátájának beállítására szolgál.\n"
                                        "A lehetséges értékek: 1 ... 1000 mm\n"
                                        "Az alapérték: 0 mm";
+        QTest::newRow("ChangeHelp") << "ChangeHelp"
+                                    << "Több fúróméretű fúrófájlnál (Excellon) a fúrócsere módja.\n"
+                                       "\"szünet\": minden fúró előtt a gép X0 Y0 fölé áll, leállítja\n"
+                                       "a főorsót, kiírja a következő fúró méretét, és megáll (M0).\n"
+                                       "\"m6\": ugyanez, a megállás előtt T<n> M6 szerszámcserével.\n"
+                                       "Gerber fájlra és egyetlen fúróra nem hat.\n"
+                                       "Az alapérték a \"szünet\".";
     }
 
     void helpBoxes()
@@ -633,7 +669,8 @@ private slots:
         const QHash<QString, QPushButton *> buttons = {
             {"IntegerHelp", f.IntegerHelp}, {"UnitHelp", f.UnitHelp},       {"SpinHelp", f.SpinHelp},
             {"TurnHelp", f.TurnHelp},       {"FeedHelp", f.FeedHelp},       {"NeutralHelp", f.NeutralHelp},
-            {"DepthHelp", f.DepthHelp},     {"XCoordHelp", f.XCoordHelp},   {"YCoordHelp", f.YCoordHelp}};
+            {"DepthHelp", f.DepthHelp},     {"XCoordHelp", f.XCoordHelp},   {"YCoordHelp", f.YCoordHelp},
+            {"ChangeHelp", f.ChangeHelp}};
         /* The texts are fixed: changed settings do not show in them. */
         ShellSettings.TurnValue = 5;
         QTest::mouseClick(buttons.value(button), Qt::LeftButton);

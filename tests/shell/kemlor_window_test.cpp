@@ -90,6 +90,8 @@ private slots:
         QTest::newRow("StartButton") << (QWidget *)f.StartButton << QRect(240, 544, 97, 25);
         QTest::newRow("SaveFile") << (QWidget *)f.SaveFile << QRect(432, 544, 97, 25);
         QTest::newRow("ExitButton") << (QWidget *)f.ExitButton << QRect(616, 544, 97, 25);
+        QTest::newRow("ChangeComboBox") << (QWidget *)f.ChangeComboBox << QRect(8, 4, 73, 24);
+        QTest::newRow("ChangeHelp") << (QWidget *)f.ChangeHelp << QRect(84, 4, 62, 25);
     }
 
     void layout()
@@ -305,7 +307,7 @@ private slots:
             f.UnitComboBox, f.UnitHelp,   f.SpinComboBox, f.SpinHelp,  f.TurnEdit,         f.TurnHelp,
             f.FeedEdit,    f.FeedHelp,    f.NeutralEdit, f.NeutralHelp, f.DepthEdit,       f.DepthHelp,
             f.XCoordEdit,  f.XCoordSpinButton, f.XCoordHelp, f.YCoordEdit, f.YCoordSpinButton, f.YCoordHelp,
-            f.RichEdit};
+            f.ChangeComboBox, f.ChangeHelp, f.RichEdit};
         /* Walk the chain as Tab does: controls that take the focus by Tab, each once. */
         QList<QWidget *> order;
         QWidget *w = f.OpenButton;
@@ -349,6 +351,24 @@ private slots:
         write_file(empty.file("drelvo"), "");
         QFile::setPermissions(emptyDir + "/drelvo", QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(FindConverter(startDir, emptyDir), startDir + "/drelvo");
+    }
+
+    /* The bit-change choice and its help sit where nothing else is: every
+     * other control keeps its place and stays whole. */
+    void bitChangeInFreeSpace()
+    {
+        for (QWidget *added : {(QWidget *)Form->ChangeComboBox, (QWidget *)Form->ChangeHelp}) {
+            QVERIFY(Form->rect().contains(added->geometry()));
+            for (QWidget *other : Form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (other != Form->ChangeComboBox && other != Form->ChangeHelp && !other->isWindow() &&
+                    other->isVisible())
+                    QVERIFY2(!other->geometry().intersects(added->geometry()),
+                             qPrintable(QString(other->metaObject()->className()) + " " + other->objectName()));
+        }
+        QCOMPARE(Form->ChangeComboBox->count(), 2);
+        QCOMPARE(Form->ChangeComboBox->itemText(0), QStringLiteral("szünet"));
+        QCOMPARE(Form->ChangeComboBox->itemText(1), QStringLiteral("m6"));
+        QCOMPARE(Form->ChangeHelp->text(), QStringLiteral("súgó"));
     }
 
     /* The chosen file's name shows in the free strip above the command

@@ -67,10 +67,12 @@ TEST(Driver, UsageListing)
 {
     run_result res = run_drelvo({"-s"});
     ASSERT_EQ(res.status, 0);
-    /* head, 9 options with a value (name lines and help), the help option, a blank and the credit */
-    EXPECT_EQ(std::count(res.out.begin(), res.out.end(), '\n'), 2 + 7 + 7 + 7 * 5 + 3 + 1 + 1);
+    /* head, 9 options with a value (name lines and help), the help option, the drill file's
+     * three, a blank and the credit */
+    EXPECT_EQ(std::count(res.out.begin(), res.out.end(), '\n'), 2 + 7 + 7 + 7 * 5 + 3 + 8 + 8 + 6 + 1 + 1);
     EXPECT_NE(res.out.find(cp1250("\t-h <>\n\t--mélység <>\n\t\tA fúrás mélysége.\n")), std::string::npos);
-    EXPECT_NE(res.out.find(cp1250("\t-s\n\t--súgó\n\t\tEzt a szöveget jeleníti meg.\n\n\t")), std::string::npos);
+    EXPECT_NE(res.out.find(cp1250("\t-s\n\t--súgó\n\t\tEzt a szöveget jeleníti meg.\n\t-n <>\n")), std::string::npos);
+    EXPECT_NE(res.out.find(cp1250("\t\tAz alapérték: az alaphelyzet\n\n\t")), std::string::npos);
 }
 
 TEST(Driver, RangeChecks)
@@ -140,6 +142,23 @@ TEST(Driver, RangeChecks)
         /* the long names, in either encoding */
         {{"--fordulatszám", "0"}, "A fordulatszám túlságosan alacsony, legalább 1/perc legyen.\n"},
         {{cp1250("--mélység"), "11"}, "A fúrás mélysége sok, legföljebb 10.00000 mm lehet.\n"},
+        /* the drill file's settings are checked for a Gerber file too, and change nothing there */
+        {{"-n", "1.1"}, nullptr},
+        {{"-n", "6.6"}, nullptr},
+        {{"-n", "7.3"}, "A számformátum egész és tizedes része is 1 ... 6 jegyű lehet.\n"},
+        {{"-n", "2.0"}, "A számformátum egész és tizedes része is 1 ... 6 jegyű lehet.\n"},
+        {{"-n", "24"}, "Hibás számformátum: \"24\", az egész és a tizedes jegyek száma kell, például 2.4\n"},
+        {{"-n", "2.4.1"}, "Hibás számformátum: \"2.4.1\", az egész és a tizedes jegyek száma kell, például 2.4\n"},
+        {{"-t", "szünet"}, nullptr},
+        {{"-t", "m6"}, nullptr},
+        {{"--szerszámcsere", cp1250("fájlonként")}, nullptr},
+        {{"-t", "M6"}, "Ismeretlen szerszámcsere: \"M6\"\n"},
+        {{"-c", "2"}, nullptr},
+        {{"-c", "100"}, nullptr},
+        {{"-c", "1.9"}, "A cseremagasság kevés, legalább az alaphelyzet, 2.00000 mm legyen.\n"},
+        {{"-c", "4", "-a", "5"}, "A cseremagasság kevés, legalább az alaphelyzet, 5.00000 mm legyen.\n"},
+        {{cp1250("--cseremagasság"), "100.5"}, "A cseremagasság sok, legföljebb 100.00000 mm lehet.\n"},
+        {{"-t", "x", "-n", "9.9"}, "A számformátum egész és tizedes része is 1 ... 6 jegyű lehet.\n"},
     };
     for (const row &r : rows) {
         SCOPED_TRACE(::testing::PrintToString(r.options));

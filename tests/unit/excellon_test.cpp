@@ -200,6 +200,63 @@ void check_bit(const excellon_bit &bit, const std::vector<oracle_row> &rows)
     }
 }
 
+/* ---- the corpus converted ---- */
+
+struct program_bit {
+    std::string message;                 /* its "(MSG, ...)" line; empty in a one-bit program */
+    std::vector<excellon_point> plunges; /* in drilling order */
+};
+
+/* The bits of a program (mm output) and the place of every plunge. */
+std::vector<program_bit> program_bits(const std::string &program)
+{
+    std::vector<program_bit> bits(1);
+    std::istringstream lines(program);
+    std::string line;
+    excellon_point at{0, 0};
+    while (std::getline(lines, line)) {
+        line = line.substr(0, line.find('\r'));
+        if (line.rfind("(MSG, ", 0) == 0) {
+            if (!bits.back().message.empty() || !bits.back().plunges.empty())
+                bits.emplace_back();
+            bits.back().message = line;
+        } else if (sscanf(line.c_str(), "X%lf Y%lf", &at.x, &at.y) != 2 && line.rfind("G1 Z", 0) == 0) {
+            bits.back().plunges.push_back(at);
+        }
+    }
+    return bits;
+}
+
+excellon_point shifted(excellon_point p, excellon_point corner) { return {p.x - corner.x, p.y - corner.y}; }
+
+bool near_point(excellon_point a, excellon_point b) { return std::hypot(a.x - b.x, a.y - b.y) <= CLOSE_MM; }
+
+/* Whether the slot's hits are drilled one after the other, entered at an end. */
+bool drilled_in_a_row(const std::vector<excellon_point> &plunges, const std::vector<excellon_point> &hits)
+{
+    for (size_t i = 0; i + hits.size() <= plunges.size(); i++) {
+        bool forward = near_point(plunges[i], hits[0]), backward = hits.size() >= 2 && near_point(plunges[i], hits[1]);
+        if (hits.size() >= 2 && !(forward && near_point(plunges[i + 1], hits[1])) &&
+            !(backward && near_point(plunges[i + 1], hits[0])))
+            continue;
+        if (hits.size() < 2 && !forward)
+            continue;
+        size_t k = 2;
+        while (k < hits.size() && near_point(plunges[i + k], hits[k]))
+            k++;
+        if (k >= hits.size())
+            return true;
+    }
+    return false;
+}
+
+/* The file converted with the default settings: one bit per diameter in
+ * ascending order, each named in its message, and in each bit the oracle's
+ * holes and slot ends, moved with all other holes so that the lowest X and Y
+ * are 0; each slot drilled as one stop, and nothing else drilled. */
+struct corpus_case;
+void check_conversion(const corpus_case &c, const std::vector<oracle_row> &rows, const excellon_job &job);
+
 struct corpus_case {
     const char *file;
     excellon_digits digits;   /* the number format given by hand where the file cannot state it */
@@ -232,6 +289,58 @@ const corpus_case corpus[] = {
     {"protel-dxp2005-inch-lz.TXT", {0, 0}, "hüvelyk, 2.3, a vezető nullák megmaradnak"},
     {"veribest-metric-m71-in-body.ncd", {0, 0}, "mm, 3.3 (feltételezve), a záró nullák megmaradnak (a számokból)"},
 };
+
+void check_conversion(const corpus_case &c, const std::vector<oracle_row> &rows, const excellon_job &job)
+{
+    temp_dir dir;
+    write_file(dir.file(c.file), read_file(std::string(EXCELLON_CORPUS_DIR) + "/" + c.file));
+    std::vector<std::string> args{c.file};
+    if (c.digits.int_digits > 0)
+        args.insert(args.end(), {"-n", std::to_string(c.digits.int_digits) + "." + std::to_string(c.digits.dec_digits)});
+    run_result run = run_drelvo(args, dir.path, 60);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind(cp1250("Fúrófájl: ") + cp1250(c.format) + "\n", 0), 0u) << run.out;
+    std::vector<program_bit> bits = program_bits(read_file(dir.file(std::string(c.file) + ".tap")));
+    ASSERT_EQ(bits.size(), job.bits.size());
+    excellon_point corner{INFINITY, INFINITY};
+    for (const oracle_row &r : rows)
+        for (excellon_point p : {excellon_point{r.x, r.y}, excellon_point{r.slot ? r.x2 : r.x, r.slot ? r.y2 : r.y}})
+            corner = {std::min(corner.x, p.x), std::min(corner.y, p.y)};
+    for (size_t k = 0; k < bits.size(); k++) {
+        const excellon_bit &bit = job.bits[k];
+        const std::vector<excellon_point> &plunges = bits[k].plunges;
+        SCOPED_TRACE("bit " + std::to_string(k + 1));
+        if (bits.size() > 1) {
+            int place = 0, holes = 0;
+            double diameter = 0;
+            char end = 0;
+            ASSERT_EQ(sscanf(bits[k].message.c_str(), "(MSG, %d. furo %lf mm %d furat%c", &place, &diameter, &holes,
+                             &end), 4) << bits[k].message;
+            EXPECT_EQ(place, (int)k + 1);
+            EXPECT_NEAR(diameter, bit.diameter, 0.005);
+            EXPECT_EQ(holes, (int)plunges.size());
+            EXPECT_EQ(end, ')');
+            EXPECT_LT(bits[k].message.size(), 60u);
+        }
+        size_t slot_hits = 0;
+        for (const excellon_slot &slot : bit.slots) {
+            std::vector<excellon_point> hits;
+            for (excellon_point p : slot.hits)
+                hits.push_back(shifted(p, corner));
+            slot_hits += hits.size();
+            EXPECT_TRUE(drilled_in_a_row(plunges, hits)) << "slot from " << slot.from.x << ", " << slot.from.y;
+        }
+        EXPECT_EQ(plunges.size(), bit.holes.size() + slot_hits);
+        for (const oracle_row &r : rows) {
+            if (std::fabs(r.diameter - bit.diameter) > CLOSE_MM)
+                continue;
+            for (excellon_point p : {excellon_point{r.x, r.y}, excellon_point{r.slot ? r.x2 : r.x, r.slot ? r.y2 : r.y}})
+                EXPECT_TRUE(std::any_of(plunges.begin(), plunges.end(),
+                                        [&](excellon_point q) { return near_point(q, shifted(p, corner)); }))
+                    << "no plunge at " << p.x << ", " << p.y;
+        }
+    }
+}
 
 TEST_F(Excellon, EveryCorpusFileGivesTheOraclesBitsHolesAndSlots)
 {
@@ -273,6 +382,7 @@ TEST_F(Excellon, EveryCorpusFileGivesTheOraclesBitsHolesAndSlots)
             check_bit(bit, own);
             ++expected;
         }
+        check_conversion(c, rows, r.job);
     }
 }
 
@@ -386,6 +496,15 @@ TEST_F(Excellon, FormatsAndWords)
 }
 
 /* Slots of bits from below the ridge height to large, short and long. */
+/* No limit on the hits of a job: a panel of a quarter of a million holes reads. */
+TEST_F(Excellon, AJobOfAnySize)
+{
+    outcome r = read_text("M48\nMETRIC\nT1C0.5\n%\nT1\nX0.0Y0.0\nR249999X0.01\nX0.0Y1.0\nR249999X0.01\nM30\n");
+    ASSERT_FALSE(r.fatal) << r.message;
+    ASSERT_EQ(r.job.bits.size(), 1u);
+    EXPECT_EQ(r.job.bits[0].holes.size(), 500000u);
+}
+
 TEST_F(Excellon, SlotHitsOverlapWithALowRidge)
 {
     for (const char *diameter : {"0.03", "0.04", "0.3", "1.0", "3.175"})
@@ -429,8 +548,6 @@ TEST_F(Excellon, WhatIsNotUnderstoodIsReportedWithItsLine)
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0.0\n", {0, 0}, 6, "A fájl %d. sorában hibás az '%c' koordináta.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0G85\n", {0, 0}, 6, "A fájl %d. sorában a G85 után nincs koordináta.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0\nR99999999X1.0\n", {0, 0}, 7, "A fájl %d. sorában hibás a(z) '%c' paramétere.\\n"},
-        {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0\nX2.0Y1.0\nR199999X1.0\n", {0, 0}, 8,
-         "A fájl %d. sorában túl sok a furat: legföljebb %d lehet.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y2000000.0\n", {0, 0}, 6, "A fájl %d. sorában hibás az 'Y' koordináta.\\n"},
         {"M48\nMETRIC\nT1C0.04\n%\nT1\nX0Y0G85X900.0Y0\n", {0, 0}, 6,
          "A fájl %d. sorában a horony túl hosszú a szerszámhoz: legföljebb %d furatból állhat.\\n"},

@@ -1,0 +1,87 @@
+/* bit_plan.cpp - tours over the bits of an Excellon job. */
+#include "bit_plan.h"
+
+namespace {
+
+excellon_point moved(const corner_move &m, excellon_point p)
+{
+    /* The same expression as normalize_coords, so that a Gerber file of the
+     * same holes gives the same program. */
+    return {(p.x - m.min_x) + m.x_offset, (p.y - m.min_y) + m.y_offset};
+}
+
+corner_move job_corner(const excellon_job &job, double x_offset, double y_offset)
+{
+    corner_move m{FAR_AWAY, FAR_AWAY, x_offset, y_offset};
+    auto take = [&m](excellon_point p) {
+        if (p.x < m.min_x) m.min_x = p.x;
+        if (p.y < m.min_y) m.min_y = p.y;
+    };
+    for (const excellon_bit &bit : job.bits) {
+        for (excellon_point p : bit.holes)
+            take(p);
+        for (const excellon_slot &slot : bit.slots)
+            for (excellon_point p : slot.hits)
+                take(p);
+    }
+    return m;
+}
+
+bore *add_stop(d_list *stops, excellon_point at)
+{
+    bore *stop = append_bore(stops);
+    stop->x = at.x;
+    stop->y = at.y;
+    return stop;
+}
+
+}  // namespace
+
+std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double y_offset)
+{
+    const corner_move move = job_corner(job, x_offset, y_offset);
+    std::vector<bit_plan> plans;
+    for (const excellon_bit &bit : job.bits) {
+        bit_plan plan{&bit, new_bores(), {}, move};
+        for (excellon_point p : bit.holes)
+            add_stop(plan.stops, moved(move, p));
+        for (const excellon_slot &slot : bit.slots) {
+            plan.slot_ends.push_back(add_stop(plan.stops, moved(move, slot.from)));
+            plan.slot_ends.push_back(add_stop(plan.stops, moved(move, slot.to)));
+        }
+        plans.push_back(plan);
+    }
+    return plans;
+}
+
+void free_bit_plans(std::vector<bit_plan> &plans)
+{
+    for (bit_plan &plan : plans)
+        d_list_free(plan.stops);
+    plans.clear();
+}
+
+std::vector<excellon_point> stop_hits(bit_plan &plan, bore *stop)
+{
+    stop->drilled = 1;
+    const int32_t holes = (int32_t)plan.bit->holes.size();
+    if (stop->ordinal < holes)
+        return {moved(plan.move, plan.bit->holes[stop->ordinal])};
+    const int32_t end = stop->ordinal - holes;
+    plan.slot_ends[end ^ 1]->drilled = 1;
+    std::vector<excellon_point> hits;
+    for (excellon_point p : plan.bit->slots[end / 2].hits)
+        hits.push_back(moved(plan.move, p));
+    /* Entered at `to`: that end first, then `from`; the midpoints stay as they are. */
+    if (end % 2 == 1 && hits.size() >= 2)
+        std::swap(hits[0], hits[1]);
+    return hits;
+}
+
+long bit_hits(const excellon_bit &bit)
+{
+    long hits = (long)bit.holes.size();
+    for (const excellon_slot &slot : bit.slots)
+        hits += (long)slot.hits.size();
+    return hits;
+}

@@ -1,0 +1,41 @@
+/* bit_plan.h - the drilling order of an Excellon job: one tour per bit, all
+ * of the job's positions moved together onto the corner.
+ *
+ * Each bit's tour runs over a hole list of its own (new_bores, so the fast
+ * index serves it): a stop per hole, and two per slot, one at each end. The
+ * tour enters a slot at whichever end it reaches first; the other end then
+ * leaves the tour. */
+#ifndef BIT_PLAN_H
+#define BIT_PLAN_H
+
+#include <vector>
+
+#include "bore.h"
+#include "excellon.h"
+
+/* How a position of the file reaches the program: (x - min_x) + x_offset. */
+typedef struct corner_move {
+    double min_x, min_y;       /* the lowest X and Y of every hit of the job */
+    double x_offset, y_offset;
+} corner_move;
+
+typedef struct bit_plan {
+    const excellon_bit *bit;
+    d_list *stops;                  /* the bit's holes in its order, then the ends of its slots */
+    std::vector<bore *> slot_ends;  /* slot k's ends: [2k] at `from`, [2k + 1] at `to` */
+    corner_move move;
+} bit_plan;
+
+/* The plans of the job's bits in its order, every position moved so that the
+ * lowest X and Y of all hits, slots included, are the offsets. */
+std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double y_offset);
+void free_bit_plans(std::vector<bit_plan> &plans);
+
+/* The hits of a stop the tour has reached, moved onto the corner, in
+ * drilling order. The stop counts as drilled; so does a slot's other end. */
+std::vector<excellon_point> stop_hits(bit_plan &plan, bore *stop);
+
+/* Every plunge of the bit: its holes and the hits of its slots. */
+long bit_hits(const excellon_bit &bit);
+
+#endif

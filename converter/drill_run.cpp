@@ -1,0 +1,173 @@
+/* drill_run.cpp - the run of a drill file: its summary lines, the one
+ * program of all bits, or the per-bit programs with those of an earlier run
+ * removed first. */
+#include "drill_run.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <new>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "bit_plan.h"
+#include "excellon.h"
+#include "main.h"
+#include "program_file.h"
+#include "tools.h"
+
+/* What the reading assumed, and what became of the slots. */
+static void print_job_summary(const excellon_job &job)
+{
+    print_text(stdout, "Fúrófájl: %s\n", console_text(STDOUT_FILENO, job.format.c_str()).c_str());
+    long slots = 0, hits = 0;
+    for (const excellon_bit &bit : job.bits)
+        for (const excellon_slot &slot : bit.slots) {
+            slots++;
+            hits += (long)slot.hits.size();
+        }
+    if (slots > 0)
+        print_text(stdout, "%ld horonyból %ld furat lett.\n", slots, hits);
+}
+
+/* "1. fúró: 0.80 mm (T1, T3), 37 furat", and the file it went into. */
+static void print_bit_line(int place, const excellon_bit &bit, const char *file)
+{
+    std::string tools;
+    for (int tool : bit.tools)
+        tools += (tools.empty() ? "T" : ", T") + std::to_string(tool);
+    print_text(stdout, "%d. fúró: %s mm (%s), %ld furat", place, diameter_text(bit.diameter).c_str(), tools.c_str(),
+               bit_hits(bit));
+    if (file != nullptr)
+        print_text(stdout, ": %s", file);
+    print_text(stdout, "\n");
+}
+
+/* "<input>.T<place>.tap" into the output name; false after the message. */
+static bool name_bit_file(int place)
+{
+    int length = snprintf(settings.output_name, sizeof settings.output_name, "%s.T%d.tap", settings.input_name,
+                          place);
+    if (length >= 0 && (size_t)length < sizeof settings.output_name)
+        return true;
+    settings.output_name[0] = '\0';
+    print_text(stderr, "Nem sikerült elkészíteni a fájl nevét: %s.T%d.tap\n", settings.input_name, place);
+    return false;
+}
+
+/* Whether `name` is "<base>.T<digits>.tap". */
+static bool bit_file_of(const char *name, const char *base)
+{
+    size_t length = strlen(base);
+    if (strncmp(name, base, length) != 0 || strncmp(name + length, ".T", 2) != 0)
+        return false;
+    const char *p = name + length + 2;
+    if (!isdigit((unsigned char)*p))
+        return false;
+    while (isdigit((unsigned char)*p))
+        p++;
+    return strcmp(p, ".tap") == 0;
+}
+
+/* Removes the per-bit programs an earlier run left beside the input, so that
+ * a board with fewer bits now leaves no stale bit behind. False after the message. */
+static bool remove_bit_files(void)
+{
+    const char *slash = strrchr(settings.input_name, '/');
+    std::string dir = slash ? std::string(settings.input_name, slash - settings.input_name + 1) : "./";
+    const char *base = slash ? slash + 1 : settings.input_name;
+    DIR *listing = opendir(dir.c_str());
+    if (listing == nullptr) {
+        print_text(stderr, "Nem sikerült megnyitni a könyvtárat: %s\n", dir.c_str());
+        return false;
+    }
+    bool removed = true;
+    while (const dirent *entry = readdir(listing)) {
+        if (!bit_file_of(entry->d_name, base))
+            continue;
+        std::string path = dir + entry->d_name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            continue;
+        if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+            print_text(stderr, "Nem sikerült törölni a fájlt: %s\n", path.c_str());
+            removed = false;
+            break;
+        }
+    }
+    closedir(listing);
+    return removed;
+}
+
+/* One program per bit, each in the one-bit form, named in drilling order. */
+static int write_bit_files(std::vector<bit_plan> &plans)
+{
+    if (!remove_bit_files())
+        return 1;
+    for (size_t k = 0; k < plans.size(); k++) {
+        const int place = (int)k + 1;
+        if (!name_bit_file(place))
+            return 1;
+        int out = open_program_file(settings.output_name);
+        if (out < 0) {
+            print_text(stderr, "Nem sikerült elkészíteni a fájlt: %s\n", settings.output_name);
+            return 1;
+        }
+        print_one_bit(out, plans[k]);
+        if (!finish_program_file())
+            return 1;
+        print_bit_line(place, *plans[k].bit, settings.output_name);
+    }
+    return 0;
+}
+
+/* The whole job in "<input>.tap", started before the reading so that a
+ * faulty file leaves an empty program there, as a Gerber file does. */
+static int write_job_file(int in)
+{
+    int out = open_output();
+    if (out < 0)
+        return 1;
+    excellon_job job = read_excellon(in, settings.number_format);
+    print_job_summary(job);
+    std::vector<bit_plan> plans = plan_bits(job, std::trunc(settings.x_offset), std::trunc(settings.y_offset));
+    if (plans.size() == 1)
+        print_one_bit(out, plans[0]);
+    else
+        print_bits(out, plans);
+    free_bit_plans(plans);
+    if (!finish_program_file())
+        return 1;
+    for (size_t k = 0; k < job.bits.size(); k++)
+        print_bit_line((int)k + 1, job.bits[k], nullptr);
+    return 0;
+}
+
+static int write_drill_programs(int in)
+{
+    if (settings.tool_change != CHANGE_PER_FILE)
+        return write_job_file(in);
+    excellon_job job = read_excellon(in, settings.number_format);
+    print_job_summary(job);
+    std::vector<bit_plan> plans = plan_bits(job, std::trunc(settings.x_offset), std::trunc(settings.y_offset));
+    int status = write_bit_files(plans);
+    free_bit_plans(plans);
+    return status;
+}
+
+int convert_excellon(int in)
+{
+    /* A few bytes of repeat codes (R) can ask for more hits than memory
+     * holds: that is the user's file, so a diagnostic, not a crash. */
+    try {
+        return write_drill_programs(in);
+    } catch (const std::bad_alloc &) {
+        fatal_error("Kevés a memória a fúrófájl furataihoz.");
+    }
+}
+
