@@ -187,6 +187,18 @@ void write_file(const std::string &path, const std::string &content)
     out.write(content.data(), (std::streamsize)content.size());
 }
 
+input_file::input_file(const std::string &name, const std::string &text)
+{
+    write_file(dir.file(name), text);
+    fd = open(dir.file(name).c_str(), O_RDONLY);
+}
+
+input_file::~input_file()
+{
+    if (fd >= 0)
+        close(fd);
+}
+
 std::string cp1250(const char *utf8) { return utf8_to_cp1250(utf8); }
 
 d_list *new_hole_list(bool reference)

@@ -42,6 +42,17 @@ bool file_exists(const std::string &path);
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &content);
 
+/* A file in a directory of its own holding the given text, open for reading
+ * as fd (-1 when it could not be opened) until the object goes. */
+struct input_file {
+    temp_dir dir;
+    int fd;
+    input_file(const std::string &name, const std::string &text);
+    ~input_file();
+    input_file(const input_file &) = delete;
+    input_file &operator=(const input_file &) = delete;
+};
+
 /* A new hole list with its index, or without one (then it takes the reference path). */
 struct d_list *new_hole_list(bool reference);
 /* Such a list with the sections grouped as the reader groups them: each joins

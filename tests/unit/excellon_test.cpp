@@ -63,13 +63,9 @@ protected:
 
     static outcome read_text(const std::string &text, excellon_digits digits = {0, 0})
     {
-        temp_dir dir;
-        write_file(dir.file("in.drl"), text);
-        int fd = open(dir.file("in.drl").c_str(), O_RDONLY);
-        EXPECT_GE(fd, 0);
-        outcome r = read_fd(fd, digits);
-        close(fd);
-        return r;
+        input_file in("in.drl", text);
+        EXPECT_GE(in.fd, 0);
+        return read_fd(in.fd, digits);
     }
 };
 

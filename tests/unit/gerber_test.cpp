@@ -75,13 +75,9 @@ outcome read_fd(int fd, int int_digits)
 
 outcome read_gerber(const std::string &text, int int_digits = 2)
 {
-    temp_dir dir;
-    write_file(dir.file("in.gbr"), text);
-    int fd = open(dir.file("in.gbr").c_str(), O_RDONLY);
-    EXPECT_GE(fd, 0);
-    outcome result = read_fd(fd, int_digits);
-    close(fd);
-    return result;
+    input_file in("in.gbr", text);
+    EXPECT_GE(in.fd, 0);
+    return read_fd(in.fd, int_digits);
 }
 
 std::string crlf(const std::string &text)
