@@ -8,16 +8,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <new>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "bit_plan.h"
 #include "excellon.h"
 #include "main.h"
+#include "platform.h"
 #include "program_file.h"
 #include "tools.h"
 
@@ -78,29 +77,28 @@ static bool bit_file_of(const char *name, const char *base)
  * a board with fewer bits now leaves no stale bit behind. False after the message. */
 static bool remove_bit_files(void)
 {
-    const char *slash = strrchr(settings.input_name, '/');
+    const char *slash = platform_last_separator(settings.input_name);
     std::string dir = slash ? std::string(settings.input_name, slash - settings.input_name + 1) : "./";
     const char *base = slash ? slash + 1 : settings.input_name;
-    DIR *listing = opendir(dir.c_str());
+    platform_dir *listing = platform_open_dir(dir.c_str());
     if (listing == nullptr) {
         print_text(stderr, "Nem sikerült megnyitni a könyvtárat: %s\n", dir.c_str());
         return false;
     }
     bool removed = true;
-    while (const dirent *entry = readdir(listing)) {
-        if (!bit_file_of(entry->d_name, base))
+    while (const char *name = platform_next_name(listing)) {
+        if (!bit_file_of(name, base))
             continue;
-        std::string path = dir + entry->d_name;
-        struct stat st;
-        if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        std::string path = dir + name;
+        if (platform_path_kind(path.c_str()) == PATH_DIRECTORY)
             continue;
-        if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+        if (platform_remove(path.c_str()) != 0 && errno != ENOENT) {
             print_text(stderr, "Nem sikerült törölni a fájlt: %s\n", path.c_str());
             removed = false;
             break;
         }
     }
-    closedir(listing);
+    platform_close_dir(listing);
     return removed;
 }
 

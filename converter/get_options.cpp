@@ -134,7 +134,7 @@ int get_options(int Argc, char *const *Argv, int *OptIdx, option *Opts, int coun
 /* Writes a fixed UTF-8 text in the encoding of standard output. */
 static void put_text(const char *utf8)
 {
-    fputs(console_text(fileno(stdout), utf8).c_str(), stdout);
+    print_text(stdout, "%s", console_text(fileno(stdout), utf8).c_str());
 }
 
 static void put_name(const char *name, bool takes_value)
@@ -149,7 +149,7 @@ void print_usage(const char *program, const char *synopsis, const option *Opts, 
     if (program != nullptr || synopsis != nullptr) {
         put_text("Használat: ");
         if (program != nullptr)
-            fputs(program, stdout);  /* as invoked: passed through unchanged */
+            print_text(stdout, "%s", program);  /* as invoked: passed through unchanged */
         if (program != nullptr && synopsis != nullptr)
             put_text(" ");
         if (synopsis != nullptr)

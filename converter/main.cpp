@@ -2,15 +2,11 @@
  * sequence and the G-code writer. */
 #include "main.h"
 
-#include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
 #include <vector>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "bit_plan.h"
@@ -18,6 +14,7 @@
 #include "excellon.h"
 #include "gerber.h"
 #include "get_options.h"
+#include "platform.h"
 #include "program_file.h"
 #include "tools.h"
 
@@ -302,29 +299,6 @@ static bool check_settings(void)
     return check_drill_settings();
 }
 
-/* Opens the Gerber file; -1 unless it is a regular file (after links). A
- * device may block the reading for ever or act on being opened (a serial
- * port resets the machine's controller), so it is never opened: a first look
- * by name, then a second at what was opened, in case the name changed
- * between them. O_NONBLOCK keeps a FIFO put there meanwhile from waiting for
- * a writer. */
-static int open_input(const char *name)
-{
-    struct stat st;
-    if (stat(name, &st) != 0 || !S_ISREG(st.st_mode))
-        return -1;
-    int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return -1;
-    int flags;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (flags = fcntl(fd, F_GETFL)) < 0 ||
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 /* Starts "<input>.tap". Its descriptor, or -1 after the message. */
 int open_output(void)
 {
@@ -338,17 +312,6 @@ int open_output(void)
     if (out < 0)
         print_text(stderr, "Nem sikerült elkészíteni a fájlt: %s\n", settings.output_name);
     return out;
-}
-
-/* A descriptor 0 to 2 left closed by the caller would go to the next file
- * opened, and a message meant for the console would land in the program.
- * Each takes /dev/null instead; false when it cannot. */
-static bool occupy_standard_descriptors(void)
-{
-    for (int fd = 0; fd <= 2; fd++)
-        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDWR) != fd)
-            return false;
-    return true;
 }
 
 /* A length in millimetres in the output unit. */
@@ -486,18 +449,15 @@ int drelvo_main(int argc, char **argv)
 int main(int argc, char **argv)
 #endif
 {
-    if (!occupy_standard_descriptors())
+    if (!platform_start(&argc, &argv))
         return 1;
-    /* A write beyond the file-size limit then fails and is reported, instead
-     * of ending the process silently. */
-    signal(SIGXFSZ, SIG_IGN);
     reset_settings();
     int status = read_arguments(argc, argv);
     if (status != CONTINUE)
         return status;
     if (!check_settings())
         return 1;
-    int in = open_input(settings.input_name);
+    int in = platform_open_input(settings.input_name);
     if (in < 0) {
         print_text(stderr, "Nem sikerült megnyitni a fájlt: %s\n", settings.input_name);
         return 1;

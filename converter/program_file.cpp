@@ -3,12 +3,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform.h"
 #include "tools.h"
 
 /* The directory part of a name the driver accepts (259 bytes) and a short name. */
@@ -22,18 +20,18 @@ static struct {
 
 /* Creates a new file of a name of its own in the directory of `name` (a
  * short name, so that a long one still fits); -1 when none can be made.
- * O_EXCL neither opens an existing file nor follows a link. */
+ * It is never an existing file or a link's target. */
 static int create_aside(const char *name, char *aside)
 {
-    const char *slash = strrchr(name, '/');
+    const char *slash = platform_last_separator(name);
     int dir_length = slash ? (int)(slash - name + 1) : 0;
     static unsigned serial = 0;
     for (int attempt = 0; attempt < ATTEMPTS; attempt++) {
-        serial = serial * 1103515245u + (unsigned)getpid() + (unsigned)time(nullptr) + 12345u;
+        serial = serial * 1103515245u + platform_process_id() + (unsigned)time(nullptr) + 12345u;
         int length = snprintf(aside, ASIDE_SIZE, "%.*sdrelvo-%08x.tmp", dir_length, name, serial);
         if (length < 0 || length >= ASIDE_SIZE)
             return -1;
-        int fd = open(aside, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+        int fd = platform_create_new(aside);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -44,10 +42,8 @@ static int create_aside(const char *name, char *aside)
  * that cannot name a file, is found before the conversion starts. */
 static bool replaceable(const char *name)
 {
-    struct stat st;
-    if (lstat(name, &st) == 0)
-        return !S_ISDIR(st.st_mode);
-    return errno == ENOENT;
+    path_kind kind = platform_path_kind(name);
+    return kind == PATH_MISSING || kind == PATH_OTHER;
 }
 
 /* After a diagnostic: the unfinished program goes, an empty file takes the
@@ -57,12 +53,12 @@ static void put_empty_file(void)
     if (program.fd >= 0)
         abandon_file(program.fd);
     program.fd = -1;
-    unlink(program.aside);
+    platform_remove(program.aside);
     int empty = create_aside(program.name, program.aside);
     if (empty < 0)
         return;
-    if (close(empty) != 0 || rename(program.aside, program.name) != 0)
-        unlink(program.aside);
+    if (close(empty) != 0 || platform_replace(program.aside, program.name) != 0)
+        platform_remove(program.aside);
 }
 
 int open_program_file(const char *name)
@@ -86,8 +82,8 @@ bool finish_program_file(void)
     if (close_file(fd) != 0)
         fatal_error("Nem sikerült lezárni a fájlt: %s", program.name);
     set_failure_cleanup(nullptr);
-    if (rename(program.aside, program.name) != 0) {
-        unlink(program.aside);
+    if (platform_replace(program.aside, program.name) != 0) {
+        platform_remove(program.aside);
         print_text(stderr, "Nem sikerült elkészíteni a fájlt: %s\n", program.name);
         return false;
     }

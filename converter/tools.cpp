@@ -3,6 +3,7 @@
 #include "tools.h"
 
 #include "fixed_point.h"
+#include "platform.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -33,6 +34,14 @@ void set_failure_cleanup(failure_cleanup_fn cleanup)
     failure_cleanup = cleanup;
 }
 
+static void print_plain(FILE *stream, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    platform_vfprintf(stream, format, args);
+    va_end(args);
+}
+
 static const char *base_name(const char *path)
 {
     const char *slash = strrchr(path, '/');
@@ -58,7 +67,7 @@ void fatal_error_at(const char *file, const char *function, int line, const char
     }
     va_end(again);
     va_end(args);
-    fprintf(stderr, "%s, %s.%d(): %s\n", base_name(file), function, line, text);
+    print_plain(stderr, "%s, %s.%d(): %s\n", base_name(file), function, line, text);
     fflush(stderr);
     free(long_body);
     if (failure_cleanup) {
@@ -87,13 +96,13 @@ void *s_calloc(size_t count, size_t size)
     return block;
 }
 
-/* write() until all of it is stored: a signal or a pipe may take only part.
+/* platform_write() until all of it is stored: a signal or a pipe may take only part.
  * Returns the number of bytes stored, `size` unless the write failed. */
 static size_t write_all(int fd, const char *data, size_t size)
 {
     size_t stored = 0;
     while (stored < size) {
-        ssize_t written = write(fd, data + stored, size - stored);
+        long written = platform_write(fd, data + stored, size - stored);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -258,13 +267,13 @@ void print_text(FILE *stream, const char *format, ...)
     const char *fixed = fixed_text(fileno(stream), format, format_buffer, sizeof format_buffer);
     va_list args;
     va_start(args, format);
-    vfprintf(stream, fixed, args);
+    platform_vfprintf(stream, fixed, args);
     va_end(args);
 }
 
 std::string console_text(int fd, const char *utf8)
 {
-    if (isatty(fd))
+    if (platform_is_console(fd))
         return utf8;
     return utf8_to_cp1250(utf8);
 }
@@ -339,7 +348,7 @@ static const char *fixed_text(int fd, const char *utf8, char *buffer, size_t siz
     size_t length = 0;
     for (; utf8[length]; length++)
         ascii = ascii && (unsigned char)utf8[length] < 0x80;
-    if (ascii || length >= size || isatty(fd))
+    if (ascii || length >= size || platform_is_console(fd))
         return utf8;
     convert_to_cp1250(utf8, buffer);
     return buffer;
