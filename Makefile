@@ -7,11 +7,14 @@
 #   make deb    build the Debian package $(DEB_BUILD)/drelvo_<version>_amd64.deb
 #   make deb-test  build the package and check it: unpacked, it converts the example board to the
 #               golden program, and lintian finds no error (.ci/run runs it after make test)
+#   make windows  cross-build $(WIN_BUILD)/converter/drelvo.exe and check it under wine against the
+#               golden programs and the Linux build (.ci/run runs it after make test)
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 DEB_BUILD  ?= build-deb
+WIN_BUILD  ?= build-win
 FUZZ_TIME  ?= 300
 FUZZ_SMOKE_TIME ?= 30
 JOBS       ?= $(shell nproc)
@@ -23,10 +26,12 @@ PACKAGES = cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev qt6-svg-dev
 # What building and checking the Debian package needs besides; installed by
 # make deb only, so that make test does not wait for lintian.
 DEB_PACKAGES = dpkg-dev file lintian
+# What cross-building drelvo.exe and running it need besides; installed by make windows only.
+WIN_PACKAGES = g++-mingw-w64-x86-64 wine wine64
 
 EXAMPLE = examples/board.gbr
 
-.PHONY: all deps deb-deps build asan run test bench fuzz-build fuzz fuzz-smoke deb deb-test clean
+.PHONY: all deps deb-deps win-deps build asan run test bench fuzz-build fuzz fuzz-smoke deb deb-test windows clean
 
 all: build
 
@@ -42,6 +47,9 @@ deps:
 
 deb-deps: deps
 	@$(call install_missing,$(DEB_PACKAGES))
+
+win-deps: deps
+	@$(call install_missing,$(WIN_PACKAGES))
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -89,8 +97,15 @@ deb: deb-deps
 deb-test: deb
 	tests/package/deb_test.sh $(DEB_BUILD)/drelvo_*.deb
 
+# The converter alone, for 64-bit Windows: one static executable.
+windows: build win-deps
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DDRELVO_BUILD_SHELL=OFF -DDRELVO_BUILD_BENCH=OFF -DDRELVO_BUILD_TESTS=OFF
+	cmake --build $(WIN_BUILD) -j$(JOBS) --target drelvo
+	tests/windows/wine_test.sh $(WIN_BUILD)/converter/drelvo.exe $(BUILD)/converter/drelvo
+
 bench: build
 	bench/run_bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD) $(WIN_BUILD)

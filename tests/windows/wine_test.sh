@@ -16,6 +16,10 @@ trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "wine_test: $*" >&2; failures=$((failures + 1)); }
 
+# Nothing to carry beside it: only libraries every Windows has.
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr '[:upper:]' '[:lower:]' | sort | tr '\n' ' ')
+[ "$imports" = "kernel32.dll msvcrt.dll shell32.dll " ] || fail "drelvo.exe needs libraries besides the system's: $imports"
+
 # The first start builds the prefix and says so; later ones are quiet.
 wine "$exe" -s >/dev/null 2>&1 || true
 
