@@ -7,8 +7,8 @@
  * number in place of the source line.
  *
  * The converter's fixed texts are written in code page 1250, except to a
- * terminal, which gets them in UTF-8; arguments such as file names are
- * passed through unchanged. A descriptor set to text mode (the program file)
+ * console, which gets them in UTF-8 (shown as Unicode on Windows); arguments
+ * such as file names are passed through unchanged. A descriptor set to text mode (the program file)
  * stores every "\n" that message writes as CR LF, through a large buffer
  * that close_file stores. */
 #ifndef TOOLS_H
@@ -56,7 +56,7 @@ void abandon_file(int fd);
 
 /* printf to a console stream with the fixed text `format` in the stream's encoding. */
 void print_text(FILE *stream, const char *format, ...) __attribute__((format(printf, 2, 3)));
-/* A fixed UTF-8 text as it goes out on `fd`: unchanged to a terminal, else code page 1250. */
+/* A fixed UTF-8 text as it goes out on `fd`: unchanged to a console, else code page 1250. */
 std::string console_text(int fd, const char *utf8);
 /* UTF-8 to code page 1250; characters the code page lacks become '?'. */
 std::string utf8_to_cp1250(const char *utf8);
