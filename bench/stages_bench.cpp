@@ -19,12 +19,12 @@
 #include <utility>
 
 #include "board.h"
-#include "bore.h"
-#include "d_list.h"
-#include "gerber.h"
+#include "holes/bore.h"
+#include "holes/d_list.h"
+#include "reading/gerber.h"
 #include "main.h"
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

@@ -9,14 +9,14 @@
 #include <vector>
 #include <unistd.h>
 
-#include "bit_plan.h"
-#include "drill_run.h"
-#include "excellon.h"
-#include "gerber.h"
-#include "get_options.h"
-#include "platform.h"
-#include "program_file.h"
-#include "tools.h"
+#include "holes/bit_plan.h"
+#include "app/drill_run.h"
+#include "reading/excellon.h"
+#include "reading/gerber.h"
+#include "app/get_options.h"
+#include "system/platform.h"
+#include "writing/program_file.h"
+#include "system/tools.h"
 
 settings_t settings;
 d_list *bores = nullptr;

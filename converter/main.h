@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "bit_plan.h"
-#include "bore.h"
-#include "d_list.h"
-#include "excellon.h"
+#include "holes/bit_plan.h"
+#include "holes/bore.h"
+#include "holes/d_list.h"
+#include "reading/excellon.h"
 
 enum { NAME_SIZE = 260, WORD_SIZE = 16 };
 /* How a drill file with several bits is drilled: one program that pauses

@@ -22,7 +22,7 @@
 
 #include "board.h"
 #include "canon_check.h"
-#include "excellon.h"
+#include "reading/excellon.h"
 #include "test_support.h"
 
 #ifndef RS274_DIR

@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "get_options.h"
+#include "app/get_options.h"
 #include "harness.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include <vector>
 #include <unistd.h>
 
-#include "excellon.h"
+#include "reading/excellon.h"
 #include "harness.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "excellon.h"
-#include "gerber.h"
+#include "reading/excellon.h"
+#include "reading/gerber.h"
 #include "main.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "bore.h"
+#include "holes/bore.h"
 #include "harness.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "harness.h"
-#include "line_input.h"
+#include "reading/line_input.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "bore.h"
-#include "tools.h"
+#include "holes/bore.h"
+#include "system/tools.h"
 
 #ifndef DRELVO_BIN
 #error "DRELVO_BIN must name the built converter"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "bore.h"
+#include "holes/bore.h"
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "d_list.h"
+#include "holes/d_list.h"
 
 namespace {
 

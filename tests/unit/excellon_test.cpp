@@ -14,9 +14,9 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "excellon.h"
+#include "reading/excellon.h"
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace fs = std::filesystem;
 

@@ -13,9 +13,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "fixed_point.h"
+#include "writing/fixed_point.h"
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "bore.h"
-#include "gerber.h"
-#include "line_input.h"
+#include "holes/bore.h"
+#include "reading/gerber.h"
+#include "reading/line_input.h"
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

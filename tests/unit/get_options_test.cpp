@@ -8,10 +8,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "get_options.h"
+#include "app/get_options.h"
 #include "main.h"
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

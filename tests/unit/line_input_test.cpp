@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "line_input.h"
+#include "reading/line_input.h"
 #include "test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bore.h"
+#include "holes/bore.h"
 #include "test_support.h"
 
 namespace {

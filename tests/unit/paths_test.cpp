@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "bore.h"
-#include "gerber.h"
+#include "holes/bore.h"
+#include "reading/gerber.h"
 #include "main.h"
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

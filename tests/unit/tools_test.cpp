@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "bore.h"
-#include "d_list.h"
+#include "holes/bore.h"
+#include "holes/d_list.h"
 #include "main.h"
-#include "program_file.h"
+#include "writing/program_file.h"
 #include "test_support.h"
-#include "tools.h"
+#include "system/tools.h"
 
 namespace {
 

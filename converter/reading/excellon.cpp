@@ -1,7 +1,7 @@
 /* excellon.cpp - the Excellon (NC drill) reader: content detection, the
  * header, the body's hits, repeats and slots, number decoding with the
  * zero mode inferred where the file does not state it, and the job's bits. */
-#include "excellon.h"
+#include "reading/excellon.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,8 +12,8 @@
 #include <unistd.h>
 #include <utility>
 
-#include "line_input.h"
-#include "tools.h"
+#include "reading/line_input.h"
+#include "system/tools.h"
 
 long excellon_hit_limit = 0;
 

@@ -4,9 +4,9 @@
  * and go back with it: the list reports
  * exhaustion as a null result instead of ending the process, so that its
  * callers decide what a failure means. */
-#include "d_list.h"
+#include "holes/d_list.h"
 
-#include "pool.h"
+#include "holes/pool.h"
 
 #include <cerrno>
 #include <cstdlib>

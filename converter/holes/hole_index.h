@@ -16,7 +16,7 @@
 #ifndef HOLE_INDEX_H
 #define HOLE_INDEX_H
 
-#include "d_list.h"
+#include "holes/d_list.h"
 
 struct bore;
 typedef struct hole_index hole_index;

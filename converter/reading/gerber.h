@@ -11,7 +11,7 @@
 #ifndef GERBER_H
 #define GERBER_H
 
-#include "d_list.h"
+#include "holes/d_list.h"
 
 /* The file's format state; lives for the whole run. */
 typedef struct gerber_format_t {

@@ -1,5 +1,5 @@
 /* get_options.cpp - the option matcher and the usage printer. */
-#include "get_options.h"
+#include "app/get_options.h"
 
 #include <cctype>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "tools.h"
+#include "system/tools.h"
 
 /* The table's names are UTF-8 in the source; an argument comes in UTF-8 from
  * a UTF-8 terminal, or in code page 1250 from a console or script that uses

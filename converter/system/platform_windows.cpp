@@ -1,6 +1,6 @@
 /* platform_windows.cpp - the platform layer on Windows: UTF-8 names through
  * the wide-character calls, binary descriptors, Unicode on the console. */
-#include "platform.h"
+#include "system/platform.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,13 +1,13 @@
 /* program_file.cpp - the G-code file, written aside and renamed into place. */
-#include "program_file.h"
+#include "writing/program_file.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
 
-#include "platform.h"
-#include "tools.h"
+#include "system/platform.h"
+#include "system/tools.h"
 
 /* The directory part of a name the driver accepts (259 bytes) and a short name. */
 enum { ASIDE_SIZE = 300, ATTEMPTS = 100 };

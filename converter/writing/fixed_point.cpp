@@ -4,7 +4,7 @@
  * nine decimals, m * 10^decimals fits 128 bits, so the scaled value's integer
  * part and the remainder shifted out are exact, and rounding half to even on
  * them is what printf does on the exact binary value. */
-#include "fixed_point.h"
+#include "writing/fixed_point.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,5 +1,5 @@
 /* bit_plan.cpp - tours over the bits of an Excellon job. */
-#include "bit_plan.h"
+#include "holes/bit_plan.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 /* tools.cpp - diagnostics, the exiting allocators, message() and the
  * console encoding. */
-#include "tools.h"
+#include "system/tools.h"
 
-#include "fixed_point.h"
-#include "platform.h"
+#include "writing/fixed_point.h"
+#include "system/platform.h"
 
 #include <cerrno>
 #include <cstdarg>

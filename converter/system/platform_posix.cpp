@@ -1,6 +1,6 @@
 /* platform_posix.cpp - the platform layer on POSIX systems: the system calls
  * themselves. */
-#include "platform.h"
+#include "system/platform.h"
 
 #include <cerrno>
 #include <csignal>

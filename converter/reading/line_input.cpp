@@ -1,6 +1,6 @@
 /* line_input.cpp - the reader's line buffer: one line at a time from a
  * seekable descriptor, and the cursor operations over it. */
-#include "line_input.h"
+#include "reading/line_input.h"
 
 #include <cerrno>
 #include <cctype>

@@ -10,8 +10,8 @@
 
 #include <vector>
 
-#include "bore.h"
-#include "excellon.h"
+#include "holes/bore.h"
+#include "reading/excellon.h"
 
 /* How a position of the file reaches the program: (x - min_x) + x_offset. */
 typedef struct corner_move {

@@ -1,7 +1,7 @@
 /* drill_run.cpp - the run of a drill file: its summary lines, the one
  * program of all bits, or the per-bit programs with those of an earlier run
  * removed first. */
-#include "drill_run.h"
+#include "app/drill_run.h"
 
 #include <cctype>
 #include <cerrno>
@@ -13,12 +13,12 @@
 #include <unistd.h>
 #include <vector>
 
-#include "bit_plan.h"
-#include "excellon.h"
+#include "holes/bit_plan.h"
+#include "reading/excellon.h"
 #include "main.h"
-#include "platform.h"
-#include "program_file.h"
-#include "tools.h"
+#include "system/platform.h"
+#include "writing/program_file.h"
+#include "system/tools.h"
 
 /* What the reading assumed, and what became of the slots. */
 static void print_job_summary(const excellon_job &job)

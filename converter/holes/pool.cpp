@@ -1,5 +1,5 @@
 /* pool.cpp - a bump allocator over a chain of calloc'd blocks. */
-#include "pool.h"
+#include "holes/pool.h"
 
 #include <cstdlib>
 

@@ -23,7 +23,7 @@
 #define BORE_H
 
 #include <cstdint>
-#include "d_list.h"
+#include "holes/d_list.h"
 
 typedef struct bore {
     d_list *sections;   /* list of section, null until the first one */

@@ -2,13 +2,13 @@
  *
  * Every check reports with its fixed number, so a diagnostic names the same
  * check whatever the layout of this file. */
-#include "bore.h"
+#include "holes/bore.h"
 
 #include <cmath>
 #include <cstdlib>
-#include "hole_index.h"
-#include "pool.h"
-#include "tools.h"
+#include "holes/hole_index.h"
+#include "holes/pool.h"
+#include "system/tools.h"
 
 bool reference_paths = false;
 

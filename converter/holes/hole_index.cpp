@@ -10,7 +10,7 @@
  * with no member earlier in list order. Squares are never compared instead
  * of roots: two different squares can round to the same root, which is a tie
  * the tables resolve by list order. */
-#include "hole_index.h"
+#include "holes/hole_index.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bore.h"
-#include "tools.h"
+#include "holes/bore.h"
+#include "system/tools.h"
 
 enum { FIRST_CAPACITY = 64, LEAF_SIZE = 8 };
 

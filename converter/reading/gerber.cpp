@@ -1,16 +1,16 @@
 /* gerber.cpp - the Gerber (RS-274X) reader: the command loop, the parameter
  * blocks and number decoding. Every stroke and flash becomes a section of the
  * hole list, in millimetres. */
-#include "gerber.h"
+#include "reading/gerber.h"
 
 #include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 
-#include "bore.h"
-#include "line_input.h"
-#include "tools.h"
+#include "holes/bore.h"
+#include "reading/line_input.h"
+#include "system/tools.h"
 
 const param_code param_codes[PARAM_CODE_COUNT] = {
     {"AD", 1},  {"AM", 2},  {"AS", 3},  {"FS", 4},  {"IF", 5},  {"IJ", 6},  {"IN", 7},
