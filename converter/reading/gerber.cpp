@@ -10,6 +10,7 @@
 
 #include "holes/bore.h"
 #include "reading/line_input.h"
+#include "system/console_text.h"
 #include "system/tools.h"
 
 const param_code param_codes[PARAM_CODE_COUNT] = {
