@@ -22,9 +22,11 @@
 #include "holes/bore.h"
 #include "holes/d_list.h"
 #include "reading/gerber.h"
-#include "main.h"
+#include "app/settings.h"
 #include "test_support.h"
 #include "system/tools.h"
+#include "writing/gcode_writer.h"
+#include "writing/output_buffer.h"
 
 namespace {
 
@@ -156,18 +158,18 @@ void BM_Tour(benchmark::State &state)
 void BM_TourAndWrite(benchmark::State &state)
 {
     placed_board board(static_cast<int>(state.range(0)));
-    reset_settings();
-    bores = board.root;
+    settings_t settings;
+    reset_settings(settings);
+    const program_style style = style_of(settings);
     const int out = open("/dev/null", O_WRONLY);
     set_text_mode(out);
     for (auto _ : state) {
-        print_bores(out, tour_start(board.root));
+        print_bores(out, style, board.root, tour_start(board.root));
         state.PauseTiming();
         board.clear_drilled();
         state.ResumeTiming();
     }
     close_file(out);
-    bores = nullptr;
     state.SetComplexityN(state.range(0));
 }
 

@@ -7,7 +7,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-
 #include "holes/bore.h"
 #include "reading/line_input.h"
 #include "system/console_text.h"

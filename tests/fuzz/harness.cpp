@@ -12,8 +12,9 @@
 
 #include "reading/excellon.h"
 #include "reading/gerber.h"
-#include "main.h"
+#include "app/driver.h"
 #include "system/tools.h"
+#include "writing/output_buffer.h"
 
 namespace {
 
@@ -141,10 +142,6 @@ int run_driver(const std::vector<std::string> &args, const std::string &cwd)
     fflush(stderr);
 
     /* What the end of the process would release after a diagnostic. */
-    if (bores != nullptr) {
-        d_list_free(bores);
-        bores = nullptr;
-    }
     for (int fd : open_descriptors())
         if (before.count(fd) == 0)
             close_file(fd);

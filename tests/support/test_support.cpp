@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "holes/bore.h"
+#include "system/console_text.h"
 #include "system/tools.h"
 
 #ifndef DRELVO_BIN

@@ -13,7 +13,7 @@
 
 #include "holes/bore.h"
 #include "reading/gerber.h"
-#include "main.h"
+#include "app/driver.h"
 #include "test_support.h"
 #include "system/tools.h"
 
@@ -198,8 +198,6 @@ outcome convert(const temp_dir &dir, std::vector<std::string> args, bool referen
         result.status = drelvo_main((int)args.size(), argv.data());
     } catch (const driver_exit &exit) {
         result.status = exit.status;
-        d_list_free(bores);
-        bores = nullptr;
     }
     fflush(stdout);
     result.out = testing::internal::GetCapturedStdout();
