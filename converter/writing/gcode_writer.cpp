@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "reading/excellon.h"
 #include "system/tools.h"
 #include "writing/output_buffer.h"
 
