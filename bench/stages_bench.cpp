@@ -50,7 +50,6 @@ d_list *read_board(const std::string &path, bore_path along = BORE_INDEXED)
     int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0)
         throw std::runtime_error("cannot open " + path);
-    gerber_reset_format();
     d_list *root = new_bores_on(along);
     gerber(root, fd, 2);
     close(fd);

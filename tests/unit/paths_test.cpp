@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "holes/bore.h"
-#include "reading/gerber.h"
 #include "main.h"
 #include "test_support.h"
 #include "system/tools.h"
@@ -189,7 +188,6 @@ outcome convert(const temp_dir &dir, std::vector<std::string> args, bool referen
     argv.push_back(nullptr);
 
     outcome result;
-    gerber_reset_format();
     bore_path previous_path = set_default_bore_path(reference ? BORE_REFERENCE : BORE_INDEXED);
     fatal_handler_fn previous = set_fatal_handler(throw_exit);
     testing::internal::CaptureStdout();
