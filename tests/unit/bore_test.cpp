@@ -218,6 +218,9 @@ TEST(bore, diagnostics)
         {[=] { compute_distances(bare); }, "bore.cpp, compute_distances.560(): \"Root->dists=NULL\"\n"},
         {[] { get_nearest_bore(nullptr); }, "bore.cpp, get_nearest_bore.613(): \"Bore=NULL\"\n"},
         {[=] { get_nearest_bore(no_dists); }, "bore.cpp, get_nearest_bore.620(): \"Bore->dists=NULL\"\n"},
+        /* an indexed list asked for the next stop before its tour started, or from no hole */
+        {[=] { tour_next(bare, no_sections); }, "bore.cpp, get_nearest_bore.620(): \"Bore->dists=NULL\"\n"},
+        {[=] { tour_start(with_null_hole); tour_next(with_null_hole, nullptr); }, "bore.cpp, get_nearest_bore.613(): \"Bore=NULL\"\n"},
         {[=] { get_nearest_bore(null_entry); }, "bore.cpp, get_nearest_bore.637(): \"dt=NULL\"\n"},
         {[=] { get_nearest_bore(orphan_entry); }, "bore.cpp, get_nearest_bore.642(): \"dt->bore=NULL\"\n"},
     };
