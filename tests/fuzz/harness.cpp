@@ -127,8 +127,6 @@ int run_driver(const std::vector<std::string> &args, const std::string &cwd)
         argv.push_back(&arg[0]);
     argv.push_back(nullptr);
 
-    /* The format state outlives a run; each input starts from the defaults. */
-    gerber_reset_format();
     excellon_hit_limit = FUZZ_HIT_LIMIT;
     fatal_handler_fn previous = set_fatal_handler(throw_exit);
     int status;
@@ -145,7 +143,6 @@ int run_driver(const std::vector<std::string> &args, const std::string &cwd)
     for (int fd : open_descriptors())
         if (before.count(fd) == 0)
             close_file(fd);
-    gerber_reset_format();
 
     if (fchdir(home) != 0)
         broken_promise("cannot leave the scratch directory");

@@ -189,8 +189,7 @@ outcome convert(const temp_dir &dir, std::vector<std::string> args, bool referen
     argv.push_back(nullptr);
 
     outcome result;
-    gerber_reset_format();
-    reference_paths = reference;
+    bore_path previous_path = set_default_bore_path(reference ? BORE_REFERENCE : BORE_INDEXED);
     fatal_handler_fn previous = set_fatal_handler(throw_exit);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -203,7 +202,7 @@ outcome convert(const temp_dir &dir, std::vector<std::string> args, bool referen
     result.out = testing::internal::GetCapturedStdout();
     result.err = testing::internal::GetCapturedStderr();
     set_fatal_handler(previous);
-    reference_paths = false;
+    set_default_bore_path(previous_path);
     result.program = read_file(dir.file("board.gbr.tap"));
     return result;
 }
