@@ -5,14 +5,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QEventLoop>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -28,7 +26,7 @@
 #include "Gyerek.h"
 #include "Mentes.h"
 #include "ProgramLoader.h"
-#include "Terv.h"
+#include "plan/Terv.h"
 
 TShellSettings ShellSettings;
 QString ConverterPath;
@@ -123,19 +121,6 @@ bool InstallQtTranslations()
     return true;
 }
 
-void TDialogs::MessageBox(QWidget *owner, const QString &caption, const QString &text)
-{
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
-    box.exec();
-}
-
-QString TDialogs::OpenDialog(QWidget *owner, const QString &title, const QString &directory)
-{
-    /* Qt's own dialog, which speaks Hungarian; a desktop's native one would not. */
-    return QFileDialog::getOpenFileName(owner, title, directory, QString(), nullptr,
-                                        QFileDialog::DontUseNativeDialog);
-}
-
 TForm1::TForm1(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -159,7 +144,11 @@ TForm1::~TForm1()
     Worker = nullptr;
 }
 
-void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs) { Dialogs = std::move(dialogs); }
+void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs)
+{
+    Dialogs = std::move(dialogs);
+    Plan->SetDialogs(Dialogs.get());
+}
 
 void TForm1::CreateControls()
 {
@@ -318,7 +307,7 @@ void TForm1::CreateControls()
     ChangeComboBox->setGeometry(8, 4, 73, 24);
     ChangeHelp = helpButton(4);
     ChangeHelp->setGeometry(84, 4, 62, 25);
-    Plan = new TTervAblak(RichEdit, this);
+    Plan = new TTervAblak(RichEdit, Dialogs.get(), this);
 
     QWidget *tabOrder[] = {OpenButton,  StartButton, SaveFile,         ExitButton,  IntegerEdit, IntegerHelp,
                            UnitComboBox, UnitHelp,   SpinComboBox,     SpinHelp,    TurnEdit,    TurnHelp,

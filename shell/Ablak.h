@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+#include "Dialogs.h"
+
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
@@ -61,17 +63,6 @@ QString FormatCoord(double value);
 /* Qt's own texts (dialog buttons, file dialog) in Hungarian, whatever the
  * system's locale; false when the translation is not installed. */
 bool InstallQtTranslations();
-
-/* Every modal box and the open-file dialog of the window are shown through
- * this, so that tests can answer them. */
-class TDialogs {
-public:
-    virtual ~TDialogs() = default;
-    /* A box with caption, text, one OK button and no icon; returns once it is closed. */
-    virtual void MessageBox(QWidget *owner, const QString &caption, const QString &text);
-    /* The full path of the chosen file, or an empty text when cancelled. */
-    virtual QString OpenDialog(QWidget *owner, const QString &title, const QString &directory);
-};
 
 class TForm1 : public QWidget {
     Q_OBJECT

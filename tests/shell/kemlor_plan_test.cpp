@@ -10,9 +10,9 @@
 #include <QtTest>
 
 #include "Ablak.h"
-#include "Rajz.h"
-#include "Terv.h"
-#include "Vaszon.h"
+#include "plan/Rajz.h"
+#include "plan/Terv.h"
+#include "plan/Vaszon.h"
 #include "shell_test.h"
 #include "test_support.h"
 

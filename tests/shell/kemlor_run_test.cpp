@@ -13,7 +13,7 @@
 #include "Ablak.h"
 #include "Controls.h"
 #include "Gyerek.h"
-#include "Olvaso.h"
+#include "plan/Olvaso.h"
 #include "shell_test.h"
 #include "test_support.h"
 

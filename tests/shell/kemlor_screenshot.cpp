@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "Ablak.h"
-#include "Terv.h"
+#include "plan/Terv.h"
 #include "shell_test.h"
 #include "test_support.h"
 
