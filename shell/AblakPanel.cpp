@@ -91,7 +91,8 @@ void TForm1::CreateFrames()
 void TForm1::CreateLabels()
 {
     const QFont titleFont = MakeFont("Arial", 15, true);
-    MakeLabel(this, QStringLiteral("beállítások"), QRect(152, 8, 76, 18), titleFont)->setObjectName(QStringLiteral("Label1"));
+    MakeLabel(this, QStringLiteral("beállítások"), QRect(152, 8, 76, 18), titleFont)
+        ->setObjectName(QStringLiteral("Label1"));
     QLabel *editorTitle = MakeLabel(this, QStringLiteral("G-kód szerkesztő"), QRect(512, 8, 125, 18), titleFont);
     editorTitle->setObjectName(QStringLiteral("RichEditLabel"));
     SetColor(editorTitle, QPalette::WindowText, Purple);
@@ -212,7 +213,8 @@ void TForm1::ConnectRow(TRowControls &row)
 
 TForm1::TRowControls &TForm1::RowOf(option_id option)
 {
-    return *std::find_if(Rows.begin(), Rows.end(), [option](const TRowControls &row) { return row.Row->Option == option; });
+    return *std::find_if(
+        Rows.begin(), Rows.end(), [option](const TRowControls &row) { return row.Row->Option == option; });
 }
 
 /* Spin edits: every change of the text reaches the setting at once; Enter

@@ -27,7 +27,8 @@ int32_t DefaultNumber(option_id id) { return DefaultText(id).toInt(); }
 
 int32_t DefaultChoice(option_id id)
 {
-    return std::max<int32_t>(0, QString::fromUtf8(option_row(id).choices).split(QLatin1Char('|')).indexOf(DefaultText(id)));
+    const QStringList words = QString::fromUtf8(option_row(id).choices).split(QLatin1Char('|'));
+    return std::max<int32_t>(0, words.indexOf(DefaultText(id)));
 }
 
 double DefaultReal(option_id id) { return DefaultText(id).toDouble(); }
@@ -43,8 +44,8 @@ const TSettingRow PanelRows[PanelRowCount] = {
      "A főorsó fordulatszámát állítja be.", &TShellSettings::TurnValue, nullptr, false, 0},
     {OPT_FEED, TFieldKind::Spin, "Feed", "előtolás [mm/perc]", 133, "A fúró előtolását adja meg.",
      &TShellSettings::FeedValue, nullptr, false, 0},
-    {OPT_SAFE_HEIGHT, TFieldKind::Spin, "Neutral", "alaphelyzet [mm]", 119, "A fúró semleges (fölső) helyzetét állítja.",
-     &TShellSettings::NeutralValue, nullptr, false, 0},
+    {OPT_SAFE_HEIGHT, TFieldKind::Spin, "Neutral", "alaphelyzet [mm]", 119,
+     "A fúró semleges (fölső) helyzetét állítja.", &TShellSettings::NeutralValue, nullptr, false, 0},
     {OPT_DEPTH, TFieldKind::Spin, "Depth", "mélység [mm]", 98, "A fúrás mélységét határozza meg.",
      &TShellSettings::DepthValue, nullptr, false, 0},
     {OPT_X_OFFSET, TFieldKind::Coord, "XCoord", "X koordináta [mm]", 126,
@@ -56,8 +57,8 @@ const TSettingRow PanelRows[PanelRowCount] = {
 /* One program per bit ("fájlonként") leaves no single output to load, so the
  * panel offers the first two ways only. */
 const TSettingRow ChangeRow = {OPT_TOOL_CHANGE, TFieldKind::Choice, "Change", "", 0,
-                               "Több fúróméretű fúrófájlnál a fúrócsere módja.", &TShellSettings::ChangeChoice, nullptr,
-                               false, 2};
+                               "Több fúróméretű fúrófájlnál a fúrócsere módja.", &TShellSettings::ChangeChoice,
+                               nullptr, false, 2};
 
 QStringList ChoiceWords(const TSettingRow &row)
 {

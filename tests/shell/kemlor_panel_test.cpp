@@ -48,10 +48,14 @@ class PanelTest : public QObject {
                : name == "Neutral" ? s.NeutralValue
                                    : s.DepthValue;
     }
-    TEdit *CoordEdit(const QString &axis) const { return axis == "X" ? Control<TEdit>(*Form, "XCoordEdit") : Control<TEdit>(*Form, "YCoordEdit"); }
+    TEdit *CoordEdit(const QString &axis) const
+    {
+        return axis == "X" ? Control<TEdit>(*Form, "XCoordEdit") : Control<TEdit>(*Form, "YCoordEdit");
+    }
     TCSpinButton *CoordButton(const QString &axis) const
     {
-        return axis == "X" ? Control<TCSpinButton>(*Form, "XCoordSpinButton") : Control<TCSpinButton>(*Form, "YCoordSpinButton");
+        return axis == "X" ? Control<TCSpinButton>(*Form, "XCoordSpinButton")
+                           : Control<TCSpinButton>(*Form, "YCoordSpinButton");
     }
     static double CoordSetting(const QString &axis)
     {
@@ -219,7 +223,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, text);
         QFETCH(int, choice);
-        QComboBox *combo = box == "Unit" ? Control<TComboBox>(*Form, "UnitComboBox") : Control<TComboBox>(*Form, "SpinComboBox");
+        QComboBox *combo
+            = box == "Unit" ? Control<TComboBox>(*Form, "UnitComboBox") : Control<TComboBox>(*Form, "SpinComboBox");
         int32_t &setting = box == "Unit" ? ShellSettings.UnitChoice : ShellSettings.SpinChoice;
         combo->setCurrentIndex(startItem);
         QCOMPARE(setting, startItem);
@@ -406,6 +411,54 @@ private slots:
         QCOMPARE(Control<TEdit>(*Form, "YCoordEdit")->text(), QStringLiteral("0.100000"));
         QVERIFY(ShellSettings.YCoordValue == 0.1);
         QVERIFY(ShellSettings.XCoordValue == 0.0);
+    }
+    /* The design's handler names reach the row they name, as the controls' own events do. */
+    void designHandlersActOnTheirOwnRow()
+    {
+        TForm1 &f = *Form;
+        const struct {
+            const char *edit;
+            void (TForm1::*change)();
+            int32_t TShellSettings::*setting;
+        } spins[] = {{"IntegerEdit", &TForm1::IntegerEditChange, &TShellSettings::IntegerDigits},
+                     {"TurnEdit", &TForm1::TurnEditChange, &TShellSettings::TurnValue},
+                     {"FeedEdit", &TForm1::FeedEditChange, &TShellSettings::FeedValue},
+                     {"NeutralEdit", &TForm1::NeutralEditChange, &TShellSettings::NeutralValue},
+                     {"DepthEdit", &TForm1::DepthEditChange, &TShellSettings::DepthValue}};
+        for (const auto &row : spins) {
+            TCSpinEdit *edit = Control<TCSpinEdit>(f, row.edit);
+            const QSignalBlocker quiet(edit);
+            edit->setText(QStringLiteral("3"));
+            (f.*row.change)();
+            QVERIFY2(ShellSettings.*row.setting == 3, row.edit);
+        }
+        const QSignalBlocker quietUnit(Control<TComboBox>(f, "UnitComboBox"));
+        Control<TComboBox>(f, "UnitComboBox")->setEditText(QStringLiteral("coll"));
+        f.UnitComboBoxChange();
+        QCOMPARE(ShellSettings.UnitChoice, 1);
+        f.XCoordSpinButtonUpClick();
+        f.YCoordSpinButtonUpClick();
+        f.YCoordSpinButtonUpClick();
+        f.YCoordSpinButtonDownClick();
+        QCOMPARE(Control<TEdit>(f, "XCoordEdit")->text(), QStringLiteral("0.100000"));
+        QCOMPARE(Control<TEdit>(f, "YCoordEdit")->text(), QStringLiteral("0.100000"));
+
+        TFakeDialogs *dialogs = InstallFakeDialogs(f);
+        const struct {
+            const char *button;
+            void (TForm1::*click)();
+        } helps[] = {{"IntegerHelp", &TForm1::IntegerHelpClick}, {"UnitHelp", &TForm1::UnitHelpClick},
+                     {"SpinHelp", &TForm1::SpinHelpClick},       {"TurnHelp", &TForm1::TurnHelpClick},
+                     {"FeedHelp", &TForm1::FeedHelpClick},       {"NeutralHelp", &TForm1::NeutralHelpClick},
+                     {"DepthHelp", &TForm1::DepthHelpClick},     {"XCoordHelp", &TForm1::XCoordHelpClick},
+                     {"YCoordHelp", &TForm1::YCoordHelpClick},   {"ChangeHelp", &TForm1::ChangeHelpClick}};
+        for (const auto &row : helps) {
+            (f.*row.click)();
+            Control<QPushButton>(f, row.button)->click();
+            QCOMPARE(dialogs->Boxes.size(), size_t(2));
+            QVERIFY2(dialogs->Boxes[0].text == dialogs->Boxes[1].text, row.button);
+            dialogs->Boxes.clear();
+        }
     }
 };
 

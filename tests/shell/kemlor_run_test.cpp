@@ -352,14 +352,15 @@ private slots:
         QTest::newRow("syntax error") << "syntax error" << RunFailed
                                       << QStringList{"gerber.cpp", "A fájl 3. sorában", "'Q'"} << "";
         QTest::newRow("accented name that is gone")
-            << "gone" << RunFailed << QStringList{"Nem sikerült megnyitni a fájlt: <dir>/fúró lap.gbr", MissingOutputText}
-            << "previous";
+            << "gone" << RunFailed
+            << QStringList {"Nem sikerült megnyitni a fájlt: <dir>/fúró lap.gbr", MissingOutputText} << "previous";
         QTest::newRow("setting refused on standard output")
             << "feed" << RunFailed
             << QStringList{"Az előtolás túlságosan sok, legföljebb 1000.00000 mm/perc lehet.", MissingOutputText}
             << "previous";
         QTest::newRow("no converter") << "no converter" << NotStarted
-                                      << QStringList{"<dir>/nincs/drelvo", "Nincs ilyen fájl vagy mappa."} << "previous";
+                                      << QStringList {"<dir>/nincs/drelvo", "Nincs ilyen fájl vagy mappa."}
+                                      << "previous";
         QTest::newRow("killed while writing") << "killed" << RunFailed << QStringList{"9. jelzés"} << "G90\nX1";
         QTest::newRow("status 1 without a word") << "status 1" << RunFailed
                                                  << QStringList{"1 hibakóddal"} << "G90\nM2\n";
@@ -381,7 +382,8 @@ private slots:
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
         QCOMPARE(Dialogs->Boxes[0].caption, caption);
         for (const QString &part : says)
-            QVERIFY2(Dialogs->Boxes[0].text.contains(QString(part).replace("<dir>", Q(Work->path))), qPrintable(Dialogs->Boxes[0].text));
+            QVERIFY2(Dialogs->Boxes[0].text.contains(QString(part).replace("<dir>", Q(Work->path))),
+                     qPrintable(Dialogs->Boxes[0].text));
         QCOMPARE(Form->Editor()->toPlainText(), editor);
         QCOMPARE(OutputFileName, InputFileName + ".tap");
         QCOMPARE(LastRunSucceeded, scenario == "warning");
@@ -666,11 +668,16 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, text);
         TForm1 &f = *Form;
-        const QHash<QString, QPushButton *> buttons = {
-            {"IntegerHelp", Control<QPushButton>(f, "IntegerHelp")}, {"UnitHelp", Control<QPushButton>(f, "UnitHelp")},       {"SpinHelp", Control<QPushButton>(f, "SpinHelp")},
-            {"TurnHelp", Control<QPushButton>(f, "TurnHelp")},       {"FeedHelp", Control<QPushButton>(f, "FeedHelp")},       {"NeutralHelp", Control<QPushButton>(f, "NeutralHelp")},
-            {"DepthHelp", Control<QPushButton>(f, "DepthHelp")},     {"XCoordHelp", Control<QPushButton>(f, "XCoordHelp")},   {"YCoordHelp", Control<QPushButton>(f, "YCoordHelp")},
-            {"ChangeHelp", Control<QPushButton>(f, "ChangeHelp")}};
+        const QHash<QString, QPushButton *> buttons = {{"IntegerHelp", Control<QPushButton>(f, "IntegerHelp")},
+                                                       {"UnitHelp", Control<QPushButton>(f, "UnitHelp")},
+                                                       {"SpinHelp", Control<QPushButton>(f, "SpinHelp")},
+                                                       {"TurnHelp", Control<QPushButton>(f, "TurnHelp")},
+                                                       {"FeedHelp", Control<QPushButton>(f, "FeedHelp")},
+                                                       {"NeutralHelp", Control<QPushButton>(f, "NeutralHelp")},
+                                                       {"DepthHelp", Control<QPushButton>(f, "DepthHelp")},
+                                                       {"XCoordHelp", Control<QPushButton>(f, "XCoordHelp")},
+                                                       {"YCoordHelp", Control<QPushButton>(f, "YCoordHelp")},
+                                                       {"ChangeHelp", Control<QPushButton>(f, "ChangeHelp")}};
         /* The texts are fixed: changed settings do not show in them. */
         ShellSettings.TurnValue = 5;
         QTest::mouseClick(buttons.value(button), Qt::LeftButton);

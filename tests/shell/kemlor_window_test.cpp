@@ -61,8 +61,9 @@ private slots:
         QTest::addColumn<QRect>("geometry");
         TForm1 &f = *Form;
         const int rowTops[9] = {32, 88, 144, 200, 256, 312, 368, 424, 480};
-        QWidget *bevels[9] = {Control<TBevel>(f, "Bevel1"), Control<TBevel>(f, "Bevel2"), Control<TBevel>(f, "Bevel3"), Control<TBevel>(f, "Bevel4"), Control<TBevel>(f, "Bevel5"),
-                              Control<TBevel>(f, "Bevel6"), Control<TBevel>(f, "Bevel7"), Control<TBevel>(f, "Bevel8"), Control<TBevel>(f, "Bevel9")};
+        QWidget *bevels[9] = {Control<TBevel>(f, "Bevel1"), Control<TBevel>(f, "Bevel2"), Control<TBevel>(f, "Bevel3"),
+                              Control<TBevel>(f, "Bevel4"), Control<TBevel>(f, "Bevel5"), Control<TBevel>(f, "Bevel6"),
+                              Control<TBevel>(f, "Bevel7"), Control<TBevel>(f, "Bevel8"), Control<TBevel>(f, "Bevel9")};
         for (int i = 0; i < 9; ++i)
             QTest::addRow("Bevel%d", i + 1) << bevels[i] << QRect(8, rowTops[i], 353, 41);
         QTest::newRow("Bevel10") << (QWidget *)Control<TBevel>(f, "Bevel10") << QRect(8, 536, 753, 41);
@@ -80,9 +81,11 @@ private slots:
         QTest::newRow("NeutralEdit") << (QWidget *)Control<TCSpinEdit>(f, "NeutralEdit") << QRect(192, 320, 73, 26);
         QTest::newRow("DepthEdit") << (QWidget *)Control<TCSpinEdit>(f, "DepthEdit") << QRect(192, 376, 73, 26);
         QTest::newRow("XCoordEdit") << (QWidget *)Control<TEdit>(f, "XCoordEdit") << QRect(192, 432, 57, 24);
-        QTest::newRow("XCoordSpinButton") << (QWidget *)Control<TCSpinButton>(f, "XCoordSpinButton") << QRect(248, 432, 17, 25);
+        QTest::newRow("XCoordSpinButton")
+            << (QWidget *)Control<TCSpinButton>(f, "XCoordSpinButton") << QRect(248, 432, 17, 25);
         QTest::newRow("YCoordEdit") << (QWidget *)Control<TEdit>(f, "YCoordEdit") << QRect(192, 488, 57, 24);
-        QTest::newRow("YCoordSpinButton") << (QWidget *)Control<TCSpinButton>(f, "YCoordSpinButton") << QRect(248, 488, 17, 25);
+        QTest::newRow("YCoordSpinButton")
+            << (QWidget *)Control<TCSpinButton>(f, "YCoordSpinButton") << QRect(248, 488, 17, 25);
         QTest::newRow("IntegerHelp") << (QWidget *)Control<QPushButton>(f, "IntegerHelp") << QRect(280, 40, 75, 25);
         QTest::newRow("YCoordHelp") << (QWidget *)Control<QPushButton>(f, "YCoordHelp") << QRect(280, 488, 75, 25);
         QTest::newRow("RichEdit") << (QWidget *)f.Editor() << QRect(384, 40, 369, 473);
@@ -114,8 +117,10 @@ private slots:
     void rowCaptionsStayClearOfTheValues()
     {
         TForm1 &f = *Form;
-        for (QLabel *row : {Control<QLabel>(f, "IntegerLabel"), Control<QLabel>(f, "UnitLabel"), Control<QLabel>(f, "SpinLabel"), Control<QLabel>(f, "TurnLabel"), Control<QLabel>(f, "FeedLabel"), Control<QLabel>(f, "NeutralLabel"),
-                            Control<QLabel>(f, "DepthLabel"), Control<QLabel>(f, "XCoordLabel"), Control<QLabel>(f, "YCoordLabel")})
+        for (QLabel *row :
+             {Control<QLabel>(f, "IntegerLabel"), Control<QLabel>(f, "UnitLabel"), Control<QLabel>(f, "SpinLabel"),
+              Control<QLabel>(f, "TurnLabel"), Control<QLabel>(f, "FeedLabel"), Control<QLabel>(f, "NeutralLabel"),
+              Control<QLabel>(f, "DepthLabel"), Control<QLabel>(f, "XCoordLabel"), Control<QLabel>(f, "YCoordLabel")})
             QVERIFY2(row->geometry().right() < 192, qPrintable(row->text()));
     }
 
@@ -141,28 +146,37 @@ private slots:
                                      << "A gerber fájl koordinátáinak földolgozásába nyúl bele.";
         QTest::newRow("UnitComboBox") << (QWidget *)Control<TComboBox>(f, "UnitComboBox") << "mm"
                                       << "A G kódú koordináták mértékegységét választja ki.";
-        QTest::newRow("SpinComboBox") << (QWidget *)Control<TComboBox>(f, "SpinComboBox") << "jobb" << "A főorsó forgásirányát adja meg.";
-        QTest::newRow("TurnEdit") << (QWidget *)Control<TCSpinEdit>(f, "TurnEdit") << "1000" << "A főorsó fordulatszámát állítja be.";
-        QTest::newRow("FeedEdit") << (QWidget *)Control<TCSpinEdit>(f, "FeedEdit") << "400" << "A fúró előtolását adja meg.";
+        QTest::newRow("SpinComboBox") << (QWidget *)Control<TComboBox>(f, "SpinComboBox") << "jobb"
+                                      << "A főorsó forgásirányát adja meg.";
+        QTest::newRow("TurnEdit") << (QWidget *)Control<TCSpinEdit>(f, "TurnEdit") << "1000"
+                                  << "A főorsó fordulatszámát állítja be.";
+        QTest::newRow("FeedEdit") << (QWidget *)Control<TCSpinEdit>(f, "FeedEdit") << "400"
+                                  << "A fúró előtolását adja meg.";
         QTest::newRow("NeutralEdit") << (QWidget *)Control<TCSpinEdit>(f, "NeutralEdit") << "2"
                                      << "A fúró semleges (fölső) helyzetét állítja.";
-        QTest::newRow("DepthEdit") << (QWidget *)Control<TCSpinEdit>(f, "DepthEdit") << "2" << "A fúrás mélységét határozza meg.";
+        QTest::newRow("DepthEdit") << (QWidget *)Control<TCSpinEdit>(f, "DepthEdit") << "2"
+                                   << "A fúrás mélységét határozza meg.";
         QTest::newRow("XCoordEdit") << (QWidget *)Control<TEdit>(f, "XCoordEdit") << "0.00000"
                                     << "A furatcsoport bal alsó X koordinátáját állítja be.";
         QTest::newRow("YCoordEdit") << (QWidget *)Control<TEdit>(f, "YCoordEdit") << "0.00000"
                                     << "A furatcsoport bal alsó Y koordinátáját állítja be.";
-        QPushButton *helps[] = {Control<QPushButton>(f, "IntegerHelp"), Control<QPushButton>(f, "UnitHelp"),    Control<QPushButton>(f, "SpinHelp"),   Control<QPushButton>(f, "TurnHelp"),  Control<QPushButton>(f, "FeedHelp"),
-                                Control<QPushButton>(f, "NeutralHelp"), Control<QPushButton>(f, "DepthHelp"),   Control<QPushButton>(f, "XCoordHelp"), Control<QPushButton>(f, "YCoordHelp")};
+        QPushButton *helps[] = {Control<QPushButton>(f, "IntegerHelp"), Control<QPushButton>(f, "UnitHelp"),
+                                Control<QPushButton>(f, "SpinHelp"),    Control<QPushButton>(f, "TurnHelp"),
+                                Control<QPushButton>(f, "FeedHelp"),    Control<QPushButton>(f, "NeutralHelp"),
+                                Control<QPushButton>(f, "DepthHelp"),   Control<QPushButton>(f, "XCoordHelp"),
+                                Control<QPushButton>(f, "YCoordHelp")};
         for (QPushButton *help : helps)
             QTest::addRow("help at %d", help->y()) << (QWidget *)help << "súgó" << none;
         QTest::newRow("OpenButton")
             << (QWidget *)Control<QPushButton>(f, "OpenButton") << "meg&nyit"
             << "Egy ablakot jelenít meg ahol meg lehet keresni a feldolgozandó gerber fájlt.";
-        QTest::newRow("StartButton") << (QWidget *)Control<QPushButton>(f, "StartButton") << "&indít" << "Elindítja a feldolgozást.";
+        QTest::newRow("StartButton") << (QWidget *)Control<QPushButton>(f, "StartButton") << "&indít"
+                                     << "Elindítja a feldolgozást.";
         QTest::newRow("SaveFile")
             << (QWidget *)Control<QPushButton>(f, "SaveFile") << "&ment"
             << "Elmenti a G-kód szerkesztő ablakában látható sorokat az eredeti kimeneti fájlba.";
-        QTest::newRow("ExitButton") << (QWidget *)Control<QPushButton>(f, "ExitButton") << "&kilép" << "Kilép a programból.";
+        QTest::newRow("ExitButton") << (QWidget *)Control<QPushButton>(f, "ExitButton") << "&kilép"
+                                    << "Kilép a programból.";
         QTest::newRow("RichEdit") << (QWidget *)f.Editor() << "" << none;
     }
 
@@ -262,20 +276,24 @@ private slots:
         const QColor text = Form->palette().color(QPalette::WindowText);
         const QColor maroon(128, 0, 0);
         const int windowText = QPalette::WindowText, buttonText = QPalette::ButtonText;
-        QTest::newRow("Label1") << (QWidget *)Control<QLabel>(f, "Label1") << "Arial" << 15 << true << windowText << text;
-        QTest::newRow("RichEditLabel") << (QWidget *)Control<QLabel>(f, "RichEditLabel") << "Arial" << 15 << true << windowText
-                                       << QColor(128, 0, 128);
-        QTest::newRow("DepthLabel") << (QWidget *)Control<QLabel>(f, "DepthLabel") << "MS Sans Serif" << 13 << true << windowText
-                                    << text;
-        QTest::newRow("TurnEdit") << (QWidget *)Control<TCSpinEdit>(f, "TurnEdit") << "MS Sans Serif" << 13 << false << windowText << text;
-        QTest::newRow("SpinComboBox") << (QWidget *)Control<TComboBox>(f, "SpinComboBox") << "MS Sans Serif" << 13 << false << windowText
-                                      << text;
-        QTest::newRow("YCoordEdit") << (QWidget *)Control<TEdit>(f, "YCoordEdit") << "MS Sans Serif" << 13 << false << windowText
-                                    << text;
-        QTest::newRow("UnitHelp") << (QWidget *)Control<QPushButton>(f, "UnitHelp") << "Lucida Sans Typewriter" << 13 << false << buttonText
-                                  << maroon;
-        QTest::newRow("StartButton") << (QWidget *)Control<QPushButton>(f, "StartButton") << "Arial" << 13 << false << buttonText << maroon;
-        QTest::newRow("OpenButton") << (QWidget *)Control<QPushButton>(f, "OpenButton") << "Arial" << 13 << false << buttonText << maroon;
+        QTest::newRow("Label1") << (QWidget *)Control<QLabel>(f, "Label1") << "Arial" << 15 << true << windowText
+                                << text;
+        QTest::newRow("RichEditLabel") << (QWidget *)Control<QLabel>(f, "RichEditLabel") << "Arial" << 15 << true
+                                       << windowText << QColor(128, 0, 128);
+        QTest::newRow("DepthLabel") << (QWidget *)Control<QLabel>(f, "DepthLabel") << "MS Sans Serif" << 13 << true
+                                    << windowText << text;
+        QTest::newRow("TurnEdit") << (QWidget *)Control<TCSpinEdit>(f, "TurnEdit") << "MS Sans Serif" << 13 << false
+                                  << windowText << text;
+        QTest::newRow("SpinComboBox") << (QWidget *)Control<TComboBox>(f, "SpinComboBox") << "MS Sans Serif" << 13
+                                      << false << windowText << text;
+        QTest::newRow("YCoordEdit") << (QWidget *)Control<TEdit>(f, "YCoordEdit") << "MS Sans Serif" << 13 << false
+                                    << windowText << text;
+        QTest::newRow("UnitHelp") << (QWidget *)Control<QPushButton>(f, "UnitHelp") << "Lucida Sans Typewriter" << 13
+                                  << false << buttonText << maroon;
+        QTest::newRow("StartButton") << (QWidget *)Control<QPushButton>(f, "StartButton") << "Arial" << 13 << false
+                                     << buttonText << maroon;
+        QTest::newRow("OpenButton") << (QWidget *)Control<QPushButton>(f, "OpenButton") << "Arial" << 13 << false
+                                    << buttonText << maroon;
         QTest::newRow("RichEdit") << (QWidget *)f.Editor() << "MS Sans Serif" << 11 << false << windowText << text;
     }
 
@@ -302,12 +320,33 @@ private slots:
     {
         TForm1 &f = *Form;
         QCOMPARE(f.focusWidget(), (QWidget *)Control<QPushButton>(f, "OpenButton"));
-        const QList<QWidget *> expected = {
-            Control<QPushButton>(f, "OpenButton"),  Control<QPushButton>(f, "StartButton"), Control<QPushButton>(f, "SaveFile"),    Control<QPushButton>(f, "ExitButton"), Control<TCSpinEdit>(f, "IntegerEdit"),      Control<QPushButton>(f, "IntegerHelp"),
-            Control<TComboBox>(f, "UnitComboBox"), Control<QPushButton>(f, "UnitHelp"),   Control<TComboBox>(f, "SpinComboBox"), Control<QPushButton>(f, "SpinHelp"),  Control<TCSpinEdit>(f, "TurnEdit"),         Control<QPushButton>(f, "TurnHelp"),
-            Control<TCSpinEdit>(f, "FeedEdit"),    Control<QPushButton>(f, "FeedHelp"),    Control<TCSpinEdit>(f, "NeutralEdit"), Control<QPushButton>(f, "NeutralHelp"), Control<TCSpinEdit>(f, "DepthEdit"),       Control<QPushButton>(f, "DepthHelp"),
-            Control<TEdit>(f, "XCoordEdit"),  Control<TCSpinButton>(f, "XCoordSpinButton"), Control<QPushButton>(f, "XCoordHelp"), Control<TEdit>(f, "YCoordEdit"), Control<TCSpinButton>(f, "YCoordSpinButton"), Control<QPushButton>(f, "YCoordHelp"),
-            Control<QComboBox>(f, "ChangeComboBox"), Control<QPushButton>(f, "ChangeHelp"), f.Editor()};
+        const QList<QWidget *> expected = {Control<QPushButton>(f, "OpenButton"),
+                                           Control<QPushButton>(f, "StartButton"),
+                                           Control<QPushButton>(f, "SaveFile"),
+                                           Control<QPushButton>(f, "ExitButton"),
+                                           Control<TCSpinEdit>(f, "IntegerEdit"),
+                                           Control<QPushButton>(f, "IntegerHelp"),
+                                           Control<TComboBox>(f, "UnitComboBox"),
+                                           Control<QPushButton>(f, "UnitHelp"),
+                                           Control<TComboBox>(f, "SpinComboBox"),
+                                           Control<QPushButton>(f, "SpinHelp"),
+                                           Control<TCSpinEdit>(f, "TurnEdit"),
+                                           Control<QPushButton>(f, "TurnHelp"),
+                                           Control<TCSpinEdit>(f, "FeedEdit"),
+                                           Control<QPushButton>(f, "FeedHelp"),
+                                           Control<TCSpinEdit>(f, "NeutralEdit"),
+                                           Control<QPushButton>(f, "NeutralHelp"),
+                                           Control<TCSpinEdit>(f, "DepthEdit"),
+                                           Control<QPushButton>(f, "DepthHelp"),
+                                           Control<TEdit>(f, "XCoordEdit"),
+                                           Control<TCSpinButton>(f, "XCoordSpinButton"),
+                                           Control<QPushButton>(f, "XCoordHelp"),
+                                           Control<TEdit>(f, "YCoordEdit"),
+                                           Control<TCSpinButton>(f, "YCoordSpinButton"),
+                                           Control<QPushButton>(f, "YCoordHelp"),
+                                           Control<QComboBox>(f, "ChangeComboBox"),
+                                           Control<QPushButton>(f, "ChangeHelp"),
+                                           f.Editor()};
         /* Walk the chain as Tab does: controls that take the focus by Tab, each once. */
         QList<QWidget *> order;
         QWidget *w = Control<QPushButton>(f, "OpenButton");
@@ -357,11 +396,12 @@ private slots:
      * other control keeps its place and stays whole. */
     void bitChangeInFreeSpace()
     {
-        for (QWidget *added : {(QWidget *)Control<QComboBox>(*Form, "ChangeComboBox"), (QWidget *)Control<QPushButton>(*Form, "ChangeHelp")}) {
+        for (QWidget *added : {(QWidget *)Control<QComboBox>(*Form, "ChangeComboBox"),
+                               (QWidget *)Control<QPushButton>(*Form, "ChangeHelp")}) {
             QVERIFY(Form->rect().contains(added->geometry()));
             for (QWidget *other : Form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-                if (other != Control<QComboBox>(*Form, "ChangeComboBox") && other != Control<QPushButton>(*Form, "ChangeHelp") && !other->isWindow() &&
-                    other->isVisible())
+                if (other != Control<QComboBox>(*Form, "ChangeComboBox")
+                    && other != Control<QPushButton>(*Form, "ChangeHelp") && !other->isWindow() && other->isVisible())
                     QVERIFY2(!other->geometry().intersects(added->geometry()),
                              qPrintable(QString(other->metaObject()->className()) + " " + other->objectName()));
         }
@@ -389,7 +429,8 @@ private slots:
         const QRect strip = Control<QLabel>(*Form, "FileNameLabel")->geometry();
         QVERIFY(Form->rect().contains(strip));
         for (QWidget *other : Form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            if (other != Control<QLabel>(*Form, "FileNameLabel") && !other->isWindow())   /* windows of their own are not on the panel */
+            if (other != Control<QLabel>(*Form, "FileNameLabel")
+                && !other->isWindow()) /* windows of their own are not on the panel */
                 QVERIFY2(!other->geometry().intersects(strip), qPrintable(other->objectName()));
         ResetShellState();
     }
