@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "reading/excellon.h"
 #include "system/tools.h"
+#include "writing/fixed_point.h"
 #include "writing/output_buffer.h"
 
 /* The G-code gives feed, safe height and depth in whole millimetres, or
@@ -46,15 +48,56 @@ static void print_spindle_start(int fd, const program_style &style)
     print_spindle_on(fd, style);
 }
 
+/* The lines every hole repeats unchanged, formatted once a program: a large
+ * board writes them a million times. */
+typedef struct plunge_lines {
+    int decimals;
+    bool inch_output;
+    char rise[64];        /* "G0 Z<safe height>\n" */
+    char sink[64];        /* "G1 Z<depth>\n" */
+    int rise_length, sink_length;
+} plunge_lines;
+
+static plunge_lines plunge_lines_of(const program_style &style)
+{
+    plunge_lines lines;
+    lines.decimals = style.precision;
+    lines.inch_output = style.inch_output != 0;
+    /* The heights and the precision are bounded by the options, so both lines fit. */
+    lines.rise_length = snprintf(lines.rise, sizeof lines.rise, "G0 Z%0.*lf\n", style.precision, safe_height(style));
+    lines.sink_length = snprintf(lines.sink, sizeof lines.sink, "G1 Z%0.*lf\n", style.precision,
+                                 output_length(style, std::trunc(-style.depth)));
+    return lines;
+}
+
+/* "X<x> Y<y>" at (x, y) mm, formatted into the line directly where format_fixed covers both. */
+static void print_move(int fd, const plunge_lines &lines, double x, double y)
+{
+    if (lines.inch_output) {
+        x /= MM_PER_INCH;
+        y /= MM_PER_INCH;
+    }
+    char line[2 * FIXED_POINT_MAX_LENGTH + 8] = "X";
+    int x_length = format_fixed(line + 1, x, lines.decimals);
+    int y_length = x_length < 0 ? -1 : format_fixed(line + x_length + 3, y, lines.decimals);
+    if (y_length < 0) {
+        message(fd, "X%0.*lf Y%0.*lf\n", lines.decimals, x, lines.decimals, y);
+        return;
+    }
+    memcpy(line + x_length + 1, " Y", 2);
+    int length = x_length + 3 + y_length;
+    line[length++] = '\n';
+    message_text(fd, line, (size_t)length);
+}
+
 /* One hole at (x, y) mm. Right after the spindle start the drill is at the
  * safe height already; otherwise it rises out of the previous hole. */
-static void print_plunge(int fd, const program_style &style, double x, double y, bool after_start)
+static void print_plunge(int fd, const plunge_lines &lines, double x, double y, bool after_start)
 {
-    const int decimals = style.precision;
     if (!after_start)
-        message(fd, "G0 Z%0.*lf\n", decimals, safe_height(style));
-    message(fd, "X%0.*lf Y%0.*lf\n", decimals, output_length(style, x), decimals, output_length(style, y));
-    message(fd, "G1 Z%0.*lf\n", decimals, output_length(style, std::trunc(-style.depth)));
+        message_text(fd, lines.rise, (size_t)lines.rise_length);
+    print_move(fd, lines, x, y);
+    message_text(fd, lines.sink, (size_t)lines.sink_length);
 }
 
 /* Out of the last hole, parked at X0 Y0, spindle off, program end. */
@@ -69,7 +112,8 @@ void print_bores(int fd, const program_style &style, d_list *holes, bore *first_
 {
     print_program_head(fd, style);
     print_spindle_start(fd, style);
-    print_plunge(fd, style, first_bore->x, first_bore->y, true);
+    const plunge_lines lines = plunge_lines_of(style);
+    print_plunge(fd, lines, first_bore->x, first_bore->y, true);
     first_bore->drilled = 1;
 
     bore *hole = first_bore;
@@ -79,7 +123,7 @@ void print_bores(int fd, const program_style &style, d_list *holes, bore *first_
         if (hole == nullptr)
             /* Named as the driver's own check always was, so that its text stays the same. */
             fatal_error_at("main.cpp", "print_bores", 240, "\"br=NULL\"");
-        print_plunge(fd, style, hole->x, hole->y, false);
+        print_plunge(fd, lines, hole->x, hole->y, false);
         hole->drilled = 1;
     }
     print_program_end(fd, style);
@@ -88,10 +132,11 @@ void print_bores(int fd, const program_style &style, d_list *holes, bore *first_
 /* The bit's tour, from the hole nearest the origin; the spindle has just started. */
 static void print_bit_tour(int fd, const program_style &style, bit_plan &plan)
 {
+    const plunge_lines lines = plunge_lines_of(style);
     bool after_start = true;
     for (bore *stop = tour_start(plan.stops); stop != nullptr; stop = tour_next(plan.stops, stop))
         for (excellon_point hit : stop_hits(plan, stop)) {
-            print_plunge(fd, style, hit.x, hit.y, after_start);
+            print_plunge(fd, lines, hit.x, hit.y, after_start);
             after_start = false;
         }
 }

@@ -75,15 +75,30 @@ static void flush_output(void)
     output.used = 0;
 }
 
-/* Adds the text to the buffer, every "\n" as CR LF, storing it whenever full. */
+/* Adds the text to the buffer, every "\n" as CR LF, storing it whenever full.
+ * The text between line ends is copied a run at a time. */
 static void buffer_text(const char *text, size_t length)
 {
-    for (size_t i = 0; i < length; i++) {
+    const char *end = text + length;
+    while (text < end) {
+        const char *line_end = (const char *)memchr(text, '\n', (size_t)(end - text));
+        size_t run = (size_t)((line_end != nullptr ? line_end : end) - text);
+        while (run > 0) {
+            if (output.used == OUTPUT_BUFFER_SIZE)
+                flush_output();
+            size_t part = run < OUTPUT_BUFFER_SIZE - output.used ? run : OUTPUT_BUFFER_SIZE - output.used;
+            memcpy(output.data + output.used, text, part);
+            output.used += part;
+            text += part;
+            run -= part;
+        }
+        if (line_end == nullptr)
+            break;
         if (output.used + 2 > OUTPUT_BUFFER_SIZE)
             flush_output();
-        if (text[i] == '\n')
-            output.data[output.used++] = '\r';
-        output.data[output.used++] = text[i];
+        output.data[output.used++] = '\r';
+        output.data[output.used++] = '\n';
+        text++;
     }
 }
 
@@ -156,6 +171,14 @@ void message(int fd, const char *format, ...)
         write_failed(__func__, "Nem sikerült kiírni: \"%s\"\n", text);
     if (text != first)
         free(text);
+}
+
+void message_text(int fd, const char *text, size_t length)
+{
+    if (fd == output.fd)
+        buffer_text(text, length);
+    else if (write_all(fd, text, length) < length)
+        write_failed("message", "Nem sikerült kiírni: \"%.*s\"\n", (int)length, text);
 }
 
 void set_text_mode(int fd)

@@ -7,10 +7,16 @@
 #ifndef OUTPUT_BUFFER_H
 #define OUTPUT_BUFFER_H
 
+#include <cstddef>
+
 /* Formats the text and writes all of it. A text that cannot be formatted or
  * written ends the run with a diagnostic; a write that the system cuts short
  * is continued. */
 void message(int fd, const char *format, ...) __attribute__((format(printf, 2, 3)));
+
+/* Writes ASCII text formatted beforehand as message would write it: the
+ * program's lines that repeat unchanged are formatted once. */
+void message_text(int fd, const char *text, size_t length);
 
 /* Makes message store every "\n" on fd as CR LF, buffered, until close_file;
  * one descriptor at a time, so a second stores the first one's buffer. */
