@@ -1,6 +1,5 @@
-/* gerber.cpp - the Gerber (RS-274X) reader: the command loop, the parameter
- * blocks and number decoding. Every stroke and flash becomes a section of the
- * hole list, in millimetres. */
+/* gerber.cpp - the Gerber (RS-274X) reader: the command loop, the parameter blocks and
+ * number decoding. Every stroke and flash becomes a section of the hole list, in millimetres. */
 #include "reading/gerber.h"
 
 #include <cctype>
@@ -8,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include "holes/bore.h"
+#include "reading/decimal.h"
 #include "reading/line_input.h"
 #include "system/console_text.h"
 #include "system/tools.h"
@@ -100,15 +100,15 @@ int get_number(double *out, int int_digits, int dec_digits)
     number_text number;
     if (!scan_number(&number))
         return -1;
-    double value = strtod(number.point ? number.text + 2 : number.text, nullptr);
+    double value = number.point ? strtod(number.text + 2, nullptr) : digits_fraction(number.text + 2, number.length);
     if (number.point) {
         *out = value;
         return 0;
     }
     if (int_digits > 0)
-        *out = value * pow(10.0, int_digits);
+        *out = value * power_of_ten(int_digits);
     else if (dec_digits > 0)
-        *out = value * pow(10.0, number.length - dec_digits);
+        *out = value * power_of_ten(number.length - dec_digits);
     else
         return -1;
     return 0;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <set>
 #include <string>
 #include <sys/socket.h>
@@ -368,6 +370,37 @@ TEST(GetNumber, Decoding)
             EXPECT_EQ(line_pos, c.pos_after) << c.text;
         }
     }
+}
+
+/* Digits without a point decode exactly as the fraction 0.d1d2... read by
+ * strtod and scaled by pow(10, ...): same bits, whatever the digits' count. */
+TEST(GetNumber, DigitsAsStrtodAndPowDecodeThem)
+{
+    std::mt19937 random(25);
+    std::string text;
+    std::vector<std::string> numbers;
+    for (int i = 0; i < 5000; i++) {
+        std::string digits;
+        for (int n = 1 + (int)(random() % 20); n > 0; n--)
+            digits += (char)('0' + random() % 10);
+        numbers.push_back(digits);
+        text += digits + "\n";
+    }
+    temp_dir dir;
+    write_file(dir.file("n"), text);
+    int fd = open(dir.file("n").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    for (size_t i = 0; i < numbers.size(); i++) {
+        ASSERT_GE(load_line(fd), 0);
+        int int_digits = i % 2 ? 0 : 1 + (int)(i % 6), dec_digits = 1 + (int)(i % 7);
+        double value = -999;
+        ASSERT_EQ(get_number(&value, int_digits, dec_digits), 0) << numbers[i];
+        double fraction = strtod(("0." + numbers[i]).c_str(), nullptr);
+        double expected = fraction * pow(10.0, int_digits > 0 ? int_digits : (int)numbers[i].size() - dec_digits);
+        EXPECT_EQ(memcmp(&value, &expected, sizeof value), 0) << numbers[i] << " " << int_digits << " " << dec_digits;
+    }
+    close(fd);
+    forget_input();
 }
 
 /* "<file>, <function>.<line>(): <quoted message>\n", the line number left open. */
