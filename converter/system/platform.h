@@ -42,6 +42,14 @@ const char *platform_last_separator(const char *path);
 /* A number that differs between processes running at once. */
 unsigned platform_process_id(void);
 
+/* `size` zero-filled bytes for a large store of records, which the system
+ * is asked to back with large pages where it can: a fresh page costs a fault
+ * at its first write, and a large board's records fill hundreds of megabytes.
+ * Null when memory runs out. Released with platform_release_block and the
+ * same size. */
+void *platform_large_block(size_t size);
+void platform_release_block(void *block, size_t size);
+
 /* The names in a directory, "." and ".." included, one at a time. */
 struct platform_dir;
 platform_dir *platform_open_dir(const char *name);

@@ -3,11 +3,13 @@
 #include "system/platform.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +67,33 @@ int platform_remove(const char *name)
 const char *platform_last_separator(const char *path)
 {
     return strrchr(path, '/');
+}
+
+/* The size of a large page on the systems that have them; a multiple of the small page size. */
+static const size_t LARGE_PAGE = (size_t)2 << 20;
+
+/* A mapping on a large page's boundary: the part before the boundary and after the block goes back. */
+void *platform_large_block(size_t size)
+{
+    size_t reserved = size + LARGE_PAGE;
+    char *start = (char *)mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (start == (char *)MAP_FAILED)
+        return nullptr;
+    char *block = (char *)(((uintptr_t)start + LARGE_PAGE - 1) & ~(uintptr_t)(LARGE_PAGE - 1));
+    if (block > start)
+        munmap(start, (size_t)(block - start));
+    size_t after = (size_t)(start + reserved - (block + size));
+    if (after > 0)
+        munmap(block + size, after);
+#ifdef MADV_HUGEPAGE
+    madvise(block, size, MADV_HUGEPAGE);
+#endif
+    return block;
+}
+
+void platform_release_block(void *block, size_t size)
+{
+    munmap(block, size);
 }
 
 unsigned platform_process_id(void)

@@ -131,6 +131,16 @@ const char *platform_last_separator(const char *path)
     return last;
 }
 
+void *platform_large_block(size_t size)
+{
+    return calloc(1, size);
+}
+
+void platform_release_block(void *block, size_t)
+{
+    free(block);
+}
+
 unsigned platform_process_id(void)
 {
     return (unsigned)GetCurrentProcessId();
