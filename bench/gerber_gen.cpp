@@ -1,8 +1,10 @@
 /* gerber_gen.cpp - writes a synthetic Gerber board for the converter's benchmarks.
  *
  *   gerber_gen [-s flash|outline4|outline16|mix] [-u mm|inch] [-r seed] [-o file] holes
+ *   gerber_gen -d slots [-r seed] [-o file] holes
  *
- * Without -o the board goes to standard output. */
+ * Without -o the board goes to standard output. With -d it is an Excellon drill
+ * file of 10 bits in which `slots` of the holes are slots. */
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +19,9 @@ namespace {
 [[noreturn]] void usage(const char *program)
 {
     std::fprintf(stderr,
-                 "usage: %s [-s flash|outline4|outline16|mix] [-u mm|inch] [-r seed] [-o file] holes\n",
-                 program);
+                 "usage: %s [-s flash|outline4|outline16|mix] [-u mm|inch] [-r seed] [-o file] holes\n"
+                 "       %s -d slots [-r seed] [-o file] holes\n",
+                 program, program);
     std::exit(2);
 }
 
@@ -39,9 +42,9 @@ int main(int argc, char **argv)
 {
     board_spec spec;
     const char *output = nullptr;
-    long number = 0;
+    long number = 0, slots = -1;
     int opt;
-    while ((opt = getopt(argc, argv, "s:u:r:o:")) != -1) {
+    while ((opt = getopt(argc, argv, "s:u:r:o:d:")) != -1) {
         switch (opt) {
         case 's':
             if (!parse_shape(optarg, &spec.shape))
@@ -63,6 +66,10 @@ int main(int argc, char **argv)
         case 'o':
             output = optarg;
             break;
+        case 'd':
+            if (!parse_count(optarg, 0, 1000000, &slots))
+                usage(argv[0]);
+            break;
         default:
             usage(argv[0]);
         }
@@ -73,7 +80,8 @@ int main(int argc, char **argv)
         usage(argv[0]);
     spec.holes = static_cast<int>(number);
 
-    const std::string text = gerber_board(spec);
+    const int bits = 10;
+    const std::string text = slots >= 0 ? drill_board(spec, bits, static_cast<int>(slots)) : gerber_board(spec);
     FILE *file = output ? std::fopen(output, "wb") : stdout;
     if (!file) {
         std::fprintf(stderr, "%s: cannot create %s: %s\n", argv[0], output, std::strerror(errno));

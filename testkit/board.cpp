@@ -1,6 +1,7 @@
 /* board.cpp - synthetic Gerber boards for measuring and checking the converter. */
 #include "board.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -89,6 +90,40 @@ std::string gerber_board(const board_spec &spec)
             append_point(out, vx[v % k], vy[v % k], "D01");
     });
     out += "M02*\n";
+    return out;
+}
+
+std::string drill_board(const board_spec &spec, int bits, int slots)
+{
+    board_spec flashes = spec;
+    flashes.shape = hole_shape::flash;
+    flashes.unit = board_unit::mm;
+    std::string out = "M48\nMETRIC,LZ\n";
+    char line[96];
+    for (int t = 1; t <= bits; ++t) {
+        std::snprintf(line, sizeof line, "T%02dC%.2f\n", t, 0.5 + 0.1 * t);
+        out += line;
+    }
+    out += "%\nG90\nG05\n";
+    const long every = slots > 0 ? std::max(1L, static_cast<long>(spec.holes) / slots) : 0;
+    long i = 0;
+    int tool = 0;
+    plan_holes(flashes, [&](long x, long y, hole_shape) {
+        const int wanted = static_cast<int>(i * bits / spec.holes) + 1;
+        if (wanted != tool) {
+            std::snprintf(line, sizeof line, "T%02d\n", wanted);
+            out += line;
+            tool = wanted;
+        }
+        /* Grid units are 0.1 um: four decimals of a millimetre. */
+        if (every > 0 && i % every == every - 1 && i / every < slots)
+            std::snprintf(line, sizeof line, "X%.4fY%.4fG85X%.4fY%.4f\n", x / 1e4, y / 1e4, x / 1e4 + 1.0, y / 1e4);
+        else
+            std::snprintf(line, sizeof line, "X%.4fY%.4f\n", x / 1e4, y / 1e4);
+        out += line;
+        ++i;
+    });
+    out += "M30\n";
     return out;
 }
 

@@ -26,6 +26,12 @@ struct board_spec {
 /* The Gerber text of the board. */
 std::string gerber_board(const board_spec &spec);
 
+/* An Excellon drill file of the board's holes (millimetres, decimal points)
+ * in `bits` tools of rising diameter, each hole taking the tool of its share
+ * of the file; `slots` of them, spread evenly, are G85 slots 1 mm long. The
+ * shape and unit of the spec are not used. */
+std::string drill_board(const board_spec &spec, int bits, int slots);
+
 /* Number of sections (strokes and flashes) the board's text holds. */
 long board_sections(const board_spec &spec);
 
