@@ -69,13 +69,23 @@ static void drop_tour(hole_index *index)
     index->node_count = 0;
 }
 
+/* The map goes when the tour is planned, grouping being over by then; asked
+ * again, it is made anew from every section of the list. */
+static void drop_claims(hole_index *index)
+{
+    free(index->claims);
+    index->claims = nullptr;
+    index->capacity = 0;
+    index->used = 0;
+}
+
 static void free_hole_index(void *data)
 {
     hole_index *index = (hole_index *)data;
     if (index == nullptr)
         return;
     drop_tour(index);
-    free(index->claims);
+    drop_claims(index);
     free(index);
 }
 
@@ -148,10 +158,31 @@ static bore *point_owner(const hole_index *index, double x, double y)
     return find_claim(index->claims, index->capacity, x, y)->hole;
 }
 
+static void claim_section(hole_index *index, bore *hole, const section *added)
+{
+    claim_point(index, added->x1, added->y1, hole);
+    claim_point(index, added->x2, added->y2, hole);
+}
+
+/* The map as the claims of every section of the list in order would have made it. */
+static void restore_claims(hole_index *index, d_list *Root)
+{
+    if (index->claims != nullptr)
+        return;
+    index->claims = (point_claim *)s_calloc(FIRST_CAPACITY, sizeof(point_claim));
+    index->capacity = FIRST_CAPACITY;
+    for (d_list_node *node = Root != nullptr ? Root->first : nullptr; node != nullptr; node = node->next) {
+        bore *hole = (bore *)node->data;
+        for (d_list_node *part = hole != nullptr && hole->sections ? hole->sections->first : nullptr; part != nullptr;
+             part = part->next)
+            claim_section(index, hole, (const section *)part->data);
+    }
+}
+
 static void claim_ends(void *data, bore *hole, const section *added)
 {
-    claim_point((hole_index *)data, added->x1, added->y1, hole);
-    claim_point((hole_index *)data, added->x2, added->y2, hole);
+    restore_claims((hole_index *)data, hole->list);
+    claim_section((hole_index *)data, hole, added);
 }
 
 /* The earlier in list order of two holes, either of which may be null. */
@@ -164,8 +195,9 @@ static bore *earlier(bore *a, bore *b)
     return a->ordinal <= b->ordinal ? a : b;
 }
 
-static bore *owner_of_ends(void *data, d_list *, const section *key)
+static bore *owner_of_ends(void *data, d_list *Root, const section *key)
 {
+    restore_claims((hole_index *)data, Root);
     const hole_index *index = (const hole_index *)data;
     return earlier(point_owner(index, key->x1, key->y1), point_owner(index, key->x2, key->y2));
 }
@@ -202,6 +234,7 @@ static int32_t build_node(hole_index *index, int32_t first, int32_t end, int32_t
 static void plan_tour(hole_index *index, d_list *Root)
 {
     drop_tour(index);
+    drop_claims(index);
     int32_t count = 0;
     /* Holes at an infinite or undefined place are left out: no distance to or from them is below FAR_AWAY. */
     index->points = (tour_point *)s_malloc(sizeof(tour_point) * (size_t)std::max(Root->count, 1));
