@@ -291,14 +291,13 @@ static void search_leaf(hole_index *index, int32_t leaf, nearest_search *search)
         const tour_point *point = &index->points[i];
         if (point->hole == nullptr || point->hole == search->from)
             continue;
-        double dx = point->x - search->x, dy = point->y - search->y;
-        double distance = std::sqrt(dx * dx + dy * dy);
-        if (!(distance < search->best || (distance == search->best && point->ordinal < search->best_ordinal)))
-            continue;
-        /* Only a hole that would be chosen is looked at: the holes lie far apart in memory. */
         if (point->hole->drilled != 0) {
             take_out(index, leaf, i);
-        } else {
+            continue;
+        }
+        double dx = point->x - search->x, dy = point->y - search->y;
+        double distance = std::sqrt(dx * dx + dy * dy);
+        if (distance < search->best || (distance == search->best && point->ordinal < search->best_ordinal)) {
             search->best = distance;
             search->best_ordinal = point->ordinal;
             search->found = point->hole;
