@@ -20,7 +20,7 @@
 
 #include "system/tools.h"
 
-enum { FIRST_CAPACITY = 64, LEAF_SIZE = 8 };
+enum { FIRST_CAPACITY = 64, LEAF_SIZE = 32 };
 
 typedef struct point_claim {
     double x, y;
