@@ -110,7 +110,11 @@ for case in "${CASES[@]}"; do
     fi
     board=$work/board.gbr
     make_board "$shape" "$n" "$board" || exit 1
-    sections=$(grep -c 'D0[13]\*\|^X' "$board")
+    if [ "$shape" = drill ]; then
+        sections=$(grep -c '^X' "$board")
+    else
+        sections=$(grep -c 'D0[13]\*' "$board")
+    fi
     echo "measuring $shape n=$n ($sections sections) ..." >&2
     best=""
     for ((run = 1; run <= REPEATS; run++)); do
