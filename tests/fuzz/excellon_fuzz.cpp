@@ -69,11 +69,14 @@ void check_job(const excellon_job &job)
         std::sort(seen.begin(), seen.end());
         if (std::adjacent_find(seen.begin(), seen.end()) != seen.end())
             broken_promise("a position drilled twice by one bit");
-        hits += bit.holes.size();
+        size_t bit_hits = bit.holes.size();
         for (const excellon_slot &s : bit.slots) {
             check_slot(s);
-            hits += s.hits.size();
+            bit_hits += s.hits.size();
         }
+        if (bit.plunges < (long)bit.holes.size() || bit.plunges > (long)bit_hits)
+            broken_promise("plunges not between the holes and all hits", std::to_string(bit.plunges));
+        hits += bit_hits;
     }
     if (hits > (size_t)FUZZ_HIT_LIMIT)
         broken_promise("more hits than the limit", std::to_string(hits));
