@@ -17,6 +17,7 @@ bool platform_start(int *, char ***)
         if (fcntl(fd, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDWR) != fd)
             return false;
     signal(SIGXFSZ, SIG_IGN);
+    signal(SIGPIPE, SIG_IGN);
     return true;
 }
 
@@ -60,6 +61,31 @@ int platform_replace(const char *from, const char *to)
 int platform_remove(const char *name)
 {
     return unlink(name);
+}
+
+static void (*interrupt_cleanup)(void);
+
+static void on_interrupt(int signal_number)
+{
+    interrupt_cleanup();
+    signal(signal_number, SIG_DFL);
+    raise(signal_number);   /* delivered when the handler returns */
+}
+
+void platform_on_interrupt(void (*cleanup)(void))
+{
+    static const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    interrupt_cleanup = cleanup;
+    struct sigaction action = {};
+    action.sa_handler = on_interrupt;
+    sigemptyset(&action.sa_mask);
+    for (int s : signals)
+        sigaddset(&action.sa_mask, s);
+    for (int s : signals) {
+        struct sigaction old;
+        if (sigaction(s, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+            sigaction(s, &action, nullptr);
+    }
 }
 
 const char *platform_last_separator(const char *path)
