@@ -70,6 +70,7 @@ TEST(order, greedy_tour_and_its_ties)
         {"greedy, not optimal", {{0, 0}, {1, 0}, {-1.5, 0}, {2.1, 0}}, {0, 1, 3, 2}},
         {"far beyond the start value is never chosen", {{0, 0}, {3e9, 0}}, {0}},
         {"not a number never wins", {{NAN, 0}, {1, 1}, {10, 1}}, {1, 2}},
+        {"not even in Y alone", {{0, NAN}, {1, 1}, {10, 1}}, {1, 2}},
     };
     for (const tour_case &c : cases) {
         for (bool reference : {true, false}) {
