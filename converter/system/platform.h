@@ -42,6 +42,9 @@ int platform_remove(const char *name);
  * On POSIX it runs in a signal handler, so it may only call what is
  * async-signal-safe; a signal ignored when the process started stays ignored. */
 void platform_on_interrupt(void (*cleanup)(void));
+/* Holds those signals back (true) until released (false), so that a file
+ * is never made without its cleanup knowing of it. */
+void platform_hold_interrupts(bool hold);
 /* The last character of `path` that ends a directory part, or null. */
 const char *platform_last_separator(const char *path);
 /* A number that differs between processes running at once. */

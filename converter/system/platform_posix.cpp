@@ -64,6 +64,7 @@ int platform_remove(const char *name)
 }
 
 static void (*interrupt_cleanup)(void);
+static const int interrupt_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
 static void on_interrupt(int signal_number)
 {
@@ -72,20 +73,32 @@ static void on_interrupt(int signal_number)
     raise(signal_number);   /* delivered when the handler returns */
 }
 
+static sigset_t interrupts(void)
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : interrupt_signals)
+        sigaddset(&set, s);
+    return set;
+}
+
 void platform_on_interrupt(void (*cleanup)(void))
 {
-    static const int signals[] = {SIGINT, SIGTERM, SIGHUP};
     interrupt_cleanup = cleanup;
     struct sigaction action = {};
     action.sa_handler = on_interrupt;
-    sigemptyset(&action.sa_mask);
-    for (int s : signals)
-        sigaddset(&action.sa_mask, s);
-    for (int s : signals) {
+    action.sa_mask = interrupts();
+    for (int s : interrupt_signals) {
         struct sigaction old;
         if (sigaction(s, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
             sigaction(s, &action, nullptr);
     }
+}
+
+void platform_hold_interrupts(bool hold)
+{
+    sigset_t set = interrupts();
+    sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
 const char *platform_last_separator(const char *path)

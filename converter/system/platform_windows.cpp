@@ -135,6 +135,12 @@ void platform_on_interrupt(void (*cleanup)(void))
     SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
+/* The console's handler runs in a thread of its own, and a file it misses
+ * for a moment is a file it misses: nothing to hold. */
+void platform_hold_interrupts(bool)
+{
+}
+
 const char *platform_last_separator(const char *path)
 {
     const char *last = nullptr;

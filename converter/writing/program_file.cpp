@@ -116,11 +116,15 @@ int open_program_file(const char *name)
     on_interrupt = true;
     if (!program.set)
         reset();
+    platform_hold_interrupts(true);
     program.fd = create_aside(name, program.asides[program.count].data());
+    if (program.fd >= 0) {
+        program.names.push_back(name);
+        program.count = program.count + 1;
+    }
+    platform_hold_interrupts(false);
     if (program.fd < 0)
         return -1;
-    program.names.push_back(name);
-    program.count = program.count + 1;
     set_text_mode(program.fd);
     set_failure_cleanup(put_empty_file);
     return program.fd;

@@ -317,7 +317,9 @@ TEST(DrillProgram, SignalsLeaveNoFileAside)
             int status = 0;
             ASSERT_EQ(waitpid(pid, &status, 0), pid);
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
-            EXPECT_EQ(listing(dir.path).size(), 1u) << "only the input";
+            std::map<std::string, std::string> left = listing(dir.path);
+            left.erase("big.drl");
+            EXPECT_TRUE(left.empty()) << left.begin()->first;
         }
 }
 
