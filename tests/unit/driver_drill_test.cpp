@@ -139,7 +139,8 @@ TEST(DrillProgram, PerBitFilesReplaceAnEarlierRunsFiles)
     write_file(dir.file("board.drl"), two_bits_drl);
     const std::vector<std::string> kept = {"board.drl.tap", "board.drl.T7.tap.bak", "board.drl.Tx.tap",
                                            "board.drl.T.tap", "board.drl.T0.tap", "board.drl.T01.tap",
-                                           "board.drl.T007.tap", "board.drl.T99999999999999999999.tap",
+                                           "board.drl.T007.tap", "board.drl.T9999999.tap",
+                                           "board.drl.T99999999999999999999.tap",
                                            "other.drl.T3.tap"};
     for (const std::string &name : kept)
         write_file(dir.file(name), "kept");
@@ -172,7 +173,8 @@ std::map<std::string, std::string> listing(const std::string &path)
 }
 
 /* A per-bit run that fails leaves every file as it was: a name too long for
- * the tenth bit, a directory at a later name, a file that does not end. */
+ * the tenth bit, a directory at a later name, a file that does not end, a
+ * disk that fills up at the second program. */
 TEST(DrillProgram, PerBitFilesAreAllOrNothing)
 {
     std::string ten_bits = "M48\nMETRIC\n", body = "%\n";
@@ -184,11 +186,14 @@ TEST(DrillProgram, PerBitFilesAreAllOrNothing)
     const std::string long_dir(200, 'd'), long_name = long_dir + "/" + std::string(51, 'b');   /* 252 bytes */
     const struct {
         std::string input, text, blocked, err;
+        bool small_disk;   /* files of at most 512 bytes */
     } cases[] = {
-        {long_name, ten_bits, "", "Nem sikerült elkészíteni a fájl nevét: " + long_name + ".T10.tap\n"},
+        {long_name, ten_bits, "", "Nem sikerült elkészíteni a fájl nevét: " + long_name + ".T10.tap\n", false},
         {long_dir + "/board.drl", two_bits_drl, "board.drl.T2.tap",
-         "Nem sikerült elkészíteni a fájlt: " + long_dir + "/board.drl.T2.tap\n"},
-        {long_dir + "/board.drl", "M48\nMETRIC\nT1C1.0\nT2C2.0\n%\nT1\nX1.0Y1.0\nT2\nX2.0Y", "", ""},
+         "Nem sikerült elkészíteni a fájlt: " + long_dir + "/board.drl.T2.tap\n", false},
+        {long_dir + "/board.drl", "M48\nMETRIC\nT1C1.0\nT2C2.0\n%\nT1\nX1.0Y1.0\nT2\nX2.0Y", "", "", false},
+        {long_dir + "/board.drl", "M48\nMETRIC\nT1C1.0\nT2C2.0\n%\nT1\nX1.0Y1.0\nT2\nX1.0Y2.0\nR29X1.0\nM30\n", "", "",
+         true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.input);
@@ -201,8 +206,10 @@ TEST(DrillProgram, PerBitFilesAreAllOrNothing)
             ASSERT_EQ(mkdir(dir.file(long_dir + "/" + c.blocked).c_str(), 0755), 0);
         }
         std::map<std::string, std::string> before = listing(dir.file(long_dir));
-        run_result run = run_drelvo({c.input, "-t", "fájlonként"}, dir.path);
-        EXPECT_EQ(run.status, 1);
+        run_result run = c.small_disk ? run_program({"/bin/sh", "-c", "ulimit -f 1 && exec \"$0\" \"$1\" -t fájlonként",
+                                                     drelvo_path(), c.input}, dir.path)
+                                      : run_drelvo({c.input, "-t", "fájlonként"}, dir.path);
+        EXPECT_EQ(run.status, 1) << run.err;
         if (!c.err.empty()) {
             EXPECT_EQ(run.err, cp1250(c.err.c_str()));
         }
