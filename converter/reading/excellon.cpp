@@ -456,7 +456,8 @@ void unit_statement(reader &r, const std::vector<std::string> &fields)
             r.int_digits = whole;
             r.dec_digits = fraction;
         } else {
-            fatal_error("A fájl %d. sorában hibás a mértékegység paramétere: %s\n", r.line_no, visible(fields[i]).c_str());
+            fatal_error("A fájl %d. sorában hibás a mértékegység paramétere: %s\n", r.line_no,
+                        visible(fields[i]).c_str());
         }
     }
     r.zeros_origin = FROM_FILE;
@@ -763,7 +764,8 @@ void add_cut(reader &r, excellon_point from, excellon_point to)
 
 /* The centre of a G02/G03 arc given by its radius A: the shorter arc for a
  * positive radius, the longer for a negative one. */
-excellon_point centre_from_radius(const reader &r, bool clockwise, double radius, excellon_point from, excellon_point to)
+excellon_point centre_from_radius(const reader &r, bool clockwise, double radius, excellon_point from,
+                                  excellon_point to)
 {
     double dx = to.x - from.x, dy = to.y - from.y, chord = hypot(dx, dy);
     if (chord == 0.0 || radius == 0.0 || chord > 2.0 * fabs(radius) + ARC_END_MM)
