@@ -3,7 +3,7 @@
  * earlier run all together. */
 #include "app/drill_run.h"
 
-#include <cctype>
+#include <cstdlib>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
