@@ -1,6 +1,8 @@
 /* bit_plan.cpp - tours over the bits of an Excellon job. */
 #include "holes/bit_plan.h"
 
+#include <algorithm>
+
 namespace {
 
 excellon_point moved(const corner_move &m, excellon_point p)
@@ -89,5 +91,14 @@ std::vector<excellon_point> stop_hits(bit_plan &plan, bore *stop)
 
 long bit_hits(const excellon_bit &bit)
 {
-    return bit.plunges;
+    if (bit.slots.empty())
+        return (long)bit.holes.size();   /* each position once already */
+    std::vector<std::pair<double, double>> all;
+    for (excellon_point p : bit.holes)
+        all.emplace_back(p.x + 0.0, p.y + 0.0);
+    for (const excellon_slot &slot : bit.slots)
+        for (excellon_point p : slot.hits)
+            all.emplace_back(p.x + 0.0, p.y + 0.0);
+    std::sort(all.begin(), all.end());
+    return (long)(std::unique(all.begin(), all.end()) - all.begin());
 }

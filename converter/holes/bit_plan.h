@@ -40,7 +40,8 @@ void free_bit_plans(std::vector<bit_plan> &plans);
  * so does a slot's other end. */
 std::vector<excellon_point> stop_hits(bit_plan &plan, bore *stop);
 
-/* Every plunge of the bit: its holes and the hits of its slots, each position once. */
+/* Every plunge of the bit: its holes and the hits of its slots, each
+ * position once (the holes are each once already). */
 long bit_hits(const excellon_bit &bit);
 
 #endif

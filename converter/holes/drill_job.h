@@ -29,7 +29,6 @@ typedef struct excellon_bit {
     std::vector<int> tools;              /* the file's tool numbers, ascending */
     std::vector<excellon_point> holes;   /* file order, each position once */
     std::vector<excellon_slot> slots;    /* file order, each path once */
-    long plunges;                        /* the distinct positions of holes and slot hits */
 } excellon_bit;
 
 typedef struct excellon_job {

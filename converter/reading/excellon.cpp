@@ -1002,19 +1002,6 @@ std::tuple<double, double, double, double, double, double, double> path_key(cons
                            fabs(s.sweep));
 }
 
-/* How many different positions the bit drills: its holes and slot hits. */
-long distinct_positions(const excellon_bit &bit)
-{
-    std::vector<std::pair<double, double>> all;
-    for (excellon_point p : bit.holes)
-        all.emplace_back(p.x + 0.0, p.y + 0.0);
-    for (const excellon_slot &slot : bit.slots)
-        for (excellon_point p : slot.hits)
-            all.emplace_back(p.x + 0.0, p.y + 0.0);
-    std::sort(all.begin(), all.end());
-    return (long)(std::unique(all.begin(), all.end()) - all.begin());
-}
-
 /* The positions in their first order, each once. Sorting keeps this fast for
  * a million hits, where a tree of positions is not. */
 std::vector<excellon_point> unique_positions(const std::vector<excellon_point> &points)
@@ -1047,7 +1034,7 @@ std::vector<excellon_bit> make_bits(reader &r)
     std::set<decltype(path_key(raw_slot{}))> paths;   /* of the last bit */
     for (const tool_rec *t : used) {
         if (bits.empty() || t->mm - bits.back().diameter > SAME_DIAMETER_MM) {
-            bits.push_back(excellon_bit{t->mm, {}, {}, {}, 0});
+            bits.push_back(excellon_bit{t->mm, {}, {}, {}});
             paths.clear();
         }
         excellon_bit &bit = bits.back();
@@ -1057,10 +1044,8 @@ std::vector<excellon_bit> make_bits(reader &r)
             if (paths.insert(path_key(s)).second)
                 bit.slots.push_back(expand_slot(r, s, bit.diameter));
     }
-    for (excellon_bit &bit : bits) {
+    for (excellon_bit &bit : bits)
         bit.holes = unique_positions(bit.holes);
-        bit.plunges = distinct_positions(bit);
-    }
     return bits;
 }
 

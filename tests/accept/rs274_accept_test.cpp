@@ -22,6 +22,7 @@
 
 #include "board.h"
 #include "canon_check.h"
+#include "holes/bit_plan.h"
 #include "reading/excellon.h"
 #include "test_support.h"
 
@@ -234,7 +235,7 @@ size_t job_hits(const std::string &path)
     close(fd);
     size_t hits = 0;
     for (const excellon_bit &bit : job.bits)
-        hits += (size_t)bit.plunges;
+        hits += (size_t)bit_hits(bit);
     return hits;
 }
 

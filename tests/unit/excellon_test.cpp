@@ -14,6 +14,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "holes/bit_plan.h"
 #include "reading/excellon.h"
 #include "test_support.h"
 #include "system/tools.h"
@@ -623,7 +624,7 @@ TEST_F(Excellon, PlungesAndTheHitLimit)
         excellon_hit_limit = 0;
         EXPECT_EQ(r.fatal, c.plunges < 0) << r.message;
         if (c.plunges >= 0 && !r.fatal) {
-            EXPECT_EQ(r.job.bits.at(0).plunges, c.plunges);
+            EXPECT_EQ(bit_hits(r.job.bits.at(0)), c.plunges);
         }
     }
 }
