@@ -2,6 +2,7 @@
 #include "plan/Olvaso.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -28,10 +29,12 @@ bool MovesUnfollowed(int tenths)
 struct TLineWords {
     std::optional<TProgramUnit> Unit;
     std::optional<int> Motion; /* 0 rapid, 1 feed */
-    std::optional<double> X, Y, Z, F;
+    std::optional<double> X, Y, Z, F, P;
+    bool Dwell = false; /* G4, for P seconds */
     bool BitChange = false;
     bool End = false;
     QString Message; /* of a "(MSG, ...)" comment */
+    double Diameter = 0.0; /* of the bit the message names, in mm */
     QString Slot;    /* "T<n>" */
     bool Unread = false;
     bool Unfollowed = false; /* its X, Y and Z are no plain move then */
@@ -62,6 +65,7 @@ private:
     double Feed = 0.0;
     bool BitChangePending = false;
     QString PendingMessage, PendingSlot; /* what names the bit that drills next */
+    double PendingDiameter = 0.0;
     bool End = false;
 };
 
@@ -113,6 +117,8 @@ void TReader::ReadLine(const char *p, const char *end, int line)
             ++p;
         }
     }
+    if (words.P && !words.Dwell)
+        words.Unread = true;
     if (words.Unread)
         ++Program.UnreadLines;
     Carry(words, line);
@@ -132,6 +138,7 @@ void TReader::Word(char letter, double value, TLineWords &words)
     case 'Y': words.Y = value; break;
     case 'Z': words.Z = value; break;
     case 'F': words.F = value; break;
+    case 'P': words.P = value; break;
     case 'T':
         words.BitChange = true;
         words.Slot = QStringLiteral("T%1").arg(value);
@@ -148,6 +155,7 @@ void TReader::GWord(double value, TLineWords &words)
     switch (tenths) {
     case 0: words.Motion = 0; break;
     case 10: words.Motion = 1; break;
+    case 40: words.Dwell = true; break;
     case 200: words.Unit = TProgramUnit::Inch; break;
     case 210: words.Unit = TProgramUnit::Millimetre; break;
     case 900: break;
@@ -177,6 +185,15 @@ void TReader::MWord(int code, TLineWords &words)
     }
 }
 
+/* The diameter in "<k>. furo <d> mm <n> furat", the converter's message at
+ * a bit change; 0 for any other text. */
+double MessageDiameter(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\d+\\. f[uú]r[oó] (\\d+(?:\\.\\d*)?) mm\\b"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
+}
+
 /* "(MSG, text)" shows the operator a text at the next pause; the converter
  * names the bit to put in there. */
 void TReader::Comment(const char *begin, const char *end, TLineWords &words)
@@ -186,6 +203,7 @@ void TReader::Comment(const char *begin, const char *end, TLineWords &words)
         return;
     words.BitChange = true;
     words.Message = text.mid(4).trimmed();
+    words.Diameter = MessageDiameter(words.Message);
 }
 
 void TReader::Carry(const TLineWords &words, int line)
@@ -207,10 +225,16 @@ void TReader::Carry(const TLineWords &words, int line)
     }
     if ((words.X || words.Y || words.Z) && !words.Unfollowed)
         Move(words, line);
+    if (words.Dwell) {
+        ++Program.Dwells;
+        Program.DwellSeconds += std::max(words.P.value_or(0.0), 0.0);
+    }
     if (words.BitChange) {
         BitChangePending = true;
-        if (!words.Message.isEmpty())
+        if (!words.Message.isEmpty()) {
             PendingMessage = words.Message;
+            PendingDiameter = words.Diameter;
+        }
         if (!words.Slot.isEmpty())
             PendingSlot = words.Slot;
     }
@@ -235,11 +259,17 @@ void TReader::Move(const TLineWords &words, int line)
         else if (length > 0.0)
             Program.FeedMissing = true;
     }
+    /* Z stays 0 until the program sets it, so the bit is in the board only
+     * below a Z that was set. */
+    const bool inBefore = Z < 0.0, inAfter = z < 0.0;
+    const bool belowZero = across > 0.0 && (inBefore || inAfter);
     if (across > 0.0)
-        Program.Moves.push_back({QLineF(X, Y, x, y), rapid});
+        Program.Moves.push_back({QLineF(X, Y, x, y), rapid, belowZero});
+    if (belowZero)
+        Program.BelowZeroLines.push_back(line);
+    if (inAfter && (!inBefore || across > 0.0))
+        Plunge(x, y, line);
     if (words.Z) {
-        if (z < 0.0 && (!ZKnown || Z >= 0.0))
-            Plunge(x, y, line);
         Program.SafeHeight = std::max(Program.SafeHeight, z);
         Program.Depth = std::max(Program.Depth, -z);
         ZKnown = true;
@@ -249,15 +279,17 @@ void TReader::Move(const TLineWords &words, int line)
     Z = z;
 }
 
-/* The tool enters the board. After a bit change the holes count to a new
+/* The bit goes into the board. After a bit change the holes count to a new
  * bit, once the bit before has drilled any. */
 void TReader::Plunge(double x, double y, int line)
 {
     std::vector<TBit> &bits = Program.Bits;
     if (bits.empty() || (BitChangePending && bits.back().Holes > 0)) {
         /* A message names the bit better than its slot number does. */
-        bits.push_back({PendingMessage.isEmpty() ? PendingSlot : PendingMessage, 0});
+        bits.push_back({PendingMessage.isEmpty() ? PendingSlot : PendingMessage, PendingDiameter, 0});
+        Program.BitChanges += BitChangePending;
         BitChangePending = false;
+        PendingDiameter = 0.0;
         PendingMessage.clear();
         PendingSlot.clear();
     }
@@ -286,7 +318,7 @@ double UnitInMillimetres(TProgramUnit unit) { return unit == TProgramUnit::Inch 
 double EstimatedMinutes(const TDrillProgram &program, double rapidPerMinute)
 {
     const double rapid = rapidPerMinute / UnitInMillimetres(program.Unit);
-    return program.FeedMinutes + (rapid > 0.0 ? program.RapidTravel / rapid : 0.0);
+    return program.FeedMinutes + (rapid > 0.0 ? program.RapidTravel / rapid : 0.0) + program.DwellSeconds / 60.0;
 }
 
 int HoleOnLine(const TDrillProgram &program, int line)
