@@ -1,7 +1,11 @@
 /* The drilling plan window with the main window's editor: opening after a
- * run, the link between holes and plunge lines, following typed edits, and
- * the saved pictures read back. */
+ * run, the link between holes and plunge lines, following typed edits, the
+ * bits' colours and sizes, the readout, the warnings, and the saved
+ * pictures read back. */
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -16,6 +20,9 @@
 #include "shell_test.h"
 #include "test_support.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 /* Two bits: holes at (1, 1) and (4, 5) with the first, (4, 1) with the second. */
@@ -25,10 +32,54 @@ const char *const TwoBits = "G90\nG21\nF400.00000\nG0 Z2.00000\nS1000\nM3\n"
                             "X0.00000 Y0.00000\nM5\n(MSG, 2. furo 0.80 mm 1 furat)\nT2 M6\nM0\nS1000 M3\n"
                             "X4.00000 Y1.00000\nG1 Z-2.00000\nG0 Z2.00000\nX0.00000 Y0.00000\nM5\nM2\n";
 
+/* Holes of a 3 mm bit at (1, 1) and (10, 5) and of a 0.8 mm bit at (4, 1),
+ * as the converter writes a drill file's program, in `unit` ("G21" or "G20"). */
+QString SizedBits(const char *unit)
+{
+    return QStringLiteral("G90\n%1\nF400\nG0 Z2\nS1000\nX0 Y0\nM5\n(MSG, 1. furo 3.00 mm 2 furat)\nM0\nM3\n"
+                          "X1 Y1\nG1 Z-2\nG0 Z2\nX10 Y5\nG1 Z-2\nG0 Z2\nX0 Y0\nM5\n"
+                          "(MSG, 2. furo 0.80 mm 1 furat)\nM0\nM3\nX4 Y1\nG1 Z-2\nG0 Z2\nX0 Y0\nM5\nM2\n")
+        .arg(QLatin1String(unit));
+}
+
 QPoint HoleOnScreen(const TVaszon &canvas, const THole &hole)
 {
     return canvas.Drawing().Viewport.ToScreen(hole.X, hole.Y).toPoint();
 }
+
+/* Answers the save dialog with `Answer` in the filter `Filter`, and keeps the name it offered. */
+class TPictureDialogs : public TFakeDialogs {
+public:
+    QString Suggested, SaveAnswer, SaveFilter;
+    QString SaveDialog(QWidget *, const QString &, const QString &suggested, const QString &,
+                       QString &filter) override
+    {
+        Suggested = suggested;
+        filter = SaveFilter;
+        return SaveAnswer;
+    }
+};
+
+QImage Rendered(const TDrawing &drawing)
+{
+    QImage image(drawing.Size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    DrawProgram(painter, drawing);
+    return image;
+}
+
+/* Writes beyond `bytes` fail as on a full disk, until the object goes. */
+struct TFileSizeLimit {
+    rlimit Saved;
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &Saved);
+        rlimit limit{bytes, Saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &Saved); }
+};
 
 } // namespace
 
@@ -37,6 +88,7 @@ class PlanTest : public QObject {
 
     std::unique_ptr<TForm1> Form;
     std::unique_ptr<temp_dir> Work;
+    TPictureDialogs *Dialogs = nullptr;
 
     TTervAblak &Plan() { return *Form->PlanWindow(); }
 
@@ -46,7 +98,9 @@ private slots:
         ResetShellState();
         Work = std::make_unique<temp_dir>();
         Form = std::make_unique<TForm1>();
-        InstallFakeDialogs(*Form);
+        auto dialogs = std::make_unique<TPictureDialogs>();
+        Dialogs = dialogs.get();
+        Form->SetDialogs(std::move(dialogs));
         ConverterPath = QStringLiteral(DRELVO_BIN);
     }
     void cleanup()
@@ -126,35 +180,255 @@ private slots:
         QVERIFY(Plan().SummaryLabel->text().startsWith(QStringLiteral("3 furat (fúrónként 2 + 1)")));
     }
 
-    /* The pictures show each bit's holes in its colour where the window does. */
-    void savedPictures()
+    /* Any two of up to 40 bits differ in colour clearly, not only in a bit of RGB. */
+    void bitColours()
     {
-        Form->Editor()->setPlainText(QString::fromLatin1(TwoBits));
-        Form->PlanButtonClick();
-        const TDrawing drawing = Plan().Canvas->Drawing();
-        const QString png = QString::fromStdString(Work->file("terv.png"));
-        const QString svg = QString::fromStdString(Work->file("terv.svg"));
-        QVERIFY(SavePicture(drawing, png));
-        QVERIFY(SavePicture(drawing, svg));
+        for (int a = 0; a < 40; ++a)
+            for (int b = 0; b < a; ++b) {
+                const QColor x = BitColor(a), y = BitColor(b);
+                const double distance = std::hypot(x.red() - y.red(), x.green() - y.green(), x.blue() - y.blue());
+                QVERIFY2(distance > 24, qPrintable(QStringLiteral("bits %1 and %2").arg(a).arg(b)));
+            }
+    }
 
-        QImage fromPng(png);
-        QCOMPARE(fromPng.size(), drawing.Size);
-        QSvgRenderer renderer(svg);
-        QVERIFY(renderer.isValid());
-        QCOMPARE(renderer.viewBox(), QRect(QPoint(0, 0), drawing.Size));
-        QImage fromSvg(drawing.Size, QImage::Format_ARGB32);
-        fromSvg.fill(Qt::transparent);
-        QPainter painter(&fromSvg);
-        renderer.render(&painter);
-        painter.end();
+    /* Holes at their bit's diameter in the program's unit, on the screen and
+     * on pictures; a bit of unknown size keeps its dot. */
+    void holeSizes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QList<double>>("radii");
 
-        for (const THole &hole : Plan().Program().Holes) {
-            const QPoint at = drawing.Viewport.ToScreen(hole.X, hole.Y).toPoint();
-            QCOMPARE(fromPng.pixelColor(at).rgb(), BitColor(hole.Bit).rgb());
-            QCOMPARE(fromSvg.pixelColor(at).rgb(), BitColor(hole.Bit).rgb());
+        QTest::newRow("mm") << SizedBits("G21") << 10.0 << QList<double>{15, 15, 4};
+        QTest::newRow("inch") << SizedBits("G20") << 254.0 << QList<double>{15, 15, 4};
+        QTest::newRow("mm, small") << SizedBits("G21") << 1.0 << QList<double>{1.5, 1.5, 0.4};
+        QTest::newRow("Gerber program, no sizes") << QString::fromLatin1(TwoBits).remove(QRegularExpression("\\(MSG.*\\)"))
+                                                  << 10.0 << QList<double>{4, 4, 4};
+    }
+
+    void holeSizes()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, scale);
+        QFETCH(QList<double>, radii);
+
+        const TDrillProgram program = ReadDrillProgram(text);
+        TDrawing drawing;
+        drawing.Program = &program;
+        drawing.Size = QSize(int(12 * scale) + 300, int(6 * scale) + 80);
+        drawing.Viewport.Scale = scale;
+        drawing.Viewport.Offset = QPointF(40, 6 * scale + 40);
+        for (bool vector : {false, true}) {
+            drawing.Vector = vector;
+            const QImage image = Rendered(drawing);
+            for (int i = 0; i < int(program.Holes.size()); ++i) {
+                const THole &hole = program.Holes[size_t(i)];
+                const QColor colour = BitColor(hole.Bit);
+                /* On the screen a hole stays in sight however small. */
+                const double radius = std::max(radii[i], vector ? 0.0 : SmallestHoleRadius);
+                QCOMPARE(HoleRadiusOf(drawing, hole.Bit), radius);
+                if (radius < 4)
+                    continue;
+                /* Left of the centre, where the first and the last hole's rings leave it alone. */
+                const QPointF at = drawing.Viewport.ToScreen(hole.X, hole.Y);
+                QCOMPARE(image.pixelColor((at - QPointF(radius - 1.5, 0)).toPoint()).rgb(), colour.rgb());
+                QVERIFY(image.pixelColor((at - QPointF(radius + 1.5, 0)).toPoint()).rgb() != colour.rgb());
+            }
         }
-        QVERIFY(!SavePicture(drawing, QString::fromStdString(Work->file("nincs/terv.png"))));
-        QVERIFY(!SavePicture(drawing, QString::fromStdString(Work->file("nincs/terv.svg"))));
+    }
+
+    /* The pointer's place in the program's unit, and the hole under it or
+     * else the one clicked: its place in the order, where it is, its bit. */
+    void readout_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("mm") << SizedBits("G21") << QStringLiteral("mm");
+        QTest::newRow("inch") << SizedBits("G20") << QStringLiteral("coll");
+    }
+
+    void readout()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, unit);
+        Form->Editor()->setPlainText(text);
+        Form->PlanButtonClick();
+        QVERIFY(QTest::qWaitForWindowExposed(&Plan()));
+        TVaszon &canvas = *Plan().Canvas;
+        const TDrillProgram &program = Plan().Program();
+        const QString third = QStringLiteral("3. furat (3 közül, 23. sor): %1, 2. fúró, Ø 0.80 mm")
+                                  .arg(Coordinates(program, 4, 1));
+        QCOMPARE(HoleText(program, 2), third);
+
+        const QPoint empty = canvas.Drawing().Viewport.ToScreen(7, 3).toPoint();
+        QTest::mouseMove(&canvas, QPoint(1, 1)); /* a pointer that stays put moves nothing */
+        QTest::mouseMove(&canvas, empty);
+        const QPointF under = canvas.Drawing().Viewport.ToProgram(empty);
+        QCOMPARE(Plan().ReadoutLabel->text(),
+                 QStringLiteral("mutató: %1 %2").arg(Coordinates(program, under.x(), under.y()), unit));
+
+        QTest::mouseMove(&canvas, HoleOnScreen(canvas, program.Holes[2]));
+        QVERIFY(Plan().ReadoutLabel->text().endsWith(QStringLiteral(" · ") + third));
+        QTest::mouseClick(&canvas, Qt::LeftButton, Qt::NoModifier, HoleOnScreen(canvas, program.Holes[1]));
+        QTest::mouseMove(&canvas, empty);
+        QVERIFY(Plan().ReadoutLabel->text().endsWith(QStringLiteral(" · ") + HoleText(program, 1)));
+    }
+
+    /* The estimate counts the bit changes and the dwells; a move sideways
+     * below Z0 is warned of above the plan, in the summary and at the move. */
+    void summaryAndWarnings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("summary");
+        QTest::addColumn<bool>("warned");
+
+        QTest::newRow("bit changes and dwells")
+            << SizedBits("G21").replace(QStringLiteral("M3\n"), QStringLiteral("M3\nG4 P1.5\n"))
+            << QStringList{QStringLiteral("+ 2 fúrócsere"), QStringLiteral("2 várakozás 3 mp")} << false;
+        QTest::newRow("rapid at depth")
+            << QString::fromLatin1(TwoBits).replace(QStringLiteral("G0 Z2.00000\nX4.00000 Y5.00000\n"),
+                                                    QStringLiteral("G0 X4.00000 Y5.00000\n"))
+            << QStringList{QStringLiteral("3 furat"), QStringLiteral("Figyelem: 1 mozgás X/Y irányban Z0 alatt")}
+            << true;
+    }
+
+    void summaryAndWarnings()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, summary);
+        QFETCH(bool, warned);
+        Form->Editor()->setPlainText(text);
+        Form->PlanButtonClick();
+        for (const QString &part : summary)
+            QVERIFY2(Plan().SummaryLabel->text().contains(part), qPrintable(Plan().SummaryLabel->text()));
+        QCOMPARE(Plan().WarningLabel->isVisibleTo(&Plan()), warned);
+        QCOMPARE(Plan().WarningLabel->text().contains(QStringLiteral("Z0 alatt")), warned);
+
+        const TDrawing drawing = Plan().Canvas->Drawing();
+        const QImage image = Rendered(drawing);
+        for (const TMove &move : Plan().Program().Moves) {
+            const QPointF middle = move.Path.center();
+            const QColor colour = image.pixelColor(drawing.Viewport.ToScreen(middle.x(), middle.y()).toPoint());
+            const bool marked = colour.red() > 200 && colour.green() < 60 && colour.blue() > 150;
+            QCOMPARE(marked, move.BelowZero);
+        }
+    }
+
+    /* The plan opens inside the screen's available area, wherever the main window is. */
+    void opensOnScreen()
+    {
+        const QRect area = Form->screen()->availableGeometry();
+        for (const QPoint &at : {area.topLeft(), area.topLeft() + QPoint(30, 20), area.bottomRight() - QPoint(400, 300)}) {
+            Form->move(at);
+            Form->show();
+            Form->PlanButtonClick();
+            QVERIFY(area.contains(Plan().frameGeometry()));
+            Plan().close();
+        }
+    }
+
+    /* Pictures at true size: an SVG whose size on paper is the plan's in mm,
+     * PNGs of 300 and 600 dpi that say so; the holes where the program puts
+     * them and as wide as their bits; the name offered after the program's. */
+    void trueScalePictures_data()
+    {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("dpi");
+        QTest::newRow("PNG 300 dpi") << 0 << QStringLiteral("terv") << QStringLiteral("terv.png") << 300;
+        QTest::newRow("PNG 600 dpi") << 1 << QStringLiteral("terv.png") << QStringLiteral("terv.png") << 600;
+        QTest::newRow("SVG") << 2 << QStringLiteral("terv") << QStringLiteral("terv.svg") << 0;
+    }
+
+    void trueScalePictures()
+    {
+        QFETCH(int, filter);
+        QFETCH(QString, answer);
+        QFETCH(QString, written);
+        QFETCH(int, dpi);
+        Form->Editor()->setPlainText(SizedBits("G21"));
+        Form->PlanButtonClick();
+        Plan().SetProgramFile(QStringLiteral("/pcb/board.drl.tap"));
+        Dialogs->SaveAnswer = QString::fromStdString(Work->file(answer.toStdString()));
+        Dialogs->SaveFilter = QStringList{QStringLiteral("PNG kép, 300 dpi (*.png)"),
+                                          QStringLiteral("PNG kép, 600 dpi (*.png)"),
+                                          QStringLiteral("SVG rajz (*.svg)")}[filter];
+        Plan().SaveButtonClick();
+        QCOMPARE(Dialogs->Suggested, QStringLiteral("/pcb/board.drl.png"));
+        QVERIFY(Dialogs->Boxes.empty());
+
+        const QString path = QString::fromStdString(Work->file(written.toStdString()));
+        const TDrawing drawing = TrueScaleDrawing(Plan().Program(), -1);
+        const double widthMm = drawing.Size.width() * 25.4 / 96, heightMm = drawing.Size.height() * 25.4 / 96;
+        QImage image;
+        if (dpi == 0) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString svg = QString::fromUtf8(file.readAll());
+            const QRegularExpressionMatch size =
+                QRegularExpression(QStringLiteral("<svg width=\"([0-9.]+)mm\" height=\"([0-9.]+)mm\"")).match(svg);
+            QVERIFY(size.hasMatch());
+            QVERIFY(std::abs(size.captured(1).toDouble() - widthMm) < 0.01);
+            QVERIFY(std::abs(size.captured(2).toDouble() - heightMm) < 0.01);
+            QSvgRenderer renderer(path);
+            image = QImage(QSize(int(widthMm * 10), int(heightMm * 10)), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            renderer.render(&painter);
+            dpi = 254;
+        } else {
+            image = QImage(path);
+            QCOMPARE(image.dotsPerMeterX(), qRound(dpi / 0.0254));
+            QVERIFY(std::abs(image.width() - widthMm / 25.4 * dpi) <= 1);
+        }
+        /* Hole by hole, the centre and the edge, in millimetres from the picture's corner. */
+        const double pixelsPerMm = dpi / 25.4;
+        for (const THole &hole : Plan().Program().Holes) {
+            const QPointF mm = drawing.Viewport.ToScreen(hole.X, hole.Y) * 25.4 / 96;
+            const double radiusMm = Plan().Program().Bits[size_t(hole.Bit)].Diameter / 2;
+            const QRgb colour = BitColor(hole.Bit).rgb();
+            QCOMPARE(image.pixelColor((mm * pixelsPerMm).toPoint()).rgb(), colour);
+            QCOMPARE(image.pixelColor(((mm - QPointF(radiusMm - 0.1, 0)) * pixelsPerMm).toPoint()).rgb(), colour);
+            QVERIFY(image.pixelColor(((mm - QPointF(radiusMm + 0.1, 0)) * pixelsPerMm).toPoint()).rgb() != colour);
+        }
+    }
+
+    /* A picture that cannot be written whole is told in a box and leaves
+     * the earlier one as it was, with no stray file beside it. The full
+     * disk is stood in for by a limit on the size of files written. */
+    void failedExport_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("PNG on a full disk") << QStringLiteral("terv.png") << true;
+        QTest::newRow("SVG on a full disk") << QStringLiteral("terv.svg") << true;
+        QTest::newRow("no such directory") << QStringLiteral("nincs/terv.png") << false;
+    }
+
+    void failedExport()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, diskFull);
+        Form->Editor()->setPlainText(SizedBits("G21"));
+        Form->PlanButtonClick();
+        const QString path = QString::fromStdString(Work->file(name.toStdString()));
+        const std::string earlier = "the earlier picture";
+        if (diskFull)
+            write_file(path.toStdString(), earlier);
+        {
+            const TFileSizeLimit limit(diskFull ? 512 : RLIM_INFINITY);
+            QVERIFY(!Plan().ExportPicture(path, 300));
+        }
+        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
+        QCOMPARE(Dialogs->Boxes[0].caption, QStringLiteral("Fúrási terv"));
+        QVERIFY(Dialogs->Boxes[0].text.startsWith(QStringLiteral("Nem sikerült menteni a képet:\n") + path));
+        QCOMPARE(QDir(QString::fromStdString(Work->path)).entryList(QDir::Files),
+                 diskFull ? QStringList{name} : QStringList{});
+        if (diskFull)
+            QCOMPARE(read_file(path.toStdString()), earlier);
+        /* Once there is room, the same picture is saved. */
+        QVERIFY(Plan().ExportPicture(QString::fromStdString(Work->file("terv.png")), 300));
     }
 };
 
