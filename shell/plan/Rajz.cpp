@@ -27,8 +27,10 @@ constexpr double FitMargin = 48.0;
 /* Pictures with a size on paper count 96 pixels to the inch, as screens do. */
 constexpr double PaperDpi = 96.0;
 constexpr double MillimetresPerInch = 25.4;
-/* Room around the plan on a picture at true size, for the marks and texts. */
+/* Room around the plan on a picture at true size, for the marks and texts,
+ * and the smallest plan, in which a small board's texts still fit. */
 constexpr double PictureMarginMm = 8.0;
+constexpr double SmallestPictureMm[] = {60.0, 40.0};
 /* A hole wider than this on the picture is drawn as a circle, not stamped. */
 constexpr double LargestStamp = 64.0;
 
@@ -129,7 +131,7 @@ void DrawAxes(QPainter &painter, const TDrawing &drawing, const QRectF &area)
 /* A bar of a round length in the program's unit, in the lower left corner. */
 void DrawScale(QPainter &painter, const TDrawing &drawing, const QRectF &area)
 {
-    const double length = RoundLength(120.0 / drawing.Viewport.Scale);
+    const double length = RoundLength(std::min(120.0, area.width() / 3) / drawing.Viewport.Scale);
     const double pixels = length * drawing.Viewport.Scale;
     const QPointF left(12, area.height() - 12);
     const QPointF right = left + QPointF(pixels, 0);
@@ -385,13 +387,13 @@ TViewport FitViewport(const TDrillProgram &program, QSize size)
     return viewport;
 }
 
-/* Hues a golden angle apart, so that each new bit falls in the widest gap
- * left, at four lightnesses in turn, so that the bits whose hues come
- * closest (13, 21 and 34 apart) differ in lightness too. */
+/* Hues a golden angle apart from a blue, so that each new bit falls in the
+ * widest gap left, at four lightnesses in turn, so that the bits whose hues
+ * come closest (13, 21 and 34 apart) differ in lightness too. */
 QColor BitColor(int bit)
 {
     static const double lightness[] = {0.42, 0.30, 0.54, 0.36};
-    const double hue = std::fmod(bit * 137.50776, 360.0) / 360.0;
+    const double hue = std::fmod(215.0 + bit * 137.50776, 360.0) / 360.0;
     return QColor::fromHslF(float(hue), 0.9f, float(lightness[bit % 4]));
 }
 
@@ -447,13 +449,17 @@ TDrawing TrueScaleDrawing(const TDrillProgram &program, int highlighted)
     drawing.Highlighted = highlighted;
     drawing.Vector = true;
     drawing.Viewport.Scale = PaperDpi / MillimetresPerInch * UnitInMillimetres(program.Unit);
+    constexpr double pixelsPerMm = PaperDpi / MillimetresPerInch;
     const QRectF extent = PlanExtent(program);
-    const double margin = PictureMarginMm * PaperDpi / MillimetresPerInch + LargestHoleRadius(drawing);
-    const double width = extent.width() * drawing.Viewport.Scale + 2 * margin;
-    const double height = extent.height() * drawing.Viewport.Scale + 2 * margin;
+    const double margin = PictureMarginMm * pixelsPerMm + LargestHoleRadius(drawing);
+    const double width = std::max(extent.width() * drawing.Viewport.Scale + 2 * margin,
+                                  SmallestPictureMm[0] * pixelsPerMm);
+    const double height = std::max(extent.height() * drawing.Viewport.Scale + 2 * margin,
+                                   SmallestPictureMm[1] * pixelsPerMm);
     drawing.Size = QSize(int(std::ceil(width + LegendWidth(program, height))), int(std::ceil(height)));
-    drawing.Viewport.Offset = QPointF(margin - extent.left() * drawing.Viewport.Scale,
-                                      margin + extent.bottom() * drawing.Viewport.Scale);
+    const QPointF centre = extent.center();
+    drawing.Viewport.Offset = QPointF(width / 2 - centre.x() * drawing.Viewport.Scale,
+                                      height / 2 + centre.y() * drawing.Viewport.Scale);
     return drawing;
 }
 
