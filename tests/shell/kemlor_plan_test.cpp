@@ -288,7 +288,8 @@ private slots:
         QTest::newRow("rapid at depth")
             << QString::fromLatin1(TwoBits).replace(QStringLiteral("G0 Z2.00000\nX4.00000 Y5.00000\n"),
                                                     QStringLiteral("G0 X4.00000 Y5.00000\n"))
-            << QStringList{QStringLiteral("3 furat"), QStringLiteral("Figyelem: 1 mozgás X/Y irányban Z0 alatt")}
+            << QStringList{QStringLiteral("3 furat"), QStringLiteral("+ 1 fúrócsere"),
+                           QStringLiteral("Figyelem: 1 mozgás X/Y irányban Z0 alatt")}
             << true;
     }
 
