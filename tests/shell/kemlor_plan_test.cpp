@@ -211,7 +211,8 @@ private slots:
         QFETCH(double, scale);
         QFETCH(QList<double>, radii);
         const TDrillProgram program = ReadDrillProgram(text);
-        TDrawing drawing{&program, {scale, QPointF(40, 6 * scale + 40)}, QSize(int(12 * scale) + 300, int(6 * scale) + 80)};
+        TDrawing drawing{&program, {scale, QPointF(40, 6 * scale + 40)},
+                         QSize(int(12 * scale) + 300, int(6 * scale) + 80)};
         for (bool vector : {false, true}) {
             drawing.Vector = vector;
             const QImage image = Rendered(drawing);
@@ -287,7 +288,8 @@ private slots:
         const TDrawing drawing = Plan().Canvas->Drawing();
         const QImage image = Rendered(drawing);
         for (const TMove &move : Plan().Program().Moves) {
-            const QColor colour = image.pixelColor(drawing.Viewport.ToScreen(move.Path.center().x(), move.Path.center().y()).toPoint());
+            const QPointF middle = move.Path.center();
+            const QColor colour = image.pixelColor(drawing.Viewport.ToScreen(middle.x(), middle.y()).toPoint());
             QCOMPARE(colour.red() > 200 && colour.green() < 60 && colour.blue() > 150, move.BelowZero);
         }
     }
@@ -296,7 +298,8 @@ private slots:
     void opensOnScreen()
     {
         const QRect area = Form->screen()->availableGeometry();
-        for (const QPoint &at : {area.topLeft(), area.topLeft() + QPoint(30, 20), area.bottomRight() - QPoint(400, 300)}) {
+        for (const QPoint &at :
+             {area.topLeft(), area.topLeft() + QPoint(30, 20), area.bottomRight() - QPoint(400, 300)}) {
             Form->move(at);
             Form->show();
             Form->PlanButtonClick();
@@ -317,7 +320,8 @@ private slots:
         const QSizeF mm = QSizeF(drawing.Size) * 25.4 / 96;
         for (int kind = 0; kind < 3; ++kind) {
             Dialogs->SaveAnswer = QString::fromStdString(Work->file("terv" + std::to_string(kind)));
-            Dialogs->SaveFilter = QStringList{QStringLiteral("PNG kép, 300 dpi (*.png)"), QStringLiteral("PNG kép, 600 dpi (*.png)"),
+            Dialogs->SaveFilter = QStringList{QStringLiteral("PNG kép, 300 dpi (*.png)"),
+                                              QStringLiteral("PNG kép, 600 dpi (*.png)"),
                                               QStringLiteral("SVG rajz (*.svg)")}[kind];
             Plan().SaveButtonClick();
             QCOMPARE(Dialogs->Suggested, QStringLiteral("/pcb/board.drl.png"));
@@ -327,9 +331,10 @@ private slots:
             if (kind == 2) {
                 QFile file(path);
                 QVERIFY(file.open(QIODevice::ReadOnly));
-                QVERIFY(file.readAll().contains(QStringLiteral("<svg width=\"%1mm\" height=\"%2mm\"")
-                                                    .arg(qRound(mm.width() * 100) / 100.0).arg(qRound(mm.height() * 100) / 100.0)
-                                                    .toUtf8()));
+                const QString size = QStringLiteral("<svg width=\"%1mm\" height=\"%2mm\"")
+                                         .arg(qRound(mm.width() * 100) / 100.0)
+                                         .arg(qRound(mm.height() * 100) / 100.0);
+                QVERIFY(file.readAll().contains(size.toUtf8()));
                 image = QImage((mm * 10).toSize(), QImage::Format_RGB32);
                 QPainter painter(&image);
                 QSvgRenderer(path).render(&painter);
@@ -337,7 +342,8 @@ private slots:
             QVERIFY(kind == 2 || image.dotsPerMeterX() == qRound(dpi / 0.0254));
             QVERIFY(std::abs(image.width() - mm.width() / 25.4 * dpi) <= 1);
             for (const THole &hole : Plan().Program().Holes)
-                QCOMPARE(image.pixel((drawing.Viewport.ToScreen(hole.X, hole.Y) * dpi / 96).toPoint()), BitColor(hole.Bit).rgb());
+                QCOMPARE(image.pixel((drawing.Viewport.ToScreen(hole.X, hole.Y) * dpi / 96).toPoint()),
+                         BitColor(hole.Bit).rgb());
         }
         QVERIFY(Dialogs->Boxes.empty());
     }
@@ -363,7 +369,8 @@ private slots:
             QCOMPARE(read_file(path.toStdString()), diskFull ? "earlier" : "");
         }
         QCOMPARE(Dialogs->Boxes.size(), size_t(3));
-        QCOMPARE(QDir(QString::fromStdString(Work->path)).entryList(QDir::Files), (QStringList{"terv.png", "terv.svg"}));
+        QCOMPARE(QDir(QString::fromStdString(Work->path)).entryList(QDir::Files),
+                 (QStringList{"terv.png", "terv.svg"}));
         /* Once there is room, the same picture is saved. */
         QVERIFY(Plan().ExportPicture(QString::fromStdString(Work->file("terv.png")), 300));
     }
