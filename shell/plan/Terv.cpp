@@ -146,7 +146,7 @@ TTervAblak::TTervAblak(QPlainTextEdit *editor, TDialogs *dialogs, QWidget *paren
     RapidEdit->setToolTip(QStringLiteral("A gép gyorsjárati sebessége; a becsült idő ezzel számol."));
     rapidLabel->setBuddy(RapidEdit);
     SaveButton = new QPushButton(QStringLiteral("kép &mentése..."), this);
-    SaveButton->setToolTip(QStringLiteral("PNG vagy SVG képbe menti a tervet."));
+    SaveButton->setToolTip(QStringLiteral("Valódi méretben menti a tervet: PNG képbe (300 vagy 600 dpi) vagy SVG rajzba."));
     WarningLabel = new QLabel(this);
     WarningLabel->setWordWrap(true);
     WarningLabel->setStyleSheet(QStringLiteral("QLabel { background: #ffe08a; color: #a00000; padding: 4px; }"));
