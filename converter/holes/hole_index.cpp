@@ -44,20 +44,19 @@ typedef struct tour_node {
 } tour_node;
 
 struct hole_index {
-    point_claim *claims;  /* open addressing, linear probing; a power of two slots */
+    point_claim *claims;  /* open addressing, linear probing; a power of two slots, none before the first claim */
     size_t capacity;
     size_t used;
     tour_point *points;   /* null until plan_tour */
     tour_node *nodes;
     int32_t node_count;
+    bool claims_dropped;  /* the map went with the tour's planning; made anew when asked again */
 };
 
 static void *new_hole_index(void)
 {
-    hole_index *index = (hole_index *)s_calloc(1, sizeof(hole_index));
-    index->claims = (point_claim *)s_calloc(FIRST_CAPACITY, sizeof(point_claim));
-    index->capacity = FIRST_CAPACITY;
-    return index;
+    /* A drill file's bit never claims a point: its index costs no table. */
+    return (hole_index *)s_calloc(1, sizeof(hole_index));
 }
 
 static void drop_tour(hole_index *index)
@@ -77,6 +76,7 @@ static void drop_claims(hole_index *index)
     index->claims = nullptr;
     index->capacity = 0;
     index->used = 0;
+    index->claims_dropped = true;
 }
 
 static void free_hole_index(void *data)
@@ -116,7 +116,7 @@ static point_claim *find_claim(point_claim *claims, size_t capacity, double x, d
 
 static void grow_claims(hole_index *index)
 {
-    size_t capacity = index->capacity * 2;
+    size_t capacity = index->capacity > 0 ? index->capacity * 2 : (size_t)FIRST_CAPACITY;
     point_claim *claims = (point_claim *)s_calloc(capacity, sizeof(point_claim));
     for (size_t i = 0; i < index->capacity; i++)
         if (index->claims[i].hole != nullptr)
@@ -151,7 +151,7 @@ static void claim_point(hole_index *index, double x, double y, bore *hole)
 
 static bore *point_owner(const hole_index *index, double x, double y)
 {
-    if (!comparable(x, y))
+    if (!comparable(x, y) || index->capacity == 0)
         return nullptr;
     x = x == 0.0 ? 0.0 : x;
     y = y == 0.0 ? 0.0 : y;
@@ -167,10 +167,9 @@ static void claim_section(hole_index *index, bore *hole, const section *added)
 /* The map as the claims of every section of the list in order would have made it. */
 static void restore_claims(hole_index *index, d_list *Root)
 {
-    if (index->claims != nullptr)
+    if (!index->claims_dropped)
         return;
-    index->claims = (point_claim *)s_calloc(FIRST_CAPACITY, sizeof(point_claim));
-    index->capacity = FIRST_CAPACITY;
+    index->claims_dropped = false;
     for (d_list_node *node = Root != nullptr ? Root->first : nullptr; node != nullptr; node = node->next) {
         bore *hole = (bore *)node->data;
         for (d_list_node *part = hole != nullptr && hole->sections ? hole->sections->first : nullptr; part != nullptr;

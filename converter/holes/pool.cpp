@@ -1,16 +1,18 @@
-/* pool.cpp - a bump allocator over a chain of large blocks.
- *
- * The blocks double from 1 MiB up to 64 MiB, so a small board keeps a small
- * footprint and a large one takes few blocks, backed by large pages where the
- * system has them: the first write to each small page was a fifth of a large
- * board's time. A block holds pages only where records were written. */
+/* pool.cpp - a bump allocator over a chain of blocks, each twice the one
+ * before up to 64 MiB: a small list (a drill file's bit of a few holes) costs
+ * a few KiB, a large board few blocks. Blocks from 2 MiB on are backed by
+ * large pages where the system has them: the first write to each small page
+ * was a fifth of a large board's time. A block holds pages only where records
+ * were written. */
 #include "holes/pool.h"
 
 #include <cstdlib>
 
 #include "system/platform.h"
 
-static const size_t FIRST_BLOCK = 1 << 20, LARGEST_BLOCK = 64 << 20, ALIGNMENT = 8;
+static const size_t FIRST_BLOCK_SIZE = 1 << 8, LAST_BLOCK_SIZE = 64 << 20, ALIGNMENT = 8;
+/* Blocks of this size or more are mapped on their own, in whole multiples of it. */
+static const size_t LARGE_BLOCK_SIZE = 2 << 20;
 
 typedef struct pool_block {
     struct pool_block *previous;   /* the block filled before, or null */
@@ -21,6 +23,7 @@ struct pool {
     pool_block *newest;   /* null until the first record */
     char *next;           /* the free part of the newest block */
     size_t left;          /* its size in bytes */
+    size_t block_size;    /* of the last block of the growing row; 0 before the first */
 };
 
 /* A block header rounded up, so that the records after it stay aligned. */
@@ -31,24 +34,45 @@ pool *pool_new(void)
     return (pool *)calloc(1, sizeof(pool));
 }
 
+/* A zero-filled block of at least `size` bytes; its size recorded in it. */
+static pool_block *new_block(size_t size)
+{
+    pool_block *block;
+    if (size < LARGE_BLOCK_SIZE) {
+        block = (pool_block *)calloc(1, size);
+    } else {
+        size = (size + LARGE_BLOCK_SIZE - 1) / LARGE_BLOCK_SIZE * LARGE_BLOCK_SIZE;
+        block = (pool_block *)platform_large_block(size);
+    }
+    if (block != nullptr)
+        block->size = size;
+    return block;
+}
+
+static void free_block(pool_block *block)
+{
+    if (block->size < LARGE_BLOCK_SIZE)
+        free(block);
+    else
+        platform_release_block(block, block->size);
+}
+
 void *pool_alloc(pool *from, size_t size)
 {
     size = (size + ALIGNMENT - 1) / ALIGNMENT * ALIGNMENT;
     if (size > from->left) {
-        /* A record larger than a block gets a block of its own size, in whole
-         * mebibytes (whole pages on every system). Fresh blocks are zeroed. */
-        size_t block_size = from->newest == nullptr ? FIRST_BLOCK : from->newest->size * 2;
-        block_size = block_size < LARGEST_BLOCK ? block_size : LARGEST_BLOCK;
-        if (size + HEADER_SIZE > block_size)
-            block_size = (size + HEADER_SIZE + FIRST_BLOCK - 1) / FIRST_BLOCK * FIRST_BLOCK;
-        pool_block *block = (pool_block *)platform_large_block(block_size);
+        /* A record larger than a block gets a block of its own size. */
+        size_t grown = from->block_size == 0 ? FIRST_BLOCK_SIZE
+                       : from->block_size < LAST_BLOCK_SIZE ? 2 * from->block_size
+                                                            : LAST_BLOCK_SIZE;
+        from->block_size = grown;
+        pool_block *block = new_block(size + HEADER_SIZE > grown ? size + HEADER_SIZE : grown);
         if (block == nullptr)
             return nullptr;
         block->previous = from->newest;
-        block->size = block_size;
         from->newest = block;
         from->next = (char *)block + HEADER_SIZE;
-        from->left = block_size - HEADER_SIZE;
+        from->left = block->size - HEADER_SIZE;
     }
     void *record = from->next;
     from->next += size;
@@ -63,7 +87,7 @@ void pool_free(pool *from)
     pool_block *block = from->newest;
     while (block) {
         pool_block *previous = block->previous;
-        platform_release_block(block, block->size);
+        free_block(block);
         block = previous;
     }
     free(from);
