@@ -111,9 +111,16 @@ const char *platform_last_separator(const char *path)
 /* The size of a large page on the systems that have them; a multiple of the small page size. */
 static const size_t LARGE_PAGE = (size_t)2 << 20;
 
+/* Sizes in whole large pages, so that the block's end is a page boundary too. */
+static size_t whole_large_pages(size_t size)
+{
+    return (size + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE;
+}
+
 /* A mapping on a large page's boundary: the part before the boundary and after the block goes back. */
 void *platform_large_block(size_t size)
 {
+    size = whole_large_pages(size);
     size_t reserved = size + LARGE_PAGE;
     char *start = (char *)mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (start == (char *)MAP_FAILED)
@@ -132,7 +139,7 @@ void *platform_large_block(size_t size)
 
 void platform_release_block(void *block, size_t size)
 {
-    munmap(block, size);
+    munmap(block, whole_large_pages(size));
 }
 
 unsigned platform_process_id(void)
