@@ -22,8 +22,8 @@ JOBS       ?= $(shell nproc)
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build and the tests need.
-PACKAGES = cmake g++ make libgtest-dev libbenchmark-dev qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-dejavu-extra \
-           qt6-translations-l10n clang libclang-rt-14-dev time python3
+PACKAGES = cmake g++ make python3 libgtest-dev libbenchmark-dev qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-dejavu-extra \
+           qt6-translations-l10n clang libclang-rt-14-dev time
 # What building and checking the Debian package needs besides; installed by
 # make deb only, so that make test does not wait for lintian.
 DEB_PACKAGES = dpkg-dev file lintian

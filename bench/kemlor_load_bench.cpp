@@ -35,7 +35,7 @@ namespace {
 /* The editor painted as it stands now. */
 void Paint(TForm1 &form)
 {
-    form.RichEdit->viewport()->repaint();
+    form.Editor()->viewport()->repaint();
     QApplication::processEvents();
 }
 
@@ -46,8 +46,8 @@ void Type(TForm1 &form, int key, const QString &text)
 {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(form.RichEdit, &press);
-    QApplication::sendEvent(form.RichEdit, &release);
+    QApplication::sendEvent(form.Editor(), &press);
+    QApplication::sendEvent(form.Editor(), &release);
     Paint(form);
 }
 
@@ -63,17 +63,17 @@ void Measure(TForm1 &form, const QString &board, const std::string &stand_in, in
         std::fprintf(stderr, "the stand-in converter failed\n");
     best.stand_in = std::min(best.stand_in, Milliseconds(timer));
 
-    form.RichEdit->clear();
+    form.Editor()->clear();
     InputFileName = board;
     timer.restart();
     form.StartButtonClick();
-    QScrollBar *bar = form.RichEdit->verticalScrollBar();
+    QScrollBar *bar = form.Editor()->verticalScrollBar();
     bar->setValue(bar->maximum());
     Paint(form);
     best.run = std::min(best.run, Milliseconds(timer));
     /* The rest, part by part; the longest stall of the window between two events. */
     double longest = 0;
-    while (form.RichEdit->document()->blockCount() < lines) {
+    while (form.Editor()->document()->blockCount() < lines) {
         QElapsedTimer part;
         part.start();
         QApplication::processEvents();
@@ -93,7 +93,7 @@ void Measure(TForm1 &form, const QString &board, const std::string &stand_in, in
     best.page = std::min(best.page, Milliseconds(timer) / pages);
 
     const int keys = 50;
-    form.RichEdit->moveCursor(QTextCursor::End);
+    form.Editor()->moveCursor(QTextCursor::End);
     timer.restart();
     for (int i = 0; i < keys; i++)
         Type(form, Qt::Key_A, QStringLiteral("a"));

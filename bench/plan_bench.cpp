@@ -14,8 +14,8 @@
 #include <QTextDocument>
 #include <cmath>
 
-#include "Olvaso.h"
-#include "Rajz.h"
+#include "plan/Olvaso.h"
+#include "plan/Rajz.h"
 
 namespace {
 

@@ -21,10 +21,13 @@
 #include "board.h"
 #include "holes/bore.h"
 #include "holes/d_list.h"
+#include "holes/reference_path.h"
 #include "reading/gerber.h"
-#include "main.h"
+#include "app/settings.h"
 #include "test_support.h"
 #include "system/tools.h"
+#include "writing/gcode_writer.h"
+#include "writing/output_buffer.h"
 
 namespace {
 
@@ -44,13 +47,12 @@ const std::string &board_file(hole_shape shape, int holes)
     return path;
 }
 
-d_list *read_board(const std::string &path)
+d_list *read_board(const std::string &path, bore_path along = BORE_INDEXED)
 {
     int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0)
         throw std::runtime_error("cannot open " + path);
-    gerber_reset_format();
-    d_list *root = new_bores();
+    d_list *root = new_bores_on(along);
     gerber(root, fd, 2);
     close(fd);
     return root;
@@ -58,10 +60,11 @@ d_list *read_board(const std::string &path)
 
 bore *hole_at(d_list *root, int32_t i) { return static_cast<bore *>(d_list_get_idx_node(root, i)->data); }
 
-/* A flash board read, centred and moved as the converter does before ordering. */
+/* A flash board read, centred and moved as the converter does before ordering; the
+ * distance tables belong to the reference path. */
 struct placed_board {
     d_list *root;
-    explicit placed_board(int holes) : root(read_board(board_file(hole_shape::flash, holes)))
+    placed_board(int holes, bore_path along) : root(read_board(board_file(hole_shape::flash, holes), along))
     {
         compute_quad(root);
         normalize_coords(root, 0.0, 0.0);
@@ -70,14 +73,7 @@ struct placed_board {
     placed_board(const placed_board &) = delete;
     placed_board &operator=(const placed_board &) = delete;
 
-    void drop_distances()
-    {
-        for (int32_t i = 0; i < root->count; ++i) {
-            bore *b = hole_at(root, i);
-            d_list_free(b->dists);
-            b->dists = nullptr;
-        }
-    }
+    void drop_distances() { free_distances(root); }
     void clear_drilled()
     {
         for (int32_t i = 0; i < root->count; ++i)
@@ -109,7 +105,7 @@ void BM_Read(benchmark::State &state, hole_shape shape)
 
 void BM_ComputeDistances(benchmark::State &state)
 {
-    placed_board board(static_cast<int>(state.range(0)));
+    placed_board board(static_cast<int>(state.range(0)), BORE_REFERENCE);
     for (auto _ : state) {
         benchmark::DoNotOptimize(compute_distances(board.root));
         state.PauseTiming();
@@ -122,7 +118,7 @@ void BM_ComputeDistances(benchmark::State &state)
 /* Releasing the table, which the converter does with the hole list at its end. */
 void BM_FreeDistances(benchmark::State &state)
 {
-    placed_board board(static_cast<int>(state.range(0)));
+    placed_board board(static_cast<int>(state.range(0)), BORE_REFERENCE);
     for (auto _ : state) {
         state.PauseTiming();
         compute_distances(board.root);
@@ -135,7 +131,7 @@ void BM_FreeDistances(benchmark::State &state)
 /* The nearest-neighbour walk alone, as print_bores drives it. */
 void BM_Tour(benchmark::State &state)
 {
-    placed_board board(static_cast<int>(state.range(0)));
+    placed_board board(static_cast<int>(state.range(0)), BORE_REFERENCE);
     bore *first = compute_distances(board.root);
     for (auto _ : state) {
         bore *b = first;
@@ -155,19 +151,19 @@ void BM_Tour(benchmark::State &state)
  * the converter runs them: planned by tour_start, walked by print_bores. */
 void BM_TourAndWrite(benchmark::State &state)
 {
-    placed_board board(static_cast<int>(state.range(0)));
-    reset_settings();
-    bores = board.root;
+    placed_board board(static_cast<int>(state.range(0)), BORE_INDEXED);
+    settings_t settings;
+    reset_settings(settings);
+    const program_style style = style_of(settings);
     const int out = open("/dev/null", O_WRONLY);
     set_text_mode(out);
     for (auto _ : state) {
-        print_bores(out, tour_start(board.root));
+        print_bores(out, style, board.root, tour_start(board.root));
         state.PauseTiming();
         board.clear_drilled();
         state.ResumeTiming();
     }
     close_file(out);
-    bores = nullptr;
     state.SetComplexityN(state.range(0));
 }
 
@@ -235,9 +231,8 @@ void BM_Tour_Paths(benchmark::State &state, bool reference)
         for (int32_t i = 0; i < holes; ++i) {
             bore *b = hole_at(root, i);
             b->drilled = 0;
-            d_list_free(b->dists);
-            b->dists = nullptr;
         }
+        free_distances(root);
         state.ResumeTiming();
     }
     d_list_free(root);

@@ -5,37 +5,24 @@
 
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <atomic>
-#include <cstdint>
 #include <memory>
 #include <optional>
+
+#include "Beallitasok.h"
+#include "Dialogs.h"
 
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
-class TBevel;
+class TComboBox;
 class TCSpinButton;
 class TCSpinEdit;
-class TComboBox;
 class TEdit;
 class TTervAblak;
 class gyerek;
 struct TRunResult;
-
-/* The settings as the panel holds them; each run passes them to the converter. */
-struct TShellSettings {
-    int32_t IntegerDigits = 2;
-    int32_t UnitChoice = 0; /* 0 "mm", 1 "coll" */
-    int32_t SpinChoice = 0; /* 0 "jobb", 1 "bal" */
-    int32_t TurnValue = 1000;
-    int32_t FeedValue = 400;
-    int32_t NeutralValue = 2;
-    int32_t DepthValue = 2;
-    double XCoordValue = 0.0;
-    double YCoordValue = 0.0;
-    int32_t ChangeChoice = 0; /* a drill file's bit change: 0 "szünet", 1 "m6" */
-};
 
 extern TShellSettings ShellSettings;
 extern QString ConverterPath;  /* the converter program, fixed when the window is created */
@@ -55,24 +42,12 @@ inline constexpr char ApplicationTitle[] = "kemlor";
  * first so that a folder of downloaded files cannot bring its own "drelvo". */
 QString FindConverter(const QString &startDir, const QString &programDir);
 
-/* A coordinate as the shell writes it: six decimals, "." as decimal point. */
-QString FormatCoord(double value);
-
 /* Qt's own texts (dialog buttons, file dialog) in Hungarian, whatever the
  * system's locale; false when the translation is not installed. */
 bool InstallQtTranslations();
 
-/* Every modal box and the open-file dialog of the window are shown through
- * this, so that tests can answer them. */
-class TDialogs {
-public:
-    virtual ~TDialogs() = default;
-    /* A box with caption, text, one OK button and no icon; returns once it is closed. */
-    virtual void MessageBox(QWidget *owner, const QString &caption, const QString &text);
-    /* The full path of the chosen file, or an empty text when cancelled. */
-    virtual QString OpenDialog(QWidget *owner, const QString &title, const QString &directory);
-};
-
+/* The controls carry their design names as object names ("IntegerEdit",
+ * "Bevel3"), by which tests find them. */
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -80,25 +55,10 @@ public:
     ~TForm1() override;
 
     void SetDialogs(std::unique_ptr<TDialogs> dialogs);
+    QPlainTextEdit *Editor() const { return RichEdit; }
+    TTervAblak *PlanWindow() const { return Plan; }
 
-    TBevel *Bevel1, *Bevel2, *Bevel3, *Bevel4, *Bevel5, *Bevel6, *Bevel7, *Bevel8, *Bevel9, *Bevel10, *Bevel11;
-    QLabel *Label1, *RichEditLabel;
-    QLabel *IntegerLabel, *UnitLabel, *SpinLabel, *TurnLabel, *FeedLabel, *NeutralLabel, *DepthLabel,
-        *XCoordLabel, *YCoordLabel;
-    TCSpinEdit *IntegerEdit, *TurnEdit, *FeedEdit, *NeutralEdit, *DepthEdit;
-    TComboBox *UnitComboBox, *SpinComboBox;
-    TEdit *XCoordEdit, *YCoordEdit;
-    TCSpinButton *XCoordSpinButton, *YCoordSpinButton;
-    QPushButton *IntegerHelp, *UnitHelp, *SpinHelp, *TurnHelp, *FeedHelp, *NeutralHelp, *DepthHelp,
-        *XCoordHelp, *YCoordHelp;
-    QPlainTextEdit *RichEdit;
-    QLabel *FileNameLabel; /* the chosen Gerber file, under the settings */
-    QPushButton *OpenButton, *StartButton, *SaveFile, *ExitButton;
-    QPushButton *PlanButton; /* opens the drilling plan of the editor's program */
-    QComboBox *ChangeComboBox; /* how a drill file of several bits changes them, above the settings */
-    QPushButton *ChangeHelp;
-    TTervAblak *Plan;
-
+    /* The design's handlers; each passes its row to the handler of its kind of field. */
     void IntegerEditChange();
     void IntegerEditKeyDown(int key, Qt::KeyboardModifiers shift);
     void IntegerEditKeyUp(int key, Qt::KeyboardModifiers shift);
@@ -147,32 +107,54 @@ public:
     void YCoordHelpClick();
     void ChangeHelpClick();
 
-    /* Holds a coordinate setting to 0 ... 1000, rewriting its edit only when it changed it. */
-    static void ClampCoord(double &value, TEdit *edit);
-    /* True when every character of `text` occurs in `set`; true for an empty text. */
-    static bool AllCharsIn(const QString &text, const QString &set);
-
 private:
-    void CreateControls();
-    void ConnectHandlers();
-    void SpinEditKeyDown(TCSpinEdit *edit, int key, std::optional<int32_t> &pending);
-    void SpinEditKeyUp(TCSpinEdit *edit, int key, std::optional<int32_t> &pending);
-    void CoordEditChange(TEdit *edit, double &value);
-    void CoordEditKeyUp(TEdit *edit, double &value);
-    void CoordEditExit(TEdit *edit, double value);
-    static void ShowChoice(TComboBox *box, int32_t choice);
-    void ShowSettingsUsed();
+    /* The value control of a panel row, by its kind, and its Enter state. */
+    struct TRowControls {
+        const TSettingRow *Row = nullptr;
+        TCSpinEdit *Spin = nullptr;
+        TComboBox *Choice = nullptr;
+        TEdit *Coord = nullptr;
+        TCSpinButton *Arrows = nullptr; /* Coord: its up/down buttons */
+        /* The value a spin edit takes on Enter, read on key-down and written
+         * back on the key-up of the same press; empty otherwise. */
+        std::optional<int32_t> Pending;
+    };
+
+    void CreateFrames();
+    void CreateLabels();
+    void CreateValueControls();
+    QWidget *CreateValueControl(TRowControls &controls, int top);
+    void CreateHelpButtons();
+    void CreateEditor();
+    void CreateCommandButtons();
+    void CreateCornerControls();
+    void SetTabOrder();
+    void ConnectRow(TRowControls &row);
+
+    TRowControls &RowOf(option_id option);
+    void SpinEditChange(TRowControls &row);
+    void SpinEditKeyDown(TRowControls &row, int key);
+    void SpinEditKeyUp(TRowControls &row, int key);
+    void ChoiceBoxChange(TRowControls &row);
+    void ChoiceBoxExit(TRowControls &row);
+    void CoordEditChange(TRowControls &row);
+    void CoordEditKeyUp(TRowControls &row);
+    void CoordEditExit(TRowControls &row);
+    void CoordStep(TRowControls &row, double step);
+    void ClampCoord(TRowControls &row);
+    void ShowValueUsed(TRowControls &row);
+    void HelpBox(option_id option);
+
     bool DeleteStaleOutput();
     void RunConverter();
     void ReportRun(const TRunResult &result, bool outputLoaded);
-    void CoordStep(TEdit *edit, double &value, double step);
-    void HelpBox(const QString &text);
 
     std::unique_ptr<TDialogs> Dialogs;
-    /* The values the spin edits take on Enter, read on key-down and written
-     * back on the key-up of the same press in the same edit; empty otherwise. */
-    std::optional<int32_t> IntegerPendingValue, TurnPendingValue, FeedPendingValue, NeutralPendingValue,
-        DepthPendingValue;
+    std::array<TRowControls, PanelRowCount> Rows;
+    QComboBox *ChangeComboBox;
+    QPlainTextEdit *RichEdit;
+    QLabel *FileNameLabel; /* the chosen Gerber file, under the settings */
+    TTervAblak *Plan;
 };
 
 extern TForm1 *Form1;

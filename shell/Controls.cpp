@@ -2,10 +2,14 @@
 #include "Controls.h"
 
 #include <QFocusEvent>
+#include <QFontInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
+#include <algorithm>
 
 TEdit::TEdit(QWidget *parent) : QLineEdit(parent) {}
 
@@ -161,4 +165,51 @@ void TBevel::paintEvent(QPaintEvent *)
     painter.drawRect(1, 1, width() - 2, height() - 2);
     painter.setPen(first);
     painter.drawRect(0, 0, width() - 2, height() - 2);
+}
+
+QFont MakeFont(const char *family, int pixels, bool bold)
+{
+    QFont font(QString::fromLatin1(family));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    /* The stand-in runs wider than the fonts the layout was drawn for; its
+     * semi-condensed face keeps the captions within their places. */
+    if (QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) != 0)
+        font.setStretch(QFont::SemiCondensed);
+    return font;
+}
+
+void SetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+QLabel *MakeLabel(QWidget *parent, const QString &caption, const QRect &place, const QFont &font)
+{
+    QLabel *label = new QLabel(caption, parent);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    /* Labels take the width of their caption, never less than planned. */
+    label->setGeometry(place.x(), place.y(), std::max(place.width(), label->sizeHint().width()), place.height());
+    return label;
+}
+
+QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption, const QFont &font,
+                        const QRect &place)
+{
+    QPushButton *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setFont(font);
+    SetColor(button, QPalette::ButtonText, QColor(128, 0, 0)); /* maroon */
+    button->setGeometry(place);
+    return button;
+}
+
+QWidget *Place(QWidget *control, const QString &name, const QRect &place)
+{
+    control->setObjectName(name);
+    control->setGeometry(place);
+    return control;
 }

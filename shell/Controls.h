@@ -1,7 +1,7 @@
 /* Controls.h - the small controls of the window that Qt has no exact match for:
  * a line edit that reports key-down, key-up and leaving, an editable
  * drop-down list that reports leaving, the numeric spin edit, the up/down
- * button pair and the bevel frame. */
+ * button pair and the bevel frame; and how the window makes its controls. */
 #ifndef CONTROLS_H
 #define CONTROLS_H
 
@@ -10,7 +10,20 @@
 #include <QWidget>
 #include <cstdint>
 
+class QLabel;
+class QPushButton;
 class QToolButton;
+
+/* A font of the window: family, character height in pixels, bold or regular. */
+QFont MakeFont(const char *family, int pixels, bool bold);
+void SetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color);
+/* A label at `place` that widens to a longer caption. */
+QLabel *MakeLabel(QWidget *parent, const QString &caption, const QRect &place, const QFont &font);
+/* A push button with a maroon caption, named `name`, at `place`. */
+QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption, const QFont &font,
+                        const QRect &place);
+/* Names `control` and puts it at `place`. */
+QWidget *Place(QWidget *control, const QString &name, const QRect &place);
 
 /* A single-line edit whose key presses and releases are reported before the
  * edit acts on them. Key-up is reported once per physical release; Exit when

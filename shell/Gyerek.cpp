@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QStringDecoder>
-#include <QStringList>
 #include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
@@ -11,30 +10,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "Ablak.h"
-
 extern char **environ;
 
 namespace {
-
-/* The converter's command line: its path, the settings each as an option
- * followed by its value, the input file last. */
-QStringList ConverterArgs()
-{
-    const TShellSettings &s = ShellSettings;
-    return {ConverterPath,
-            QStringLiteral("-i"), QString::number(s.IntegerDigits),
-            QStringLiteral("-m"), s.UnitChoice == 0 ? QStringLiteral("mm") : QStringLiteral("coll"),
-            QStringLiteral("-f"), s.SpinChoice == 0 ? QStringLiteral("jobb") : QStringLiteral("bal"),
-            QStringLiteral("-p"), QString::number(s.TurnValue),
-            QStringLiteral("-e"), QString::number(s.FeedValue),
-            QStringLiteral("-a"), QString::number(s.NeutralValue),
-            QStringLiteral("-h"), QString::number(s.DepthValue),
-            QStringLiteral("-x"), FormatCoord(s.XCoordValue),
-            QStringLiteral("-y"), FormatCoord(s.YCoordValue),
-            QStringLiteral("-t"), s.ChangeChoice == 0 ? QStringLiteral("szünet") : QStringLiteral("m6"),
-            InputFileName};
-}
 
 /* Starts argv[0] with standard input from /dev/null and standard output and
  * error into one pipe, and no other descriptor, so that it inherits none of
@@ -65,12 +43,14 @@ int Spawn(std::vector<char *> &argv, pid_t &pid, int &readEnd)
 
 } // namespace
 
+gyerek::gyerek(QStringList arguments, std::atomic<int> &done) : Arguments(std::move(arguments)), Done(done) {}
+
 gyerek::~gyerek() { wait(); }
 
 void gyerek::run()
 {
     std::vector<QByteArray> args;
-    for (const QString &arg : ConverterArgs())
+    for (const QString &arg : Arguments)
         args.push_back(QFile::encodeName(arg));
     std::vector<char *> argv;
     for (QByteArray &arg : args)
@@ -99,7 +79,7 @@ void gyerek::run()
         else
             Result.ExitStatus = WEXITSTATUS(status);
     }
-    ConversionDone.store(1, std::memory_order_release);
+    Done.store(1, std::memory_order_release);
     requestInterruption();
 }
 

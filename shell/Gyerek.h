@@ -1,12 +1,14 @@
 /* Gyerek.h - the worker thread of a run: starts the converter with the
- * shell's settings, collects what it prints, waits for its end and then
- * raises ConversionDone. */
+ * argument vector it was given, collects what it prints, waits for its end
+ * and then raises the window's completion flag. */
 #ifndef GYEREK_H
 #define GYEREK_H
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QThread>
+#include <atomic>
 
 /* How the converter's run ended. */
 struct TRunResult {
@@ -20,6 +22,9 @@ struct TRunResult {
 
 class gyerek : public QThread {
 public:
+    /* `arguments`: the program's path, its arguments. `done` is set to 1 once
+     * the converter has ended; it must outlive the thread. */
+    gyerek(QStringList arguments, std::atomic<int> &done);
     /* Destroying the worker waits for its thread to end. */
     ~gyerek() override;
 
@@ -28,6 +33,10 @@ public:
 
 protected:
     void run() override;
+
+private:
+    const QStringList Arguments;
+    std::atomic<int> &Done;
 };
 
 /* The converter's console text: its fixed texts come in code page 1250, the

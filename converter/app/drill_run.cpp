@@ -13,12 +13,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/output_name.h"
 #include "holes/bit_plan.h"
 #include "reading/excellon.h"
-#include "main.h"
 #include "system/platform.h"
 #include "writing/program_file.h"
+#include "system/console_text.h"
 #include "system/tools.h"
+#include "writing/gcode_writer.h"
 
 /* What the reading assumed, and what became of the slots. */
 static void print_job_summary(const excellon_job &job)
@@ -48,14 +50,14 @@ static void print_bit_line(int place, const excellon_bit &bit, const char *file)
 }
 
 /* "<input>.T<place>.tap" into the output name; false after the message. */
-static bool name_bit_file(int place)
+static bool name_bit_file(settings_t &s, int place)
 {
-    int length = snprintf(settings.output_name, sizeof settings.output_name, "%s.T%d.tap", settings.input_name,
+    int length = snprintf(s.output_name, sizeof s.output_name, "%s.T%d.tap", s.input_name,
                           place);
-    if (length >= 0 && (size_t)length < sizeof settings.output_name)
+    if (length >= 0 && (size_t)length < sizeof s.output_name)
         return true;
-    settings.output_name[0] = '\0';
-    print_text(stderr, "Nem sikerült elkészíteni a fájl nevét: %s.T%d.tap\n", settings.input_name, place);
+    s.output_name[0] = '\0';
+    print_text(stderr, "Nem sikerült elkészíteni a fájl nevét: %s.T%d.tap\n", s.input_name, place);
     return false;
 }
 
@@ -75,11 +77,11 @@ static bool bit_file_of(const char *name, const char *base)
 
 /* Removes the per-bit programs an earlier run left beside the input, so that
  * a board with fewer bits now leaves no stale bit behind. False after the message. */
-static bool remove_bit_files(void)
+static bool remove_bit_files(const settings_t &s)
 {
-    const char *slash = platform_last_separator(settings.input_name);
-    std::string dir = slash ? std::string(settings.input_name, slash - settings.input_name + 1) : "./";
-    const char *base = slash ? slash + 1 : settings.input_name;
+    const char *slash = platform_last_separator(s.input_name);
+    std::string dir = slash ? std::string(s.input_name, slash - s.input_name + 1) : "./";
+    const char *base = slash ? slash + 1 : s.input_name;
     platform_dir *listing = platform_open_dir(dir.c_str());
     if (listing == nullptr) {
         print_text(stderr, "Nem sikerült megnyitni a könyvtárat: %s\n", dir.c_str());
@@ -103,41 +105,41 @@ static bool remove_bit_files(void)
 }
 
 /* One program per bit, each in the one-bit form, named in drilling order. */
-static int write_bit_files(std::vector<bit_plan> &plans)
+static int write_bit_files(settings_t &s, std::vector<bit_plan> &plans)
 {
-    if (!remove_bit_files())
+    if (!remove_bit_files(s))
         return 1;
     for (size_t k = 0; k < plans.size(); k++) {
         const int place = (int)k + 1;
-        if (!name_bit_file(place))
+        if (!name_bit_file(s, place))
             return 1;
-        int out = open_program_file(settings.output_name);
+        int out = open_program_file(s.output_name);
         if (out < 0) {
-            print_text(stderr, "Nem sikerült elkészíteni a fájlt: %s\n", settings.output_name);
+            print_text(stderr, "Nem sikerült elkészíteni a fájlt: %s\n", s.output_name);
             return 1;
         }
-        print_one_bit(out, plans[k]);
+        print_one_bit(out, style_of(s), plans[k]);
         if (!finish_program_file())
             return 1;
-        print_bit_line(place, *plans[k].bit, settings.output_name);
+        print_bit_line(place, *plans[k].bit, s.output_name);
     }
     return 0;
 }
 
 /* The whole job in "<input>.tap", started before the reading so that a
  * faulty file leaves an empty program there, as a Gerber file does. */
-static int write_job_file(int in)
+static int write_job_file(int in, settings_t &s)
 {
-    int out = open_output();
+    int out = open_output(s);
     if (out < 0)
         return 1;
-    excellon_job job = read_excellon(in, settings.number_format);
+    excellon_job job = read_excellon(in, s.number_format);
     print_job_summary(job);
-    std::vector<bit_plan> plans = plan_bits(job, std::trunc(settings.x_offset), std::trunc(settings.y_offset));
+    std::vector<bit_plan> plans = plan_bits(job, std::trunc(s.x_offset), std::trunc(s.y_offset));
     if (plans.size() == 1)
-        print_one_bit(out, plans[0]);
+        print_one_bit(out, style_of(s), plans[0]);
     else
-        print_bits(out, plans);
+        print_bits(out, style_of(s), plans);
     free_bit_plans(plans);
     if (!finish_program_file())
         return 1;
@@ -146,24 +148,24 @@ static int write_job_file(int in)
     return 0;
 }
 
-static int write_drill_programs(int in)
+static int write_drill_programs(int in, settings_t &s)
 {
-    if (settings.tool_change != CHANGE_PER_FILE)
-        return write_job_file(in);
-    excellon_job job = read_excellon(in, settings.number_format);
+    if (s.tool_change != CHANGE_PER_FILE)
+        return write_job_file(in, s);
+    excellon_job job = read_excellon(in, s.number_format);
     print_job_summary(job);
-    std::vector<bit_plan> plans = plan_bits(job, std::trunc(settings.x_offset), std::trunc(settings.y_offset));
-    int status = write_bit_files(plans);
+    std::vector<bit_plan> plans = plan_bits(job, std::trunc(s.x_offset), std::trunc(s.y_offset));
+    int status = write_bit_files(s, plans);
     free_bit_plans(plans);
     return status;
 }
 
-int convert_excellon(int in)
+int convert_excellon(int in, settings_t &s)
 {
     /* A few bytes of repeat codes (R) can ask for more hits than memory
      * holds: that is the user's file, so a diagnostic, not a crash. */
     try {
-        return write_drill_programs(in);
+        return write_drill_programs(in, s);
     } catch (const std::bad_alloc &) {
         fatal_error("Kevés a memória a fúrófájl furataihoz.");
     }

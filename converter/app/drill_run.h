@@ -3,7 +3,9 @@
 #ifndef DRILL_RUN_H
 #define DRILL_RUN_H
 
+#include "app/settings.h"
+
 /* Converts the drill file open on `in` as the settings say; the exit status. */
-int convert_excellon(int in);
+int convert_excellon(int in, settings_t &s);
 
 #endif

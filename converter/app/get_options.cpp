@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "system/console_text.h"
 #include "system/tools.h"
 
 /* The table's names are UTF-8 in the source; an argument comes in UTF-8 from
@@ -82,10 +83,9 @@ static bool convert_whole_number(const char *text, bool is_unsigned, void *value
     return true;
 }
 
-/* Scans text into value. "nan" scans as a number but passes every range
- * check unnoticed, so it counts as a value that does not convert and leaves
- * the stored value as it was. */
-static bool convert_value(const char *text, const char *format, void *value)
+/* "nan" scans as a number but passes every range check unnoticed, so it
+ * counts as a value that does not convert. */
+bool scan_value(const char *text, const char *format, void *value)
 {
     if (strcmp(format, "%d") == 0 || strcmp(format, "%u") == 0)
         return convert_whole_number(text, format[1] == 'u', value);
@@ -102,27 +102,28 @@ static bool convert_value(const char *text, const char *format, void *value)
     return true;
 }
 
-int get_options(int Argc, char *const *Argv, int *OptIdx, option *Opts, int count)
+int get_options(int Argc, char *const *Argv, int *OptIdx, const option_spec *table, int count, void *const *values,
+                int *given)
 {
     int i = *OptIdx;
     if (i >= Argc)
         fatal_error("Argc <= *OptIdx");
     if (Argv == nullptr)
         fatal_error("Argv=NULL");
-    if (Opts == nullptr)
+    if (table == nullptr)
         fatal_error("Opts=NULL");
 
     for (int k = 0; k < count; k++) {
-        option *opt = &Opts[k];
-        if (!name_matches(opt->short_name, Argv[i]) && !name_matches(opt->long_name, Argv[i]))
+        const option_spec &row = table[k];
+        if (!name_matches(row.short_name, Argv[i]) && !name_matches(row.long_name, Argv[i]))
             continue;
-        opt->given = 1;
+        given[k] = 1;
         *OptIdx = i + 1;
-        if (opt->format == nullptr)
+        if (row.scan_format == nullptr)
             return k;
         if (i + 1 >= Argc)
             return OPT_MISSING_VALUE;
-        if (!convert_value(Argv[i + 1], opt->format, opt->value))
+        if (!scan_value(Argv[i + 1], row.scan_format, values[k]))
             return OPT_BAD_VALUE;
         *OptIdx = i + 2;
         return k;
@@ -144,7 +145,7 @@ static void put_name(const char *name, bool takes_value)
     put_text(takes_value ? " <>\n" : "\n");
 }
 
-void print_usage(const char *program, const char *synopsis, const option *Opts, int count, const char *closing)
+void print_usage(const char *program, const char *synopsis, const option_spec *table, int count, const char *closing)
 {
     if (program != nullptr || synopsis != nullptr) {
         put_text("Használat: ");
@@ -156,16 +157,16 @@ void print_usage(const char *program, const char *synopsis, const option *Opts, 
             put_text(synopsis);
         put_text("\n\n");
     }
-    if (Opts != nullptr) {
+    if (table != nullptr) {
         for (int k = 0; k < count; k++) {
-            const option *opt = &Opts[k];
-            if (opt->help == nullptr)
+            const option_spec &row = table[k];
+            if (row.help == nullptr)
                 continue;
-            if (opt->short_name != nullptr)
-                put_name(opt->short_name, opt->format != nullptr);
-            if (opt->long_name != nullptr)
-                put_name(opt->long_name, opt->format != nullptr);
-            put_text(opt->help);
+            if (row.short_name != nullptr)
+                put_name(row.short_name, row.scan_format != nullptr);
+            if (row.long_name != nullptr)
+                put_name(row.long_name, row.scan_format != nullptr);
+            put_text(row.help);
             put_text("\n");
         }
         put_text("\n");

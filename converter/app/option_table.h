@@ -23,6 +23,9 @@ typedef enum option_id {
     OPT_NUMBER_FORMAT,   /* -n */
     OPT_TOOL_CHANGE,     /* -t */
     OPT_CHANGE_HEIGHT,   /* -c */
+#ifdef DRELVO_EXTRA_OPTION
+    OPT_EXTRA,           /* a made-up row of the tests' build: one row reaches the usage and the checks */
+#endif
     OPTION_COUNT
 } option_id;
 
@@ -47,6 +50,10 @@ typedef struct option_spec {
     int drill_only;            /* 1 when the option concerns drill files only */
     const char *help;          /* the usage's help lines, each led by two tabs, UTF-8 */
     const char *panel_help;    /* kemlor's help box where it says more than the usage; null: the usage's lines */
+    const char *scan_format;   /* how the matcher scans the value: "%d", "%u", "%lf" or "%15s"; null: none */
+    const char *too_low;       /* the range check's messages, given the limit; null: the option's code checks */
+    const char *too_high;
+    const char *unknown;       /* VALUE_CHOICE: the message for a word that is none of the choices */
 } option_spec;
 
 /* The table, indexed by option_id (option_table[k].id == k). */

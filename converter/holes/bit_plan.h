@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "holes/bore.h"
-#include "reading/excellon.h"
+#include "holes/drill_job.h"
 
 /* How a position of the file reaches the program: (x - min_x) + x_offset. */
 typedef struct corner_move {

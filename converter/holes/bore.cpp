@@ -1,29 +1,36 @@
-/* bore.cpp - holes, their sections and the greedy drilling order.
+/* bore.cpp - holes, their sections, and the one place that chooses a hole
+ * list's path and dispatches to it.
  *
  * Every check reports with its fixed number, so a diagnostic names the same
  * check whatever the layout of this file. */
 #include "holes/bore.h"
 
-#include <cmath>
 #include <cstdlib>
 #include "holes/hole_index.h"
 #include "holes/pool.h"
+#include "holes/reference_path.h"
 #include "system/tools.h"
 
-bool reference_paths = false;
+#define NODE_DATA(list, i, number) NODE_DATA_AT(__FILE__, __func__, list, i, number)
 
-/* The data of node `i` of `list`. A missing node ends the run with check
- * `number` of the calling operation, whose text names the list and the index
- * as the call spells them: "d_list_get_idx_node(Root, i) = NULL". */
-#define NODE_DATA(list, i, number) \
-    node_data((list), (i), __func__, (number), "\"d_list_get_idx_node(" #list ", " #i ") = NULL\"")
+/* The paths by bore_path. */
+static const hole_path *const paths[] = {&indexed_path, &reference_path};
+static bore_path default_path = BORE_INDEXED;
 
-static void *node_data(d_list *list, int32_t i, const char *operation, int number, const char *quoted_text)
+/* The list's path and its data; a list not made by new_bores is scanned (its tour
+ * then answers from the tables whether started or not, so `touring` means nothing there). */
+static path_choice *choice_of(d_list *Root)
 {
-    d_list_node *node = d_list_get_idx_node(list, i);
-    if (node == nullptr)
-        fatal_error_at(__FILE__, operation, number, quoted_text);
-    return node->data;
+    static path_choice plain = {&reference_path, nullptr, false};
+    path_choice *choice = (path_choice *)Root->attachment;
+    return choice != nullptr ? choice : &plain;
+}
+
+static void free_choice(void *data)
+{
+    path_choice *choice = (path_choice *)data;
+    choice->path->release(choice->data);
+    free(choice);
 }
 
 /* A zero-filled record from the pool, or from calloc without one. */
@@ -56,20 +63,6 @@ int32_t section_touches(void *data, void *key)
     return -1;
 }
 
-int32_t dist_compare(void *data, void *key)
-{
-    double difference = ((const dist *)data)->distance - ((const dist *)key)->distance;
-    /* Converting a double outside the int32 range is undefined; saturate instead.
-     * A difference that is not a number never matches. */
-    if (std::isnan(difference))
-        return INT32_MIN;
-    if (difference >= 2147483647.0)
-        return INT32_MAX;
-    if (difference <= -2147483648.0)
-        return INT32_MIN;
-    return (int32_t)difference;
-}
-
 void free_bore(void *data)
 {
     bore *hole = (bore *)data;
@@ -77,18 +70,11 @@ void free_bore(void *data)
         return;
     if (hole->sections)
         d_list_free(hole->sections);
-    if (hole->dists)
-        d_list_free(hole->dists);
-    if (hole->pool == nullptr)
+    if (hole->list == nullptr || hole->list->pool == nullptr)
         free(hole);
 }
 
 void free_section(void *data)
-{
-    free(data);
-}
-
-void free_dist(void *data)
 {
     free(data);
 }
@@ -122,27 +108,17 @@ section *append_section(bore *Bore)
 section *add_section(bore *Bore, double x1, double y1, double x2, double y2)
 {
     if (Bore != nullptr && Bore->sections == nullptr)
-        Bore->sections = new_sections(Bore->pool);
+        Bore->sections = new_sections(Bore->list != nullptr ? Bore->list->pool : nullptr);
     section *added = append_section(Bore);
     added->x1 = x1;
     added->y1 = y1;
     added->x2 = x2;
     added->y2 = y2;
-    if (Bore->index != nullptr) {
-        claim_point(Bore->index, x1, y1, Bore);
-        claim_point(Bore->index, x2, y2, Bore);
+    if (Bore->list != nullptr) {
+        path_choice *choice = choice_of(Bore->list);
+        choice->path->claim(choice->data, Bore, added);
     }
     return added;
-}
-
-/* The earlier in list order of two holes, either of which may be null. */
-static bore *earlier(bore *a, bore *b)
-{
-    if (a == nullptr)
-        return b;
-    if (b == nullptr)
-        return a;
-    return a->ordinal <= b->ordinal ? a : b;
 }
 
 bore *search_section(d_list *Root, double x1, double y1, double x2, double y2)
@@ -150,66 +126,35 @@ bore *search_section(d_list *Root, double x1, double y1, double x2, double y2)
     /* Without a hole list no hole can hold the section. */
     if (Root == nullptr)
         return nullptr;
-    const hole_index *index = (const hole_index *)Root->attachment;
-    if (index != nullptr)
-        return earlier(point_owner(index, x1, y1), point_owner(index, x2, y2));
+    path_choice *choice = choice_of(Root);
     section key = {x1, y1, x2, y2};
-    for (int32_t i = 0; i < Root->count; i++) {
-        bore *hole = (bore *)NODE_DATA(Root, i, 140);
-        /* A hole without sections fails the search with EINVAL: no match. */
-        if (hole != nullptr && d_list_search_node(hole->sections, &key) != nullptr)
-            return hole;
-    }
-    return nullptr;
-}
-
-/* ---- distances ---- */
-
-d_list *new_dists(void)
-{
-    d_list *list = d_list_new(dist_compare, free_dist);
-    if (list == nullptr)
-        fatal_error_n(185, "Nem sikerült létrehozni a furatok távolságának listáját.");
-    return list;
-}
-
-dist *append_dist(bore *Root)
-{
-    if (Root == nullptr)
-        fatal_error_n(201, "Root=NULL");
-    dist *added = (dist *)s_malloc(sizeof(dist));
-    added->bore = nullptr;
-    added->distance = 0.0;
-    if (d_list_append_node(Root->dists, added, nullptr, nullptr) == nullptr) {
-        free(added);
-        fatal_error_n(208, "Nem lehet bővíteni a távolságok listáját.");
-    }
-    return added;
-}
-
-dist *add_dist(bore *Root, bore *other, double distance)
-{
-    if (Root == nullptr)
-        fatal_error_n(224, "Root=NULL");
-    if (Root->dists == nullptr)
-        Root->dists = new_dists();
-    dist *added = append_dist(Root);
-    added->bore = other;
-    added->distance = distance;
-    return added;
+    return choice->path->owner(choice->data, Root, &key);
 }
 
 /* ---- holes ---- */
 
+bore_path set_default_bore_path(bore_path path)
+{
+    bore_path previous = default_path;
+    default_path = path;
+    return previous;
+}
+
 d_list *new_bores(void)
+{
+    return new_bores_on(default_path);
+}
+
+d_list *new_bores_on(bore_path path)
 {
     d_list *list = d_list_new_pooled(nullptr, free_bore);
     if (list == nullptr)
         fatal_error_n(270, "Nem sikerült létrehozni a furatok listáját.");
-    if (!reference_paths) {
-        list->free_attachment = free_hole_index;
-        list->attachment = new_hole_index();
-    }
+    path_choice *choice = (path_choice *)s_calloc(1, sizeof(path_choice));
+    choice->path = paths[path];
+    choice->data = choice->path->create();
+    list->attachment = choice;
+    list->free_attachment = free_choice;
     return list;
 }
 
@@ -222,9 +167,8 @@ bore *append_bore(d_list *Root)
             free(added);
         fatal_error_n(286, "Nem lehet bővíteni a furatok listáját.");
     }
-    added->index = (hole_index *)Root->attachment;
     added->ordinal = Root->count - 1;
-    added->pool = from;
+    added->list = Root;
     return added;
 }
 
@@ -284,73 +228,19 @@ void normalize_coords(d_list *Root, double x_offset, double y_offset)
 
 bore *tour_start(d_list *Root)
 {
-    hole_index *index = Root != nullptr ? (hole_index *)Root->attachment : nullptr;
-    if (index == nullptr)
+    /* Without a list the reference reports. */
+    if (Root == nullptr)
         return compute_distances(Root);
-    plan_tour(index, Root);
-    /* x - 0.0 is x exactly, so this is the distance sqrt(x * x + y * y) from the origin. */
-    return nearest_undrilled(index, 0.0, 0.0, nullptr);
+    path_choice *choice = choice_of(Root);
+    choice->touring = true;
+    return choice->path->start(choice->data, Root);
 }
 
 bore *tour_next(d_list *Root, bore *Bore)
 {
-    hole_index *index = Root != nullptr ? (hole_index *)Root->attachment : nullptr;
-    /* Without an index or a planned tour, or asked wrongly, the distance tables answer and report. */
-    if (index == nullptr || !tour_planned(index) || Bore == nullptr)
+    path_choice *choice = Root != nullptr ? choice_of(Root) : nullptr;
+    /* Asked before tour_start or wrongly, the distance tables answer and report. */
+    if (choice == nullptr || !choice->touring || Bore == nullptr)
         return get_nearest_bore(Bore);
-    return nearest_undrilled(index, Bore->x, Bore->y, Bore);
-}
-
-bore *compute_distances(d_list *Root)
-{
-    if (Root == nullptr)
-        fatal_error_n(537, "Root=NULL");
-    double best = FAR_AWAY;
-    bore *start = nullptr;
-    const int32_t n = Root->count;
-    for (int32_t i = 0; i < n; i++) {
-        bore *hole = (bore *)NODE_DATA(Root, i, 550);
-        double to_origin = std::sqrt(hole->x * hole->x + hole->y * hole->y);
-        if (to_origin < best) {
-            best = to_origin;
-            start = hole;
-        }
-        /* A second run must not leak or extend the earlier table. */
-        if (hole->dists != nullptr)
-            d_list_free(hole->dists);
-        hole->dists = new_dists();
-        for (int32_t j = 0; j < n; j++) {
-            bore *other = (bore *)NODE_DATA(Root, j, 581);
-            if (j == i)
-                continue;
-            double dx = other->x - hole->x, dy = other->y - hole->y;
-            add_dist(hole, other, std::sqrt(dx * dx + dy * dy));
-        }
-    }
-    return start;
-}
-
-bore *get_nearest_bore(bore *Bore)
-{
-    if (Bore == nullptr)
-        fatal_error_n(613, "Bore=NULL");
-    d_list *dists = Bore->dists;
-    if (dists == nullptr)
-        fatal_error_n(620, "Bore->dists=NULL");
-    double best = FAR_AWAY;
-    bore *nearest = nullptr;
-    for (int32_t i = 0; i < dists->count; i++) {
-        const dist *entry = (const dist *)NODE_DATA(dists, i, 631);
-        if (entry == nullptr)
-            fatal_error_n(637, "dt=NULL");
-        if (entry->bore == nullptr)
-            fatal_error_n(642, "dt->bore=NULL");
-        if (entry->bore->drilled != 0)
-            continue;
-        if (entry->distance < best) {
-            best = entry->distance;
-            nearest = entry->bore;
-        }
-    }
-    return nearest;
+    return choice->path->next(choice->data, Root, Bore);
 }

@@ -9,53 +9,29 @@
  * All coordinates are millimetres. Every operation succeeds or ends the
  * process through fatal_error; none returns an error.
  *
- * Two implementations answer the grouping and the tour. A hole list from
- * new_bores carries an index (hole_index.h) and is answered from it, for
- * every size of board: one path serves boards of ten holes and of a million
- * alike, so the small boards of everyday use run the same code as a panel.
- * A list created while `reference_paths` is set has no index and takes the
- * reference path: search_section scans every hole's sections, and the tour
- * fills complete distance tables (compute_distances) and scans them
- * (get_nearest_bore), in time and memory that grow with the square of the
- * holes. Both paths choose the same holes; the tests and the fuzzer hold
- * the index against the reference. */
+ * A hole list chooses its path when it is created (hole.h): new_bores
+ * takes the index for every size of board, so the small boards of everyday
+ * use run the same code as a panel; new_bores_on also offers the reference
+ * path, which the tests and the fuzzer hold the index against. The grouping
+ * and the tour below dispatch to the list's path. */
 #ifndef BORE_H
 #define BORE_H
 
 #include <cstdint>
-#include "holes/d_list.h"
+#include "holes/hole.h"
 
-typedef struct bore {
-    d_list *sections;   /* list of section, null until the first one */
-    double x;           /* centre, set by compute_quad and normalize_coords */
-    double y;
-    int32_t drilled;    /* 1 once the writer has emitted the hole */
-    int32_t ordinal;    /* the hole's position in its list, set by append_bore */
-    d_list *dists;      /* list of dist, null until compute_distances */
-    struct hole_index *index;   /* the index of the hole's list, null in a list without one */
-    struct pool *pool;  /* its list's pool, which holds the hole and its sections; null: calloc */
-} bore;
+enum bore_path { BORE_INDEXED, BORE_REFERENCE };
 
-typedef struct section {
-    double x1, y1;      /* start point */
-    double x2, y2;      /* end point; equal to the start for a flash */
-} section;
+/* The path of the lists new_bores creates, the index unless changed; returns the previous one.
+ * For tests, fuzzers and benchmarks that run the whole driver along the reference path. */
+bore_path set_default_bore_path(bore_path path);
 
-typedef struct dist {
-    struct bore *bore;  /* the other hole, not owned */
-    double distance;    /* Euclidean distance between the two centres */
-} dist;
-
-/* Starting value of every minimum search; a hole this far away or farther is never chosen. */
-const double FAR_AWAY = 2147483647.0;
-
-/* Set by tests and benchmarks only: hole lists created meanwhile take the reference path. */
-extern bool reference_paths;
-
-/* The hole list: no comparison, releases holes with free_bore; carries an index unless reference_paths.
+/* The hole list: no comparison, releases holes with free_bore, answered along the default path.
  * Its holes, their section lists and sections come from one pool, returned with the list. */
 d_list *new_bores(void);
-/* Appends a zero-filled hole, numbered by its position and tied to the list's index. */
+/* The hole list along the given path. */
+d_list *new_bores_on(bore_path path);
+/* Appends a zero-filled hole, numbered by its position and tied to the list. */
 bore *append_bore(d_list *Root);
 
 /* A section list: compares with section_touches, releases with free_section; or made in a
@@ -63,25 +39,15 @@ bore *append_bore(d_list *Root);
 d_list *new_sections(struct pool *from = nullptr);
 /* Appends a zero-filled section to the hole's existing section list, from the list's pool if it has one. */
 section *append_section(bore *Bore);
-/* Creates the hole's section list when needed, appends and fills a section; records its end points in the index. */
+/* Creates the hole's section list when needed, appends and fills a section; tells the list's path. */
 section *add_section(bore *Bore, double x1, double y1, double x2, double y2);
-/* First hole, in list order, owning a section that shares an end point with the given one; null if none.
- * Answered from the list's index, or by scanning the list when it has none. */
+/* First hole, in list order, owning a section that shares an end point with the given one; null if none. */
 bore *search_section(d_list *Root, double x1, double y1, double x2, double y2);
-
-/* A distance list: compares with dist_compare, releases with free_dist. */
-d_list *new_dists(void);
-/* Appends an entry to the hole's existing distance list. */
-dist *append_dist(bore *Root);
-/* Creates the hole's distance list when needed, appends and fills an entry. */
-dist *add_dist(bore *Root, bore *other, double distance);
 
 /* List callbacks, exposed for tests. */
 int32_t section_touches(void *data, void *key);   /* 0 when two sections share an end point */
-int32_t dist_compare(void *data, void *key);      /* distance difference truncated to int */
 void free_bore(void *data);
 void free_section(void *data);
-void free_dist(void *data);
 
 /* Sets every hole's centre to the middle of the box around its sections. */
 void compute_quad(d_list *Root);
@@ -92,10 +58,5 @@ void normalize_coords(d_list *Root, double x_offset, double y_offset);
 bore *tour_start(d_list *Root);
 /* The undrilled hole nearest the one just drilled, ties to the earlier in list order; null if none. */
 bore *tour_next(d_list *Root, bore *Bore);
-
-/* The reference tour. Fills every hole's distance table; returns the hole nearest (0, 0), or null for no holes. */
-bore *compute_distances(d_list *Root);
-/* Nearest hole not yet drilled in the hole's distance table, or null. */
-bore *get_nearest_bore(bore *Bore);
 
 #endif

@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "holes/bore.h"
 #include "system/tools.h"
 
 enum { FIRST_CAPACITY = 64, LEAF_SIZE = 8 };
@@ -53,7 +52,7 @@ struct hole_index {
     int32_t node_count;
 };
 
-hole_index *new_hole_index(void)
+static void *new_hole_index(void)
 {
     hole_index *index = (hole_index *)s_calloc(1, sizeof(hole_index));
     index->claims = (point_claim *)s_calloc(FIRST_CAPACITY, sizeof(point_claim));
@@ -70,7 +69,7 @@ static void drop_tour(hole_index *index)
     index->node_count = 0;
 }
 
-void free_hole_index(void *data)
+static void free_hole_index(void *data)
 {
     hole_index *index = (hole_index *)data;
     if (index == nullptr)
@@ -123,7 +122,7 @@ static bool comparable(double x, double y)
     return !std::isnan(x) && !std::isnan(y);
 }
 
-void claim_point(hole_index *index, double x, double y, bore *hole)
+static void claim_point(hole_index *index, double x, double y, bore *hole)
 {
     if (!comparable(x, y))
         return;
@@ -140,13 +139,35 @@ void claim_point(hole_index *index, double x, double y, bore *hole)
     }
 }
 
-bore *point_owner(const hole_index *index, double x, double y)
+static bore *point_owner(const hole_index *index, double x, double y)
 {
     if (!comparable(x, y))
         return nullptr;
     x = x == 0.0 ? 0.0 : x;
     y = y == 0.0 ? 0.0 : y;
     return find_claim(index->claims, index->capacity, x, y)->hole;
+}
+
+static void claim_ends(void *data, bore *hole, const section *added)
+{
+    claim_point((hole_index *)data, added->x1, added->y1, hole);
+    claim_point((hole_index *)data, added->x2, added->y2, hole);
+}
+
+/* The earlier in list order of two holes, either of which may be null. */
+static bore *earlier(bore *a, bore *b)
+{
+    if (a == nullptr)
+        return b;
+    if (b == nullptr)
+        return a;
+    return a->ordinal <= b->ordinal ? a : b;
+}
+
+static bore *owner_of_ends(void *data, d_list *, const section *key)
+{
+    const hole_index *index = (const hole_index *)data;
+    return earlier(point_owner(index, key->x1, key->y1), point_owner(index, key->x2, key->y2));
 }
 
 /* ---- the tour ---- */
@@ -178,7 +199,7 @@ static int32_t build_node(hole_index *index, int32_t first, int32_t end, int32_t
     return id;
 }
 
-void plan_tour(hole_index *index, d_list *Root)
+static void plan_tour(hole_index *index, d_list *Root)
 {
     drop_tour(index);
     int32_t count = 0;
@@ -195,11 +216,6 @@ void plan_tour(hole_index *index, d_list *Root)
     /* Leaves hold at least LEAF_SIZE / 2 points once the tree splits, so count / 2 + 1 nodes suffice. */
     index->nodes = (tour_node *)s_malloc(sizeof(tour_node) * ((size_t)count / 2 + 1));
     build_node(index, 0, count, -1);
-}
-
-bool tour_planned(const hole_index *index)
-{
-    return index->points != nullptr;
 }
 
 typedef struct nearest_search {
@@ -277,7 +293,7 @@ static void search_node(hole_index *index, int32_t id, double bound, nearest_sea
     search_node(index, far, far_bound, search);
 }
 
-bore *nearest_undrilled(hole_index *index, double x, double y, const bore *from)
+static bore *nearest_undrilled(hole_index *index, double x, double y, const bore *from)
 {
     nearest_search search = {x, y, from, FAR_AWAY, -1, nullptr};
     if (index->node_count == 0 || !std::isfinite(x) || !std::isfinite(y))
@@ -285,3 +301,17 @@ bore *nearest_undrilled(hole_index *index, double x, double y, const bore *from)
     search_node(index, 0, node_bound(&index->nodes[0], x, y), &search);
     return search.found;
 }
+
+static bore *start_tour(void *data, d_list *Root)
+{
+    plan_tour((hole_index *)data, Root);
+    /* x - 0.0 is x exactly, so this is the distance sqrt(x * x + y * y) from the origin. */
+    return nearest_undrilled((hole_index *)data, 0.0, 0.0, nullptr);
+}
+
+static bore *next_stop(void *data, d_list *, bore *Bore)
+{
+    return nearest_undrilled((hole_index *)data, Bore->x, Bore->y, Bore);
+}
+
+const hole_path indexed_path = {new_hole_index, free_hole_index, claim_ends, owner_of_ends, start_tour, next_stop};

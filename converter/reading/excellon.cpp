@@ -99,9 +99,11 @@ struct line_state {
 
 bool is_blank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-/* The line without blanks around it, as [*start, *start + *len). */
-void trim(const char *text, int length, const char **start, int *len)
+/* The current line without blanks around it, as [*start, *start + *len). */
+void trimmed_line(const char **start, int *len)
 {
+    int length;
+    const char *text = line_text(&length);
     int a = 0, b = length;
     while (a < b && is_blank((unsigned char)text[a]))
         a++;
@@ -167,8 +169,10 @@ bool is_excellon(int fd)
     while ((status = load_line(fd)) >= 0) {
         const char *text;
         int len;
-        trim(line_buf, line_len, &text, &len);
-        star = star || memchr(line_buf, '*', line_len) != nullptr;
+        trimmed_line(&text, &len);
+        int whole;
+        const char *line = line_text(&whole);
+        star = star || memchr(line, '*', (size_t)whole) != nullptr;
         if (len == 0 || text[0] == ';' || equals(text, len, "%"))
             continue;
         if (first && equals(text, len, "M48")) {
@@ -230,7 +234,7 @@ number_stats gather_numbers(reader &r)
     while (next_line(r)) {
         const char *text;
         int len;
-        trim(line_buf, line_len, &text, &len);
+        trimmed_line(&text, &len);
         if (len > 0 && text[0] == ';')
             continue;
         for (int i = 0; i < len; i++) {
@@ -750,7 +754,7 @@ void read_line_of_file(reader &r)
 {
     const char *text;
     int len;
-    trim(line_buf, line_len, &text, &len);
+    trimmed_line(&text, &len);
     if (len == 0)
         return;
     if (text[0] == ';') {

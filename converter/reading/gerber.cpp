@@ -7,9 +7,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-
 #include "holes/bore.h"
 #include "reading/line_input.h"
+#include "system/console_text.h"
 #include "system/tools.h"
 
 const param_code param_codes[PARAM_CODE_COUNT] = {
@@ -26,15 +26,21 @@ static const gerber_format_t initial_format = {
     2, 4, 2, 4, false, false, UNIT_INCH, 0.0, 0.0, 1.0, 1.0, 'A', 'B',
 };
 
-gerber_format_t gerber_format = initial_format;
+enum d_mode_t { D_NONE, D_MOVE, D_DRAW, D_FLASH };
 
-/* Number of lines read so far: the current line's number in diagnostics. */
-static int line_no = 0;
-
-void gerber_reset_format(void)
-{
-    gerber_format = initial_format;
-}
+/* The state of one reading: the file's format, the line, the position and the modal state. */
+typedef struct reader_state {
+    d_list *holes;
+    int fd;
+    int line_no;             /* lines read so far: the current line's number in diagnostics */
+    gerber_format_t format;
+    double cur_x, cur_y;     /* current point, millimetres */
+    double prev_x, prev_y;   /* point of the previous acting block end */
+    d_mode_t d_mode;
+    bool armed;              /* block ends act only while set */
+    bool first_motion;       /* no G00 to G03 or G54 seen yet */
+    bool program_end;        /* an M00, M02 or M30 seen */
+} reader_state;
 
 /* The reader's checks are named after the function whose rules they keep,
  * gerber for the command loop and get_parm for a parameter block, whichever
@@ -44,12 +50,12 @@ void gerber_reset_format(void)
 
 /* A failed line read ends the run with a diagnostic named after `function`;
  * only the end of the file is a normal end. */
-static void check_line_status(int status, const char *function)
+static void check_line_status(reader_state *state, int status, const char *function)
 {
     if (status == LINE_TOO_LONG)
-        fatal_error_in(function, "A fájl %d. sora túl hosszú, legföljebb %d bájt lehet.\n", line_no, LINE_BUF_SIZE - 1);
+        fatal_error_in(function, "A fájl %d. sora túl hosszú, legföljebb %d bájt lehet.\n", state->line_no, LINE_BUF_SIZE - 1);
     if (status == LINE_READ_ERROR)
-        fatal_error_in(function, "A fájl %d. sorát nem sikerült beolvasni.\n", line_no);
+        fatal_error_in(function, "A fájl %d. sorát nem sikerült beolvasni.\n", state->line_no);
 }
 
 enum { NUMBER_CHARS = 126 };
@@ -183,21 +189,21 @@ static bool read_scale(double *out)
 /* Reads the parameter block's next line that holds more than blanks, and
  * skips the blanks that open it. The end of the file inside the block ends
  * the run: the block would swallow whatever a cut file lost unnoticed. */
-static void next_block_line(int fd, int block_line)
+static void next_block_line(reader_state *state, int block_line)
 {
     do {
-        int status = load_line(fd);
-        line_no++;
+        int status = load_line(state->fd);
+        state->line_no++;
         if (status == LINE_EOF)
             parm_error("A fájl %d. sorában kezdődő paraméterblokk nincs lezárva: hiányzik a '%c' karakter.\n",
                        block_line, '%');
-        check_line_status(status, "get_parm");
+        check_line_status(state, status, "get_parm");
     } while (skip_blanks() < 0);
 }
 
 /* The parameter code at the cursor, its two letters consumed; CODE_NONE
  * after skipping an unknown one to its '*'. */
-static int read_parm_code(void)
+static int read_parm_code(reader_state *state)
 {
     seek_cursor(-1, 1);
     const char *p = cursor_ptr();
@@ -208,148 +214,147 @@ static int read_parm_code(void)
         }
     }
     if (!skip_to_char('*'))
-        parm_error("A fájl %d. sorának végén nincs '%c' karakter.\n", line_no, '*');
+        parm_error("A fájl %d. sorának végén nincs '%c' karakter.\n", state->line_no, '*');
     return CODE_NONE;
 }
 
 /* AS: 'A' or 'B' followed by the axis that takes that letter's offset and scale. */
-static void parm_axis_select(int c)
+static void parm_axis_select(reader_state *state, int c)
 {
     if (c != 'A' && c != 'B')
-        parm_error("A fájl %d. sorában hibás az <AS> paramétere: '%c'\n", line_no, c);
+        parm_error("A fájl %d. sorában hibás az <AS> paramétere: '%c'\n", state->line_no, c);
     int axis = get_char();
     if (c == 'A' && axis == -1)
-        parm_error("A fájl %d. sorában az <AS> utasítás 'A' paraméterének nincs értéke.\n", line_no);
+        parm_error("A fájl %d. sorában az <AS> utasítás 'A' paraméterének nincs értéke.\n", state->line_no);
     if (c == 'A' && axis != 'X' && axis != 'Y')
-        parm_error("A fájl %d. sorában az <AS> utasítás 'A' paraméterének hibás az értéke.\n", line_no);
+        parm_error("A fájl %d. sorában az <AS> utasítás 'A' paraméterének hibás az értéke.\n", state->line_no);
     if (c == 'B' && axis == -1)
-        parm_error("A fájl %d. sorában az <AS> utasítás 'B' paraméterének nincs értéke.\n", line_no);
+        parm_error("A fájl %d. sorában az <AS> utasítás 'B' paraméterének nincs értéke.\n", state->line_no);
     if (c == 'B' && axis != 'X' && axis != 'Y')
-        parm_error("A fájl %d. sorában az <AS> utasítás 'B' paraméterének hibás az értéke.\n", line_no);
+        parm_error("A fájl %d. sorában az <AS> utasítás 'B' paraméterének hibás az értéke.\n", state->line_no);
     if (axis == 'X')
-        gerber_format.x_source = (char)c;
+        state->format.x_source = (char)c;
     else
-        gerber_format.y_source = (char)c;
+        state->format.y_source = (char)c;
 }
 
 /* FS: zero omission, notation and the digit counts. The digits stay on the
  * line; as FS characters they are ignored. */
-static void parm_format(int c)
+static void parm_format(reader_state *state, int c)
 {
     int n;
     if (c == 'L' || c == 'T') {
-        gerber_format.trailing_zeros = c == 'T';
+        state->format.trailing_zeros = c == 'T';
     } else if (c == 'A' || c == 'I') {
-        gerber_format.incremental = c == 'I';
+        state->format.incremental = c == 'I';
     } else if (c == 'X' || c == 'Y') {
         if (peek_int(&n) < 0)
-            parm_error("A fájl %d. sorában hibás az '%c' paramétere.\n", line_no, c);
-        int *int_digits = c == 'X' ? &gerber_format.x_int_digits : &gerber_format.y_int_digits;
-        int *dec_digits = c == 'X' ? &gerber_format.x_dec_digits : &gerber_format.y_dec_digits;
+            parm_error("A fájl %d. sorában hibás az '%c' paramétere.\n", state->line_no, c);
+        int *int_digits = c == 'X' ? &state->format.x_int_digits : &state->format.y_int_digits;
+        int *dec_digits = c == 'X' ? &state->format.x_dec_digits : &state->format.y_dec_digits;
         *int_digits = n / 10;
         *dec_digits = n % 10;
     } else if (c == 'D' || c == 'G' || c == 'M' || c == 'N') {
         if (peek_int(&n) < 0)
-            parm_error("A fájl %d. sorában hibás a(z) '%c' paramétere.\n", line_no, c);
+            parm_error("A fájl %d. sorában hibás a(z) '%c' paramétere.\n", state->line_no, c);
     }
 }
 
 /* MO: MM or IN. */
-static void parm_mode(int c)
+static void parm_mode(reader_state *state, int c)
 {
     int second = get_char();
     if (second == -1)
-        parm_error("A fájl %d. sorában az <MO> utasításnak kevés a paramétere.\n", line_no);
+        parm_error("A fájl %d. sorában az <MO> utasításnak kevés a paramétere.\n", state->line_no);
     if (c == 'M' && second == 'M')
-        gerber_format.unit = UNIT_MM;
+        state->format.unit = UNIT_MM;
     else if (c == 'I' && second == 'N')
-        gerber_format.unit = UNIT_INCH;
+        state->format.unit = UNIT_INCH;
     else
-        parm_error("A fájl %d. sorában az <MO> utasítás paramétere hibás.\n", line_no);
+        parm_error("A fájl %d. sorában az <MO> utasítás paramétere hibás.\n", state->line_no);
 }
 
 /* OF: the offsets of A and B, in file units. */
-static void parm_offset(int c)
+static void parm_offset(reader_state *state, int c)
 {
     if (c == 'A') {
-        if (get_number(&gerber_format.offset_a, 5, 5) < 0)
-            parm_error("A fájl %d. sorában hibás az 'A' értéke.\n", line_no);
+        if (get_number(&state->format.offset_a, 5, 5) < 0)
+            parm_error("A fájl %d. sorában hibás az 'A' értéke.\n", state->line_no);
     } else if (c == 'B') {
-        if (get_number(&gerber_format.offset_b, 5, 5) < 0)
-            parm_error("A fájl %d. sorában hibás az 'B' értéke.\n", line_no);
+        if (get_number(&state->format.offset_b, 5, 5) < 0)
+            parm_error("A fájl %d. sorában hibás az 'B' értéke.\n", state->line_no);
     } else {
-        parm_error("A fájl %d. sorában hibás az <OF> paramétere: '%c'\n", line_no, c);
+        parm_error("A fájl %d. sorában hibás az <OF> paramétere: '%c'\n", state->line_no, c);
     }
 }
 
 /* SF: the scale factors of A and B. */
-static void parm_scale(int c)
+static void parm_scale(reader_state *state, int c)
 {
     if (cursor_ptr() == nullptr)
-        parm_error("A fájl %d. sorában az <SF> utasítás '%c' paraméterének nincs értéke.\n", line_no, c);
+        parm_error("A fájl %d. sorában az <SF> utasítás '%c' paraméterének nincs értéke.\n", state->line_no, c);
     if (c != 'A' && c != 'B')
-        parm_error("A fájl %d. sorában hibás az <SF> paramétere: '%c'\n", line_no, c);
-    if (!read_scale(c == 'A' ? &gerber_format.scale_a : &gerber_format.scale_b))
-        parm_error("A fájl %d. sorában az <SF> utasítás '%c' paraméterének értéke hibás.\n", line_no, c);
+        parm_error("A fájl %d. sorában hibás az <SF> paramétere: '%c'\n", state->line_no, c);
+    if (!read_scale(c == 'A' ? &state->format.scale_a : &state->format.scale_b))
+        parm_error("A fájl %d. sorában az <SF> utasítás '%c' paraméterének értéke hibás.\n", state->line_no, c);
 }
 
 /* Apertures, macros, image and layer parameters are read past to their '*'. */
-static void parm_skip(int code)
+static void parm_skip(reader_state *state, int code)
 {
     if (!skip_to_char('*')) {
         const char *letters = param_codes[code - 1].letters;   /* numbered in table order */
-        parm_error("A fájl %d. sorában a(z) <%c%c> utasítás végén nincs '%c' karakter.\n", line_no, letters[0],
+        parm_error("A fájl %d. sorában a(z) <%c%c> utasítás végén nincs '%c' karakter.\n", state->line_no, letters[0],
                    letters[1], '*');
     }
 }
 
-static void read_parm_char(int code, int c)
+static void read_parm_char(reader_state *state, int code, int c)
 {
     switch (code) {
     case CODE_AS:
-        parm_axis_select(c);
+        parm_axis_select(state, c);
         break;
     case CODE_FS:
-        parm_format(c);
+        parm_format(state, c);
         break;
     case CODE_MO:
-        parm_mode(c);
+        parm_mode(state, c);
         break;
     case CODE_OF:
-        parm_offset(c);
+        parm_offset(state, c);
         break;
     case CODE_SF:
-        parm_scale(c);
+        parm_scale(state, c);
         break;
     default:
-        parm_skip(code);
+        parm_skip(state, code);
         break;
     }
 }
 
 /* A code, once named, holds across line ends until a '*'; the block ends at '%'. */
-void get_parm(int fd)
+static void get_parm(reader_state *state)
 {
-    const int block_line = line_no;
+    const int block_line = state->line_no;
     int code = CODE_NONE;
     if (skip_blanks() < 0)
-        next_block_line(fd, block_line);
+        next_block_line(state, block_line);
     for (;;) {
         int c = get_char();
         if (c == -1)
-            next_block_line(fd, block_line);
+            next_block_line(state, block_line);
         else if (c == '%')
             return;
         else if (c == '*')
             code = CODE_NONE;
         else if (code == CODE_NONE)
-            code = read_parm_code();
+            code = read_parm_code(state);
         else
-            read_parm_char(code, c);
+            read_parm_char(state, code, c);
     }
 }
 
-enum d_mode_t { D_NONE, D_MOVE, D_DRAW, D_FLASH };
 
 /* Adds the segment to the first hole it touches, or to a new hole. */
 static void add_to_holes(d_list *Root, double x1, double y1, double x2, double y2)
@@ -367,40 +372,29 @@ static void add_to_holes(d_list *Root, double x1, double y1, double x2, double y
 static const double REACH_MM = 1.0e6;
 
 /* A coordinate in millimetres, from the decoded file value. */
-static void apply_coordinate(double value, char source, double *cur)
+static void apply_coordinate(reader_state *state, double value, char source, double *cur)
 {
-    double offset = source == 'A' ? gerber_format.offset_a : gerber_format.offset_b;
-    double scale = source == 'A' ? gerber_format.scale_a : gerber_format.scale_b;
-    if (gerber_format.incremental) {
+    double offset = source == 'A' ? state->format.offset_a : state->format.offset_b;
+    double scale = source == 'A' ? state->format.scale_a : state->format.scale_b;
+    if (state->format.incremental) {
         value *= scale;
-        if (gerber_format.unit == UNIT_INCH)
+        if (state->format.unit == UNIT_INCH)
             value *= 25.4;
         *cur += value;
     } else {
         value = (value + offset) * scale;
-        if (gerber_format.unit == UNIT_INCH)
+        if (state->format.unit == UNIT_INCH)
             value *= 25.4;
         *cur = value;
     }
 }
 
-static int decode_coordinate(double *value, int int_digits, int dec_digits)
+static int decode_coordinate(reader_state *state, double *value, int int_digits, int dec_digits)
 {
-    if (gerber_format.trailing_zeros)
+    if (state->format.trailing_zeros)
         return get_number(value, int_digits, 0);
     return get_number(value, 0, dec_digits);
 }
-
-/* The position and modal state of one reading. */
-typedef struct reader_state {
-    d_list *holes;
-    double cur_x, cur_y;     /* current point, millimetres */
-    double prev_x, prev_y;   /* point of the previous acting block end */
-    d_mode_t d_mode;
-    bool armed;              /* block ends act only while set */
-    bool first_motion;       /* no G00 to G03 or G54 seen yet */
-    bool program_end;        /* an M00, M02 or M30 seen */
-} reader_state;
 
 /* '*': the block end draws, flashes or moves as the modal state says. */
 static void block_end(reader_state *state)
@@ -408,9 +402,9 @@ static void block_end(reader_state *state)
     if (!state->armed || state->d_mode == D_NONE)
         return;
     if (!(fabs(state->cur_x) <= REACH_MM))
-        command_error("A fájl %d. sorában hibás az 'X' koordináta.\n", line_no);
+        command_error("A fájl %d. sorában hibás az 'X' koordináta.\n", state->line_no);
     if (!(fabs(state->cur_y) <= REACH_MM))
-        command_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", line_no);
+        command_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", state->line_no);
     if (state->d_mode == D_DRAW)
         add_to_holes(state->holes, state->prev_x, state->prev_y, state->cur_x, state->cur_y);
     else if (state->d_mode == D_FLASH)
@@ -420,10 +414,10 @@ static void block_end(reader_state *state)
 }
 
 /* Skips the rest of the block, up to the '*' that is read next. */
-static void skip_block(int c)
+static void skip_block(reader_state *state, int c)
 {
     if (!skip_to_char('*'))
-        command_error("A fájl %d. sorában az '%c' utasítás végén nincs '%c' karakter.\n", line_no, c, '*');
+        command_error("A fájl %d. sorában az '%c' utasítás végén nincs '%c' karakter.\n", state->line_no, c, '*');
 }
 
 /* D: an aperture select arms, D01 to D03 set the mode. The number stays on
@@ -432,7 +426,7 @@ static void d_code(reader_state *state)
 {
     int d;
     if (peek_int(&d) < 0)
-        command_error("A fájl %d. sorában hibás a 'D' paramétere.\n", line_no);
+        command_error("A fájl %d. sorában hibás a 'D' paramétere.\n", state->line_no);
     if (d >= 10)
         state->armed = true;
     else if (d == 1)
@@ -449,25 +443,25 @@ static void g_code(reader_state *state)
 {
     int g;
     if (decode_g_number(&g) < 0)
-        command_error("A fájl %d. sorában hibás a 'G' paramétere.\n", line_no);
+        command_error("A fájl %d. sorában hibás a 'G' paramétere.\n", state->line_no);
     bool motion = g == 0 || g == 1 || g == 2 || g == 3 || g == 54;
     if (motion && state->first_motion) {
         /* Incremental coordinates start from the file's offsets, as written. */
-        if (gerber_format.incremental) {
-            state->cur_x = gerber_format.x_source == 'A' ? gerber_format.offset_a : gerber_format.offset_b;
-            state->cur_y = gerber_format.y_source == 'A' ? gerber_format.offset_a : gerber_format.offset_b;
+        if (state->format.incremental) {
+            state->cur_x = state->format.x_source == 'A' ? state->format.offset_a : state->format.offset_b;
+            state->cur_y = state->format.y_source == 'A' ? state->format.offset_a : state->format.offset_b;
         }
         state->first_motion = false;
     }
     if (motion) {
         state->armed = true;
     } else if (g == 20 || g == 70) {
-        gerber_format.unit = UNIT_INCH;
+        state->format.unit = UNIT_INCH;
     } else if (g == 21 || g == 71) {
-        gerber_format.unit = UNIT_MM;
+        state->format.unit = UNIT_MM;
     } else if (g != 74 && g != 75) {
         if (!skip_to_char('*'))
-            command_error("A fájl %d. sorában a G%d végén nincs '%c' karakter.\n", line_no, g, '*');
+            command_error("A fájl %d. sorában a G%d végén nincs '%c' karakter.\n", state->line_no, g, '*');
         state->armed = false;
     }
 }
@@ -477,13 +471,13 @@ static void m_code(reader_state *state)
 {
     int m;
     if (peek_int(&m) < 0)
-        command_error("A fájl %d. sorában hibás az 'M' paramétere.\n", line_no);
+        command_error("A fájl %d. sorában hibás az 'M' paramétere.\n", state->line_no);
     if (m == 0 || m == 2 || m == 30)
         state->program_end = true;
     if (m == 0 || m == 1 || m == 2 || m == 30 || m == 60)
         state->armed = false;
     else if (!skip_to_char('*'))
-        command_error("A fájl %d. sorában az M%d végén nincs '%c' karakter.\n", line_no, m, '*');
+        command_error("A fájl %d. sorában az M%d végén nincs '%c' karakter.\n", state->line_no, m, '*');
 }
 
 /* X or Y: moves the current point; strokes and flashes happen at the block end. */
@@ -491,21 +485,21 @@ static void coordinate(reader_state *state, int axis)
 {
     double value;
     if (axis == 'X') {
-        if (decode_coordinate(&value, gerber_format.x_int_digits, gerber_format.x_dec_digits) < 0)
-            command_error("A fájl %d. sorában hibás az 'X' koordináta.\n", line_no);
-        apply_coordinate(value, gerber_format.x_source, &state->cur_x);
+        if (decode_coordinate(state, &value, state->format.x_int_digits, state->format.x_dec_digits) < 0)
+            command_error("A fájl %d. sorában hibás az 'X' koordináta.\n", state->line_no);
+        apply_coordinate(state, value, state->format.x_source, &state->cur_x);
     } else {
-        if (decode_coordinate(&value, gerber_format.y_int_digits, gerber_format.y_dec_digits) < 0)
-            command_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", line_no);
-        apply_coordinate(value, gerber_format.y_source, &state->cur_y);
+        if (decode_coordinate(state, &value, state->format.y_int_digits, state->format.y_dec_digits) < 0)
+            command_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", state->line_no);
+        apply_coordinate(state, value, state->format.y_source, &state->cur_y);
     }
 }
 
-static void read_command(reader_state *state, int fd, int c)
+static void read_command(reader_state *state, int c)
 {
     switch (c) {
     case '%':
-        get_parm(fd);
+        get_parm(state);
         break;
     case '*':
         block_end(state);
@@ -525,32 +519,39 @@ static void read_command(reader_state *state, int fd, int c)
         break;
     default:
         /* Anything else skips the rest of the block, D codes included. */
-        skip_block(c);
+        skip_block(state, c);
         break;
     }
 }
 
-int gerber(d_list *holes, int fd, int int_digits)
+int gerber_read(d_list *holes, int fd, int int_digits, gerber_format_t *format)
 {
-    gerber_format.x_int_digits = int_digits;
-    gerber_format.y_int_digits = int_digits;
-    reader_state state = {holes, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false};
-    line_no = 0;
+    reader_state reading = {holes, fd, 0, initial_format, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false};
+    reader_state *state = &reading;
+    state->format.x_int_digits = int_digits;
+    state->format.y_int_digits = int_digits;
     forget_input();   /* an earlier input may have ended at a diagnostic */
     for (;;) {
         int status = load_line(fd);
-        line_no++;
+        state->line_no++;
         if (status < 0) {
-            check_line_status(status, "gerber");
+            check_line_status(state, status, "gerber");
             /* Every real file ends its program; one that does not may have been cut. */
-            if (!state.program_end)
+            if (!state->program_end)
                 print_text(stderr, "Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n");
+            if (format != nullptr)
+                *format = state->format;
             return status;
         }
         if (status == 0 || skip_blanks() < 0)
             continue;
         int c;
         while ((c = get_char()) != -1)
-            read_command(&state, fd, c);
+            read_command(state, c);
     }
+}
+
+int gerber(d_list *holes, int fd, int int_digits)
+{
+    return gerber_read(holes, fd, int_digits, nullptr);
 }

@@ -13,7 +13,7 @@
 
 #include "holes/d_list.h"
 
-/* The file's format state; lives for the whole run. */
+/* The file's format state, kept by each reading for itself. */
 typedef struct gerber_format_t {
     int x_int_digits, x_dec_digits;   /* digits of X numbers (FS X) */
     int y_int_digits, y_dec_digits;   /* digits of Y numbers (FS Y) */
@@ -36,19 +36,14 @@ typedef struct param_code {
 enum { PARAM_CODE_COUNT = 19 };
 extern const param_code param_codes[PARAM_CODE_COUNT];
 
-extern gerber_format_t gerber_format;
-
 /* Integer digits with which G-code numbers are decoded (G01 reads as 1). */
 enum { G_CODE_INT_DIGITS = 2 };
-
-/* Restores gerber_format to its start-of-run values, for tests and fuzzers. */
-void gerber_reset_format(void);
 
 /* Reads the whole input into the hole list; int_digits is the starting integer-digit
  * count of X and Y until the file's format statement sets its own. Returns LINE_EOF. */
 int gerber(d_list *holes, int fd, int int_digits);
-/* Interprets one parameter block after its opening '%'. */
-void get_parm(int fd);
+/* The same, leaving the format the file ended with in `format`. */
+int gerber_read(d_list *holes, int fd, int int_digits, gerber_format_t *format);
 /* Decodes the number at the cursor; 0 on success, -1 on failure. */
 int get_number(double *out, int int_digits, int dec_digits);
 

@@ -12,6 +12,12 @@ char line_buf[LINE_BUF_SIZE];
 int line_len = 0;
 int line_pos = 0;
 
+const char *line_text(int *length)
+{
+    *length = line_len;
+    return line_buf;
+}
+
 /* read() that retries when a signal interrupts it. */
 static ssize_t read_chunk(int fd, char *chunk, size_t size)
 {

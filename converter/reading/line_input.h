@@ -50,7 +50,10 @@ int skip_to_char(int c);
 /* 0 and the value when an integer stands at the cursor, else -1; never moves the cursor. */
 int peek_int(int *out);
 
-/* The buffer and cursor, for the reader's number decoding and for tests. */
+/* The line load_line gave, not NUL-terminated, and its length. */
+const char *line_text(int *length);
+
+/* The buffer and cursor, for the line reader's own operations and for tests. */
 extern char line_buf[LINE_BUF_SIZE];
 extern int line_len;
 extern int line_pos;

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include "system/platform.h"
+#include "system/console_text.h"
 #include "system/tools.h"
+#include "writing/output_buffer.h"
 
 /* The directory part of a name the driver accepts (259 bytes) and a short name. */
 enum { ASIDE_SIZE = 300, ATTEMPTS = 100 };

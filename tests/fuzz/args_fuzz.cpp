@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "app/get_options.h"
+#include "app/settings.h"
 #include "harness.h"
 
 namespace {
@@ -57,13 +58,17 @@ void check_matcher(std::vector<std::string> args)
         argv.push_back(&arg[0]);
     argv.push_back(nullptr);
     int argc = (int)args.size();
+    settings_t settings;
+    reset_settings(settings);
+    void *values[OPTION_COUNT];
+    option_values(settings, values);
     int idx = 1;
     while (idx < argc) {
         int before = idx;
-        int result = get_options(argc, argv.data(), &idx, options, OPTION_COUNT);
+        int result = get_options(argc, argv.data(), &idx, option_table, OPTION_COUNT, values, settings.given);
         bool good;
         if (result >= 0 && result < OPTION_COUNT)
-            good = idx == before + (options[result].format ? 2 : 1) && idx <= argc;
+            good = idx == before + (option_table[result].scan_format ? 2 : 1) && idx <= argc;
         else if (result == OPT_NOT_OPTION)
             good = idx == before + 1;
         else if (result == OPT_BAD_VALUE)

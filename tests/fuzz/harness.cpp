@@ -12,8 +12,9 @@
 
 #include "reading/excellon.h"
 #include "reading/gerber.h"
-#include "main.h"
+#include "app/driver.h"
 #include "system/tools.h"
+#include "writing/output_buffer.h"
 
 namespace {
 
@@ -126,8 +127,6 @@ int run_driver(const std::vector<std::string> &args, const std::string &cwd)
         argv.push_back(&arg[0]);
     argv.push_back(nullptr);
 
-    /* The format state outlives a run; each input starts from the defaults. */
-    gerber_reset_format();
     excellon_hit_limit = FUZZ_HIT_LIMIT;
     fatal_handler_fn previous = set_fatal_handler(throw_exit);
     int status;
@@ -141,14 +140,9 @@ int run_driver(const std::vector<std::string> &args, const std::string &cwd)
     fflush(stderr);
 
     /* What the end of the process would release after a diagnostic. */
-    if (bores != nullptr) {
-        d_list_free(bores);
-        bores = nullptr;
-    }
     for (int fd : open_descriptors())
         if (before.count(fd) == 0)
             close_file(fd);
-    gerber_reset_format();
 
     if (fchdir(home) != 0)
         broken_promise("cannot leave the scratch directory");

@@ -31,10 +31,10 @@ outcome convert(const std::vector<std::string> &args, const std::string &dir, bo
     close(out);
     close(err);
 
-    reference_paths = reference;
+    bore_path previous_path = set_default_bore_path(reference ? BORE_REFERENCE : BORE_INDEXED);
     outcome result;
     result.status = run_driver(args, dir);
-    reference_paths = false;
+    set_default_bore_path(previous_path);
 
     fflush(stdout);
     fflush(stderr);

@@ -33,11 +33,11 @@ class PanelTest : public QObject {
     TCSpinEdit *SpinEdit(const QString &name) const
     {
         TForm1 &f = *Form;
-        return name == "Integer" ? f.IntegerEdit
-               : name == "Turn"  ? f.TurnEdit
-               : name == "Feed"  ? f.FeedEdit
-               : name == "Neutral" ? f.NeutralEdit
-                                   : f.DepthEdit;
+        return name == "Integer" ? Control<TCSpinEdit>(f, "IntegerEdit")
+               : name == "Turn"  ? Control<TCSpinEdit>(f, "TurnEdit")
+               : name == "Feed"  ? Control<TCSpinEdit>(f, "FeedEdit")
+               : name == "Neutral" ? Control<TCSpinEdit>(f, "NeutralEdit")
+                                   : Control<TCSpinEdit>(f, "DepthEdit");
     }
     static int32_t SpinSetting(const QString &name)
     {
@@ -48,10 +48,14 @@ class PanelTest : public QObject {
                : name == "Neutral" ? s.NeutralValue
                                    : s.DepthValue;
     }
-    TEdit *CoordEdit(const QString &axis) const { return axis == "X" ? Form->XCoordEdit : Form->YCoordEdit; }
+    TEdit *CoordEdit(const QString &axis) const
+    {
+        return axis == "X" ? Control<TEdit>(*Form, "XCoordEdit") : Control<TEdit>(*Form, "YCoordEdit");
+    }
     TCSpinButton *CoordButton(const QString &axis) const
     {
-        return axis == "X" ? Form->XCoordSpinButton : Form->YCoordSpinButton;
+        return axis == "X" ? Control<TCSpinButton>(*Form, "XCoordSpinButton")
+                           : Control<TCSpinButton>(*Form, "YCoordSpinButton");
     }
     static double CoordSetting(const QString &axis)
     {
@@ -137,7 +141,7 @@ private slots:
     /* Enter commits only on the key-up that follows its own key-down. */
     void enterCommitsOnKeyUp()
     {
-        TCSpinEdit *edit = Form->TurnEdit;
+        TCSpinEdit *edit = Control<TCSpinEdit>(*Form, "TurnEdit");
         TypeOver(edit, "40000");
         QTest::keyPress(edit, Qt::Key_Return);
         QCOMPARE(edit->text(), QStringLiteral("40000"));
@@ -184,11 +188,11 @@ private slots:
     {
         Form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Form.get()));
-        Form->FeedEdit->setFocus();
-        TypeOver(Form->FeedEdit, "5000");
+        Control<TCSpinEdit>(*Form, "FeedEdit")->setFocus();
+        TypeOver(Control<TCSpinEdit>(*Form, "FeedEdit"), "5000");
         QCOMPARE(ShellSettings.FeedValue, 5000);
-        Form->StartButton->setFocus();
-        QCOMPARE(Form->FeedEdit->text(), QStringLiteral("1000"));
+        Control<QPushButton>(*Form, "StartButton")->setFocus();
+        QCOMPARE(Control<TCSpinEdit>(*Form, "FeedEdit")->text(), QStringLiteral("1000"));
         QCOMPARE(ShellSettings.FeedValue, 1000);
     }
 
@@ -219,7 +223,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, text);
         QFETCH(int, choice);
-        QComboBox *combo = box == "Unit" ? Form->UnitComboBox : Form->SpinComboBox;
+        QComboBox *combo
+            = box == "Unit" ? Control<TComboBox>(*Form, "UnitComboBox") : Control<TComboBox>(*Form, "SpinComboBox");
         int32_t &setting = box == "Unit" ? ShellSettings.UnitChoice : ShellSettings.SpinChoice;
         combo->setCurrentIndex(startItem);
         QCOMPARE(setting, startItem);
@@ -237,17 +242,17 @@ private slots:
 
     void choosingFromTheList()
     {
-        QTest::keyClick(Form->UnitComboBox, Qt::Key_Down);
-        QCOMPARE(Form->UnitComboBox->currentText(), QStringLiteral("coll"));
+        QTest::keyClick(Control<TComboBox>(*Form, "UnitComboBox"), Qt::Key_Down);
+        QCOMPARE(Control<TComboBox>(*Form, "UnitComboBox")->currentText(), QStringLiteral("coll"));
         QCOMPARE(ShellSettings.UnitChoice, 1);
-        QTest::keyClick(Form->SpinComboBox, Qt::Key_Down);
+        QTest::keyClick(Control<TComboBox>(*Form, "SpinComboBox"), Qt::Key_Down);
         QCOMPARE(ShellSettings.SpinChoice, 1);
-        QTest::keyClick(Form->SpinComboBox, Qt::Key_Up);
+        QTest::keyClick(Control<TComboBox>(*Form, "SpinComboBox"), Qt::Key_Up);
         QCOMPARE(ShellSettings.SpinChoice, 0);
         /* Enter keeps a typed text out of the list. */
-        TypeOver(Form->SpinComboBox->lineEdit(), "bal");
-        ClickEnter(Form->SpinComboBox->lineEdit());
-        QCOMPARE(Form->SpinComboBox->count(), 2);
+        TypeOver(Control<TComboBox>(*Form, "SpinComboBox")->lineEdit(), "bal");
+        ClickEnter(Control<TComboBox>(*Form, "SpinComboBox")->lineEdit());
+        QCOMPARE(Control<TComboBox>(*Form, "SpinComboBox")->count(), 2);
     }
 
     /* Coordinate edits, typed key by key. */
@@ -309,8 +314,8 @@ private slots:
         QFETCH(QString, control);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
-        QWidget *widget = control == "Unit"   ? static_cast<QWidget *>(Form->UnitComboBox)
-                          : control == "Spin" ? static_cast<QWidget *>(Form->SpinComboBox)
+        QWidget *widget = control == "Unit"   ? static_cast<QWidget *>(Control<TComboBox>(*Form, "UnitComboBox"))
+                          : control == "Spin" ? static_cast<QWidget *>(Control<TComboBox>(*Form, "SpinComboBox"))
                                               : CoordEdit(control);
         Form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(Form.get()));
@@ -318,7 +323,7 @@ private slots:
         QLineEdit *edit = qobject_cast<QComboBox *>(widget) ? qobject_cast<QComboBox *>(widget)->lineEdit()
                                                             : qobject_cast<QLineEdit *>(widget);
         TypeOver(edit, typed);
-        Form->StartButton->setFocus();
+        Control<QPushButton>(*Form, "StartButton")->setFocus();
         QCOMPARE(edit->text(), shown);
         if (control == "Unit")
             QCOMPARE(ShellSettings.UnitChoice, int(shown == "coll"));
@@ -351,7 +356,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(double, value);
         setlocale(LC_ALL, "de_DE.UTF-8"); /* a decimal comma, where the machine has it */
-        TEdit *edit = Form->XCoordEdit;
+        TEdit *edit = Control<TEdit>(*Form, "XCoordEdit");
         QGuiApplication::clipboard()->setText(pasted);
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
         QTest::keyPress(edit, Qt::Key_V, Qt::ControlModifier);
@@ -400,12 +405,60 @@ private slots:
 
     void coordinateButtonsByKeyboard()
     {
-        QTest::keyClick(Form->YCoordSpinButton, Qt::Key_Up);
-        QTest::keyClick(Form->YCoordSpinButton, Qt::Key_Up);
-        QTest::keyClick(Form->YCoordSpinButton, Qt::Key_Down);
-        QCOMPARE(Form->YCoordEdit->text(), QStringLiteral("0.100000"));
+        QTest::keyClick(Control<TCSpinButton>(*Form, "YCoordSpinButton"), Qt::Key_Up);
+        QTest::keyClick(Control<TCSpinButton>(*Form, "YCoordSpinButton"), Qt::Key_Up);
+        QTest::keyClick(Control<TCSpinButton>(*Form, "YCoordSpinButton"), Qt::Key_Down);
+        QCOMPARE(Control<TEdit>(*Form, "YCoordEdit")->text(), QStringLiteral("0.100000"));
         QVERIFY(ShellSettings.YCoordValue == 0.1);
         QVERIFY(ShellSettings.XCoordValue == 0.0);
+    }
+    /* The design's handler names reach the row they name, as the controls' own events do. */
+    void designHandlersActOnTheirOwnRow()
+    {
+        TForm1 &f = *Form;
+        const struct {
+            const char *edit;
+            void (TForm1::*change)();
+            int32_t TShellSettings::*setting;
+        } spins[] = {{"IntegerEdit", &TForm1::IntegerEditChange, &TShellSettings::IntegerDigits},
+                     {"TurnEdit", &TForm1::TurnEditChange, &TShellSettings::TurnValue},
+                     {"FeedEdit", &TForm1::FeedEditChange, &TShellSettings::FeedValue},
+                     {"NeutralEdit", &TForm1::NeutralEditChange, &TShellSettings::NeutralValue},
+                     {"DepthEdit", &TForm1::DepthEditChange, &TShellSettings::DepthValue}};
+        for (const auto &row : spins) {
+            TCSpinEdit *edit = Control<TCSpinEdit>(f, row.edit);
+            const QSignalBlocker quiet(edit);
+            edit->setText(QStringLiteral("3"));
+            (f.*row.change)();
+            QVERIFY2(ShellSettings.*row.setting == 3, row.edit);
+        }
+        const QSignalBlocker quietUnit(Control<TComboBox>(f, "UnitComboBox"));
+        Control<TComboBox>(f, "UnitComboBox")->setEditText(QStringLiteral("coll"));
+        f.UnitComboBoxChange();
+        QCOMPARE(ShellSettings.UnitChoice, 1);
+        f.XCoordSpinButtonUpClick();
+        f.YCoordSpinButtonUpClick();
+        f.YCoordSpinButtonUpClick();
+        f.YCoordSpinButtonDownClick();
+        QCOMPARE(Control<TEdit>(f, "XCoordEdit")->text(), QStringLiteral("0.100000"));
+        QCOMPARE(Control<TEdit>(f, "YCoordEdit")->text(), QStringLiteral("0.100000"));
+
+        TFakeDialogs *dialogs = InstallFakeDialogs(f);
+        const struct {
+            const char *button;
+            void (TForm1::*click)();
+        } helps[] = {{"IntegerHelp", &TForm1::IntegerHelpClick}, {"UnitHelp", &TForm1::UnitHelpClick},
+                     {"SpinHelp", &TForm1::SpinHelpClick},       {"TurnHelp", &TForm1::TurnHelpClick},
+                     {"FeedHelp", &TForm1::FeedHelpClick},       {"NeutralHelp", &TForm1::NeutralHelpClick},
+                     {"DepthHelp", &TForm1::DepthHelpClick},     {"XCoordHelp", &TForm1::XCoordHelpClick},
+                     {"YCoordHelp", &TForm1::YCoordHelpClick},   {"ChangeHelp", &TForm1::ChangeHelpClick}};
+        for (const auto &row : helps) {
+            (f.*row.click)();
+            Control<QPushButton>(f, row.button)->click();
+            QCOMPARE(dialogs->Boxes.size(), size_t(2));
+            QVERIFY2(dialogs->Boxes[0].text == dialogs->Boxes[1].text, row.button);
+            dialogs->Boxes.clear();
+        }
     }
 };
 

@@ -10,9 +10,9 @@
 #include <QtTest>
 
 #include "Ablak.h"
-#include "Rajz.h"
-#include "Terv.h"
-#include "Vaszon.h"
+#include "plan/Rajz.h"
+#include "plan/Terv.h"
+#include "plan/Vaszon.h"
 #include "shell_test.h"
 #include "test_support.h"
 
@@ -38,7 +38,7 @@ class PlanTest : public QObject {
     std::unique_ptr<TForm1> Form;
     std::unique_ptr<temp_dir> Work;
 
-    TTervAblak &Plan() { return *Form->Plan; }
+    TTervAblak &Plan() { return *Form->PlanWindow(); }
 
 private slots:
     void init()
@@ -69,7 +69,7 @@ private slots:
         TVaszon &canvas = *Plan().Canvas;
         const THole &fifth = Plan().Program().Holes[4];
         QTest::mouseClick(&canvas, Qt::LeftButton, Qt::NoModifier, HoleOnScreen(canvas, fifth));
-        const QTextCursor selected = Form->RichEdit->textCursor();
+        const QTextCursor selected = Form->Editor()->textCursor();
         QCOMPARE(selected.blockNumber(), fifth.Line);
         QCOMPARE(selected.selectedText(), QStringLiteral("G1 Z-2.00000"));
         QCOMPARE(canvas.Drawing().Highlighted, 4);
@@ -79,7 +79,7 @@ private slots:
         QTest::mousePress(&canvas, Qt::LeftButton, Qt::NoModifier, first);
         QTest::mouseMove(&canvas, first + QPoint(30, -20));
         QTest::mouseRelease(&canvas, Qt::LeftButton, Qt::NoModifier, first + QPoint(30, -20));
-        QCOMPARE(Form->RichEdit->textCursor().blockNumber(), fifth.Line);
+        QCOMPARE(Form->Editor()->textCursor().blockNumber(), fifth.Line);
         QCOMPARE(HoleOnScreen(canvas, Plan().Program().Holes[0]), first + QPoint(30, -20));
 
         /* The wheel zooms about the pointer: the hole under it stays put. */
@@ -91,10 +91,10 @@ private slots:
         QCOMPARE(canvas.Drawing().Viewport.Scale, scale * 1.25 * 1.25);
         QCOMPARE(canvas.Drawing().Viewport.ToScreen(fifth.X, fifth.Y), under);
 
-        Form->RichEdit->setTextCursor(QTextCursor(Form->RichEdit->document()->findBlockByNumber(fifth.Line - 1)));
+        Form->Editor()->setTextCursor(QTextCursor(Form->Editor()->document()->findBlockByNumber(fifth.Line - 1)));
         QCOMPARE(canvas.Drawing().Highlighted, -1);
         const int second = Plan().Program().Holes[1].Line;
-        Form->RichEdit->setTextCursor(QTextCursor(Form->RichEdit->document()->findBlockByNumber(second)));
+        Form->Editor()->setTextCursor(QTextCursor(Form->Editor()->document()->findBlockByNumber(second)));
         QCOMPARE(canvas.Drawing().Highlighted, 1);
     }
 
@@ -102,7 +102,7 @@ private slots:
      * not follow shows the warning. */
     void followsTyping()
     {
-        Form->RichEdit->setPlainText(QString::fromLatin1(TwoBits));
+        Form->Editor()->setPlainText(QString::fromLatin1(TwoBits));
         /* The button's access key opens the plan, although Tab passes it by. */
         Form->show();
         QApplication::setActiveWindow(Form.get());
@@ -113,13 +113,13 @@ private slots:
         QCOMPARE(Plan().Program().Holes.size(), size_t(3));
         QVERIFY(!Plan().WarningLabel->isVisibleTo(&Plan()));
 
-        QTextCursor cursor(Form->RichEdit->document()->findBlockByNumber(18));
+        QTextCursor cursor(Form->Editor()->document()->findBlockByNumber(18));
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         cursor.insertText(QStringLiteral("X4.00000 Y2.00000"));
         QCOMPARE(Plan().Program().Holes.back().Y, 1.0);
         QTRY_COMPARE(Plan().Program().Holes.back().Y, 2.0);
 
-        QTextCursor(Form->RichEdit->document()->findBlockByNumber(3)).insertText(QStringLiteral("G92 X0 Y0\n"));
+        QTextCursor(Form->Editor()->document()->findBlockByNumber(3)).insertText(QStringLiteral("G92 X0 Y0\n"));
         QTRY_VERIFY(Plan().WarningLabel->isVisibleTo(&Plan()));
         QVERIFY(Plan().WarningLabel->text().contains(QStringLiteral("G92")));
         QVERIFY(Plan().SummaryLabel->text().contains(QStringLiteral("1 sort nem tudott értelmezni")));
@@ -129,7 +129,7 @@ private slots:
     /* The pictures show each bit's holes in its colour where the window does. */
     void savedPictures()
     {
-        Form->RichEdit->setPlainText(QString::fromLatin1(TwoBits));
+        Form->Editor()->setPlainText(QString::fromLatin1(TwoBits));
         Form->PlanButtonClick();
         const TDrawing drawing = Plan().Canvas->Drawing();
         const QString png = QString::fromStdString(Work->file("terv.png"));

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QtTest>
 
-#include "Olvaso.h"
+#include "plan/Olvaso.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "Ablak.h"
 #include "Controls.h"
 #include "Gyerek.h"
-#include "Olvaso.h"
+#include "plan/Olvaso.h"
 #include "shell_test.h"
 #include "test_support.h"
 
@@ -134,7 +134,7 @@ private slots:
 
     void runWithoutAFile()
     {
-        Form->RichEdit->setPlainText("kept");
+        Form->Editor()->setPlainText("kept");
         Form->StartButtonClick();
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
         QCOMPARE(Dialogs->Boxes[0].caption, QStringLiteral("Nincs bemenő fájl !"));
@@ -142,7 +142,7 @@ private slots:
                  QStringLiteral("A \"megnyit\" gomb használatával ki kell választani a gerber fájlt."));
         QVERIFY(Worker == nullptr);
         QVERIFY(OutputFileName.isEmpty());
-        QCOMPARE(Form->RichEdit->toPlainText(), QStringLiteral("kept"));
+        QCOMPARE(Form->Editor()->toPlainText(), QStringLiteral("kept"));
     }
 
     void openDialog()
@@ -213,19 +213,19 @@ private slots:
     {
         StandIn("printf '%s\\n' \"$@\" > '" + Work->file("args.txt") + "'");
         Choose("board.gbr", TwoHoles);
-        Form->TurnEdit->setText("50000");
-        Form->XCoordEdit->setText(" 3,25");
-        Form->SpinComboBox->setCurrentIndex(1);
-        Form->SpinComboBox->setEditText("jo");
-        Form->UnitComboBox->setEditText("");
+        Control<TCSpinEdit>(*Form, "TurnEdit")->setText("50000");
+        Control<TEdit>(*Form, "XCoordEdit")->setText(" 3,25");
+        Control<TComboBox>(*Form, "SpinComboBox")->setCurrentIndex(1);
+        Control<TComboBox>(*Form, "SpinComboBox")->setEditText("jo");
+        Control<TComboBox>(*Form, "UnitComboBox")->setEditText("");
         Form->StartButtonClick();
         const QStringList args = Q(read_file(Work->file("args.txt"))).split('\n');
         QCOMPARE(args.mid(0, 18), (QStringList{"-i", "2", "-m", "mm", "-f", "bal", "-p", "30000", "-e", "400", "-a",
                                                 "2", "-h", "2", "-x", "3.250000", "-y", "0.000000"}));
-        QCOMPARE(Form->TurnEdit->text(), QStringLiteral("30000"));
-        QCOMPARE(Form->XCoordEdit->text(), QStringLiteral("3.250000"));
-        QCOMPARE(Form->SpinComboBox->currentText(), QStringLiteral("bal"));
-        QCOMPARE(Form->UnitComboBox->currentText(), QStringLiteral("mm"));
+        QCOMPARE(Control<TCSpinEdit>(*Form, "TurnEdit")->text(), QStringLiteral("30000"));
+        QCOMPARE(Control<TEdit>(*Form, "XCoordEdit")->text(), QStringLiteral("3.250000"));
+        QCOMPARE(Control<TComboBox>(*Form, "SpinComboBox")->currentText(), QStringLiteral("bal"));
+        QCOMPARE(Control<TComboBox>(*Form, "UnitComboBox")->currentText(), QStringLiteral("mm"));
     }
 
     /* The window waits for the converter under a busy cursor, still handling
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(during, Qt::WaitCursor);
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(Worker->isFinished());
-        QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\n"));
+        QVERIFY(Form->Editor()->toPlainText().startsWith("G90\n"));
         QPointer<gyerek> worker = Worker;
         Form->ExitButtonClick();
         QVERIFY(worker.isNull());
@@ -255,7 +255,7 @@ private slots:
     void successfulRunLoadsTheGCode()
     {
         const QString input = Choose("board.gbr", TwoHoles);
-        Form->RichEdit->setPlainText("old text");
+        Form->Editor()->setPlainText("old text");
         Form->StartButtonClick();
         QVERIFY2(Dialogs->Boxes.empty(), Dialogs->Boxes.empty() ? "" : qPrintable(Dialogs->Boxes[0].text));
         QCOMPARE(OutputFileName, input + ".tap");
@@ -264,7 +264,7 @@ private slots:
         QVERIFY(onDisk.startsWith("G90\r\nG21\r\n"));
         QString expected = onDisk;
         expected.replace("\r\n", "\n");
-        QCOMPARE(Form->RichEdit->toPlainText(), expected);
+        QCOMPARE(Form->Editor()->toPlainText(), expected);
         QVERIFY(expected.contains("X0.00000 Y0.00000\nG1 Z-2.00000\n"));
         QVERIFY(expected.endsWith("M5\nM2\n"));
 
@@ -274,7 +274,7 @@ private slots:
         ShellSettings.UnitChoice = 1;
         Form->StartButtonClick();
         QVERIFY(Worker != nullptr);
-        QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\nG20\n"));
+        QVERIFY(Form->Editor()->toPlainText().startsWith("G90\nG20\n"));
     }
 
     /* A long program goes into the editor by parts: the first at once, the
@@ -292,28 +292,28 @@ private slots:
         QString expected = onDisk;
         expected.replace("\r\n", "\n");
         QVERIFY(expected.count('\n') > 12000);
-        const QString first = Form->RichEdit->toPlainText();
+        const QString first = Form->Editor()->toPlainText();
         QVERIFY(first.size() < expected.size());
         QVERIFY(expected.startsWith(first + "\n"));
 
         Form->SaveFileClick();
         QVERIFY(Dialogs->Boxes.empty());
-        QCOMPARE(Form->RichEdit->toPlainText(), expected);
+        QCOMPARE(Form->Editor()->toPlainText(), expected);
         QCOMPARE(QString::fromStdString(read_file(Work->file("panel.gbr.tap"))), onDisk);
 
         Form->StartButtonClick();
-        QTRY_COMPARE(Form->RichEdit->toPlainText(), expected);
-        QVERIFY(!Form->RichEdit->document()->isUndoAvailable());
-        QTest::keyClicks(Form->RichEdit, "X");
-        Form->RichEdit->undo();
-        QCOMPARE(Form->RichEdit->toPlainText(), expected);
+        QTRY_COMPARE(Form->Editor()->toPlainText(), expected);
+        QVERIFY(!Form->Editor()->document()->isUndoAvailable());
+        QTest::keyClicks(Form->Editor(), "X");
+        Form->Editor()->undo();
+        QCOMPARE(Form->Editor()->toPlainText(), expected);
 
         /* A short program in place of one still coming in: undo works again. */
         Form->StartButtonClick();
         Choose("board.gbr", TwoHoles);
         Form->StartButtonClick();
-        QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\n"));
-        QVERIFY(Form->RichEdit->document()->isUndoRedoEnabled());
+        QVERIFY(Form->Editor()->toPlainText().startsWith("G90\n"));
+        QVERIFY(Form->Editor()->document()->isUndoRedoEnabled());
     }
 
     /* A drill file runs as it is, with the bit change chosen on the panel;
@@ -323,7 +323,7 @@ private slots:
     {
         Choose("board.drl", "M48\nMETRIC\nT1C1.0\nT2C0.6\n%\nT1\nX10.0Y20.0\nX30.0Y20.0\nT2\nX15.0Y5.0\n"
                             "X12.0Y5.0\nM30\n");
-        Form->ChangeComboBox->setCurrentIndex(1);
+        Control<QComboBox>(*Form, "ChangeComboBox")->setCurrentIndex(1);
         Form->StartButtonClick();
         QVERIFY(LastRunSucceeded);
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
@@ -331,7 +331,7 @@ private slots:
         QCOMPARE(Dialogs->Boxes[0].text, QStringLiteral("Fúrófájl: mm, tizedesponttal írt számok\n"
                                                         "1. fúró: 0.60 mm (T2), 2 furat\n"
                                                         "2. fúró: 1.00 mm (T1), 2 furat"));
-        const QString program = Form->RichEdit->toPlainText();
+        const QString program = Form->Editor()->toPlainText();
         QVERIFY(program.contains("(MSG, 2. furo 1.00 mm 2 furat)\nT2 M6\nM0\n"));
         const TDrillProgram plan = ReadDrillProgram(program);
         QCOMPARE(plan.Bits.size(), size_t(2));
@@ -352,14 +352,15 @@ private slots:
         QTest::newRow("syntax error") << "syntax error" << RunFailed
                                       << QStringList{"gerber.cpp", "A fájl 3. sorában", "'Q'"} << "";
         QTest::newRow("accented name that is gone")
-            << "gone" << RunFailed << QStringList{"Nem sikerült megnyitni a fájlt: <dir>/fúró lap.gbr", MissingOutputText}
-            << "previous";
+            << "gone" << RunFailed
+            << QStringList {"Nem sikerült megnyitni a fájlt: <dir>/fúró lap.gbr", MissingOutputText} << "previous";
         QTest::newRow("setting refused on standard output")
             << "feed" << RunFailed
             << QStringList{"Az előtolás túlságosan sok, legföljebb 1000.00000 mm/perc lehet.", MissingOutputText}
             << "previous";
         QTest::newRow("no converter") << "no converter" << NotStarted
-                                      << QStringList{"<dir>/nincs/drelvo", "Nincs ilyen fájl vagy mappa."} << "previous";
+                                      << QStringList {"<dir>/nincs/drelvo", "Nincs ilyen fájl vagy mappa."}
+                                      << "previous";
         QTest::newRow("killed while writing") << "killed" << RunFailed << QStringList{"9. jelzés"} << "G90\nX1";
         QTest::newRow("status 1 without a word") << "status 1" << RunFailed
                                                  << QStringList{"1 hibakóddal"} << "G90\nM2\n";
@@ -375,14 +376,15 @@ private slots:
         QFETCH(QStringList, says);
         QFETCH(QString, editor);
         Choose("board.gbr", scenario == "syntax error" ? SyntaxError : TwoHoles);
-        Form->RichEdit->setPlainText("previous");
+        Form->Editor()->setPlainText("previous");
         Prepare(scenario);
         Form->StartButtonClick();
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
         QCOMPARE(Dialogs->Boxes[0].caption, caption);
         for (const QString &part : says)
-            QVERIFY2(Dialogs->Boxes[0].text.contains(QString(part).replace("<dir>", Q(Work->path))), qPrintable(Dialogs->Boxes[0].text));
-        QCOMPARE(Form->RichEdit->toPlainText(), editor);
+            QVERIFY2(Dialogs->Boxes[0].text.contains(QString(part).replace("<dir>", Q(Work->path))),
+                     qPrintable(Dialogs->Boxes[0].text));
+        QCOMPARE(Form->Editor()->toPlainText(), editor);
         QCOMPARE(OutputFileName, InputFileName + ".tap");
         QCOMPARE(LastRunSucceeded, scenario == "warning");
     }
@@ -392,7 +394,7 @@ private slots:
     {
         Choose("board.gbr", TwoHoles);
         write_file(Work->file("board.gbr.tap"), "G90\r\nstale\r\n");
-        Form->RichEdit->setPlainText("previous");
+        Form->Editor()->setPlainText("previous");
         LockDirectory(Work->file("board.gbr.tap"));
         {
             TWithoutRoot user;
@@ -401,7 +403,7 @@ private slots:
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
         QCOMPARE(Dialogs->Boxes[0].caption, NotStarted);
         QVERIFY(Dialogs->Boxes[0].text.contains(OutputFileName + "\nNincs hozzá jog"));
-        QCOMPARE(Form->RichEdit->toPlainText(), QStringLiteral("previous"));
+        QCOMPARE(Form->Editor()->toPlainText(), QStringLiteral("previous"));
         QVERIFY(!LastRunSucceeded);
         chmod(Work->path.c_str(), 0700);
     }
@@ -434,13 +436,13 @@ private slots:
         write_file(dir + "/board.gbr", TwoHoles);
         InputFileName = Q(dir + "/board.gbr");
         QVERIFY(InputFileName.size() > 600);
-        Form->RichEdit->setPlainText("previous");
+        Form->Editor()->setPlainText("previous");
         Form->StartButtonClick();
         /* Whether the converter takes such a path or not, the shell never
          * works on a cut name: it loads that file's output or says it is missing. */
         QCOMPARE(OutputFileName, InputFileName + ".tap");
         if (QFile::exists(OutputFileName))
-            QVERIFY(Form->RichEdit->toPlainText().startsWith("G90\n"));
+            QVERIFY(Form->Editor()->toPlainText().startsWith("G90\n"));
         else
             QVERIFY(Dialogs->Boxes.at(0).text.endsWith(MissingOutputText));
     }
@@ -463,7 +465,7 @@ private slots:
 
     void saveBeforeAnyRun()
     {
-        QTest::keyClicks(Form->RichEdit, "G90");
+        QTest::keyClicks(Form->Editor(), "G90");
         Choose("board.gbr", TwoHoles); /* choosing a file is not enough */
         Form->SaveFileClick();
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
@@ -491,7 +493,7 @@ private slots:
         Choose("board.gbr", TwoHoles);
         Form->StartButtonClick();
         QVERIFY(Dialogs->Boxes.empty());
-        Form->RichEdit->setPlainText(edited);
+        Form->Editor()->setPlainText(edited);
         Form->SaveFileClick();
         QVERIFY(Dialogs->Boxes.empty());
         QCOMPARE(QByteArray::fromStdString(read_file(Work->file("board.gbr.tap"))), saved);
@@ -530,7 +532,7 @@ private slots:
         Form->StartButtonClick();
         const bool existed = file_exists(Work->file("second.gbr.tap"));
         const std::string second = existed ? read_file(Work->file("second.gbr.tap")) : std::string();
-        Form->RichEdit->appendPlainText("M2");
+        Form->Editor()->appendPlainText("M2");
         Dialogs->Boxes.clear();
         Form->SaveFileClick();
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
@@ -546,7 +548,7 @@ private slots:
         ShellSettings.FeedValue = 400;
         Choose("second.gbr", TwoHoles);
         Form->StartButtonClick();
-        Form->RichEdit->setPlainText("M2\n");
+        Form->Editor()->setPlainText("M2\n");
         Dialogs->Boxes.clear();
         Form->SaveFileClick();
         QVERIFY(Dialogs->Boxes.empty());
@@ -558,7 +560,7 @@ private slots:
         Choose("first.gbr", TwoHoles);
         Form->StartButtonClick();
         Choose("second.gbr", TwoHoles);
-        Form->RichEdit->setPlainText("M2\n");
+        Form->Editor()->setPlainText("M2\n");
         Form->SaveFileClick();
         QCOMPARE(read_file(Work->file("first.gbr.tap")), std::string("M2\r\n"));
         QVERIFY(!file_exists(Work->file("second.gbr.tap")));
@@ -572,13 +574,13 @@ private slots:
         /* The output's place is taken by a directory, which no one can write as a file. */
         QVERIFY(QFile::remove(output));
         QVERIFY(QDir().mkdir(output));
-        Form->RichEdit->setPlainText("G90\nM2\n");
+        Form->Editor()->setPlainText("G90\nM2\n");
         Form->SaveFileClick();
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
         QCOMPARE(Dialogs->Boxes[0].caption, QStringLiteral("Nem sikerült menteni !"));
         QVERIFY(Dialogs->Boxes[0].text.startsWith(output + "\n"));
         QVERIFY(Dialogs->Boxes[0].text.size() > output.size() + 1);
-        QCOMPARE(Form->RichEdit->toPlainText(), QStringLiteral("G90\nM2\n"));
+        QCOMPARE(Form->Editor()->toPlainText(), QStringLiteral("G90\nM2\n"));
         QCOMPARE(OutputFileName, output);
         QVERIFY(QFileInfo(output).isDir());
     }
@@ -591,7 +593,7 @@ private slots:
         Form->StartButtonClick();
         const std::string converted = read_file(Work->file("board.gbr.tap"));
         LockDirectory(Work->file("board.gbr.tap"));
-        Form->RichEdit->setPlainText("G90\nM2\n");
+        Form->Editor()->setPlainText("G90\nM2\n");
         {
             TWithoutRoot user;
             Form->SaveFileClick();
@@ -666,11 +668,16 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, text);
         TForm1 &f = *Form;
-        const QHash<QString, QPushButton *> buttons = {
-            {"IntegerHelp", f.IntegerHelp}, {"UnitHelp", f.UnitHelp},       {"SpinHelp", f.SpinHelp},
-            {"TurnHelp", f.TurnHelp},       {"FeedHelp", f.FeedHelp},       {"NeutralHelp", f.NeutralHelp},
-            {"DepthHelp", f.DepthHelp},     {"XCoordHelp", f.XCoordHelp},   {"YCoordHelp", f.YCoordHelp},
-            {"ChangeHelp", f.ChangeHelp}};
+        const QHash<QString, QPushButton *> buttons = {{"IntegerHelp", Control<QPushButton>(f, "IntegerHelp")},
+                                                       {"UnitHelp", Control<QPushButton>(f, "UnitHelp")},
+                                                       {"SpinHelp", Control<QPushButton>(f, "SpinHelp")},
+                                                       {"TurnHelp", Control<QPushButton>(f, "TurnHelp")},
+                                                       {"FeedHelp", Control<QPushButton>(f, "FeedHelp")},
+                                                       {"NeutralHelp", Control<QPushButton>(f, "NeutralHelp")},
+                                                       {"DepthHelp", Control<QPushButton>(f, "DepthHelp")},
+                                                       {"XCoordHelp", Control<QPushButton>(f, "XCoordHelp")},
+                                                       {"YCoordHelp", Control<QPushButton>(f, "YCoordHelp")},
+                                                       {"ChangeHelp", Control<QPushButton>(f, "ChangeHelp")}};
         /* The texts are fixed: changed settings do not show in them. */
         ShellSettings.TurnValue = 5;
         QTest::mouseClick(buttons.value(button), Qt::LeftButton);

@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "Ablak.h"
-#include "Terv.h"
+#include "plan/Terv.h"
 #include "shell_test.h"
 #include "test_support.h"
 
@@ -62,11 +62,11 @@ static QPixmap WithBox(TForm1 &form, const TShownBox &shown)
 /* The window and the plan side by side, the fourth hole picked in the plan. */
 static bool SavePlan(TForm1 &form, const QString &path)
 {
-    form.Plan->resize(640, form.height());
+    form.PlanWindow()->resize(640, form.height());
     QApplication::processEvents();
-    form.Plan->CanvasHoleClick(3);
+    form.PlanWindow()->CanvasHoleClick(3);
     QApplication::processEvents();
-    const QPixmap window = form.grab(), plan = form.Plan->grab();
+    const QPixmap window = form.grab(), plan = form.PlanWindow()->grab();
     QPixmap both(window.width() + 8 + plan.width(), std::max(window.height(), plan.height()));
     both.fill(Qt::darkGray);
     QPainter painter(&both);
@@ -103,7 +103,7 @@ int main(int argc, char **argv)
     dialogs->Answer = board;
     form.OpenButtonClick();
     form.StartButtonClick();
-    if (form.RichEdit->toPlainText().isEmpty() || !dialogs->Boxes.empty()) {
+    if (form.Editor()->toPlainText().isEmpty() || !dialogs->Boxes.empty()) {
         std::fprintf(stderr, "the run gave no G-code\n");
         return 1;
     }

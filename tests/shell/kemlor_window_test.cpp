@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(Form->palette().color(QPalette::Window), QColor(0, 255, 255));
         QVERIFY(Form->autoFillBackground());
         QCOMPARE(Form->font().pixelSize(), 11);
-        QCOMPARE(Form->RichEdit->font().pixelSize(), 11);
+        QCOMPARE(Form->Editor()->font().pixelSize(), 11);
     }
 
     void layout_data()
@@ -61,37 +61,40 @@ private slots:
         QTest::addColumn<QRect>("geometry");
         TForm1 &f = *Form;
         const int rowTops[9] = {32, 88, 144, 200, 256, 312, 368, 424, 480};
-        QWidget *bevels[9] = {f.Bevel1, f.Bevel2, f.Bevel3, f.Bevel4, f.Bevel5,
-                              f.Bevel6, f.Bevel7, f.Bevel8, f.Bevel9};
+        QWidget *bevels[9] = {Control<TBevel>(f, "Bevel1"), Control<TBevel>(f, "Bevel2"), Control<TBevel>(f, "Bevel3"),
+                              Control<TBevel>(f, "Bevel4"), Control<TBevel>(f, "Bevel5"), Control<TBevel>(f, "Bevel6"),
+                              Control<TBevel>(f, "Bevel7"), Control<TBevel>(f, "Bevel8"), Control<TBevel>(f, "Bevel9")};
         for (int i = 0; i < 9; ++i)
             QTest::addRow("Bevel%d", i + 1) << bevels[i] << QRect(8, rowTops[i], 353, 41);
-        QTest::newRow("Bevel10") << (QWidget *)f.Bevel10 << QRect(8, 536, 753, 41);
-        QTest::newRow("Bevel11") << (QWidget *)f.Bevel11 << QRect(376, 32, 385, 489);
-        QTest::newRow("Label1") << (QWidget *)f.Label1 << QRect(152, 8, 76, 18);
-        QTest::newRow("RichEditLabel") << (QWidget *)f.RichEditLabel << QRect(512, 8, 125, 18);
-        QTest::newRow("IntegerLabel") << (QWidget *)f.IntegerLabel << QRect(16, 40, 72, 16);
-        QTest::newRow("TurnLabel") << (QWidget *)f.TurnLabel << QRect(16, 208, 168, 16);
-        QTest::newRow("YCoordLabel") << (QWidget *)f.YCoordLabel << QRect(16, 488, 127, 16);
-        QTest::newRow("IntegerEdit") << (QWidget *)f.IntegerEdit << QRect(192, 40, 73, 26);
-        QTest::newRow("UnitComboBox") << (QWidget *)f.UnitComboBox << QRect(192, 96, 73, 24);
-        QTest::newRow("SpinComboBox") << (QWidget *)f.SpinComboBox << QRect(192, 152, 73, 24);
-        QTest::newRow("TurnEdit") << (QWidget *)f.TurnEdit << QRect(192, 208, 73, 26);
-        QTest::newRow("FeedEdit") << (QWidget *)f.FeedEdit << QRect(192, 264, 73, 26);
-        QTest::newRow("NeutralEdit") << (QWidget *)f.NeutralEdit << QRect(192, 320, 73, 26);
-        QTest::newRow("DepthEdit") << (QWidget *)f.DepthEdit << QRect(192, 376, 73, 26);
-        QTest::newRow("XCoordEdit") << (QWidget *)f.XCoordEdit << QRect(192, 432, 57, 24);
-        QTest::newRow("XCoordSpinButton") << (QWidget *)f.XCoordSpinButton << QRect(248, 432, 17, 25);
-        QTest::newRow("YCoordEdit") << (QWidget *)f.YCoordEdit << QRect(192, 488, 57, 24);
-        QTest::newRow("YCoordSpinButton") << (QWidget *)f.YCoordSpinButton << QRect(248, 488, 17, 25);
-        QTest::newRow("IntegerHelp") << (QWidget *)f.IntegerHelp << QRect(280, 40, 75, 25);
-        QTest::newRow("YCoordHelp") << (QWidget *)f.YCoordHelp << QRect(280, 488, 75, 25);
-        QTest::newRow("RichEdit") << (QWidget *)f.RichEdit << QRect(384, 40, 369, 473);
-        QTest::newRow("OpenButton") << (QWidget *)f.OpenButton << QRect(56, 544, 97, 25);
-        QTest::newRow("StartButton") << (QWidget *)f.StartButton << QRect(240, 544, 97, 25);
-        QTest::newRow("SaveFile") << (QWidget *)f.SaveFile << QRect(432, 544, 97, 25);
-        QTest::newRow("ExitButton") << (QWidget *)f.ExitButton << QRect(616, 544, 97, 25);
-        QTest::newRow("ChangeComboBox") << (QWidget *)f.ChangeComboBox << QRect(8, 4, 73, 24);
-        QTest::newRow("ChangeHelp") << (QWidget *)f.ChangeHelp << QRect(84, 4, 62, 25);
+        QTest::newRow("Bevel10") << (QWidget *)Control<TBevel>(f, "Bevel10") << QRect(8, 536, 753, 41);
+        QTest::newRow("Bevel11") << (QWidget *)Control<TBevel>(f, "Bevel11") << QRect(376, 32, 385, 489);
+        QTest::newRow("Label1") << (QWidget *)Control<QLabel>(f, "Label1") << QRect(152, 8, 76, 18);
+        QTest::newRow("RichEditLabel") << (QWidget *)Control<QLabel>(f, "RichEditLabel") << QRect(512, 8, 125, 18);
+        QTest::newRow("IntegerLabel") << (QWidget *)Control<QLabel>(f, "IntegerLabel") << QRect(16, 40, 72, 16);
+        QTest::newRow("TurnLabel") << (QWidget *)Control<QLabel>(f, "TurnLabel") << QRect(16, 208, 168, 16);
+        QTest::newRow("YCoordLabel") << (QWidget *)Control<QLabel>(f, "YCoordLabel") << QRect(16, 488, 127, 16);
+        QTest::newRow("IntegerEdit") << (QWidget *)Control<TCSpinEdit>(f, "IntegerEdit") << QRect(192, 40, 73, 26);
+        QTest::newRow("UnitComboBox") << (QWidget *)Control<TComboBox>(f, "UnitComboBox") << QRect(192, 96, 73, 24);
+        QTest::newRow("SpinComboBox") << (QWidget *)Control<TComboBox>(f, "SpinComboBox") << QRect(192, 152, 73, 24);
+        QTest::newRow("TurnEdit") << (QWidget *)Control<TCSpinEdit>(f, "TurnEdit") << QRect(192, 208, 73, 26);
+        QTest::newRow("FeedEdit") << (QWidget *)Control<TCSpinEdit>(f, "FeedEdit") << QRect(192, 264, 73, 26);
+        QTest::newRow("NeutralEdit") << (QWidget *)Control<TCSpinEdit>(f, "NeutralEdit") << QRect(192, 320, 73, 26);
+        QTest::newRow("DepthEdit") << (QWidget *)Control<TCSpinEdit>(f, "DepthEdit") << QRect(192, 376, 73, 26);
+        QTest::newRow("XCoordEdit") << (QWidget *)Control<TEdit>(f, "XCoordEdit") << QRect(192, 432, 57, 24);
+        QTest::newRow("XCoordSpinButton")
+            << (QWidget *)Control<TCSpinButton>(f, "XCoordSpinButton") << QRect(248, 432, 17, 25);
+        QTest::newRow("YCoordEdit") << (QWidget *)Control<TEdit>(f, "YCoordEdit") << QRect(192, 488, 57, 24);
+        QTest::newRow("YCoordSpinButton")
+            << (QWidget *)Control<TCSpinButton>(f, "YCoordSpinButton") << QRect(248, 488, 17, 25);
+        QTest::newRow("IntegerHelp") << (QWidget *)Control<QPushButton>(f, "IntegerHelp") << QRect(280, 40, 75, 25);
+        QTest::newRow("YCoordHelp") << (QWidget *)Control<QPushButton>(f, "YCoordHelp") << QRect(280, 488, 75, 25);
+        QTest::newRow("RichEdit") << (QWidget *)f.Editor() << QRect(384, 40, 369, 473);
+        QTest::newRow("OpenButton") << (QWidget *)Control<QPushButton>(f, "OpenButton") << QRect(56, 544, 97, 25);
+        QTest::newRow("StartButton") << (QWidget *)Control<QPushButton>(f, "StartButton") << QRect(240, 544, 97, 25);
+        QTest::newRow("SaveFile") << (QWidget *)Control<QPushButton>(f, "SaveFile") << QRect(432, 544, 97, 25);
+        QTest::newRow("ExitButton") << (QWidget *)Control<QPushButton>(f, "ExitButton") << QRect(616, 544, 97, 25);
+        QTest::newRow("ChangeComboBox") << (QWidget *)Control<QComboBox>(f, "ChangeComboBox") << QRect(8, 4, 73, 24);
+        QTest::newRow("ChangeHelp") << (QWidget *)Control<QPushButton>(f, "ChangeHelp") << QRect(84, 4, 62, 25);
     }
 
     void layout()
@@ -114,8 +117,10 @@ private slots:
     void rowCaptionsStayClearOfTheValues()
     {
         TForm1 &f = *Form;
-        for (QLabel *row : {f.IntegerLabel, f.UnitLabel, f.SpinLabel, f.TurnLabel, f.FeedLabel, f.NeutralLabel,
-                            f.DepthLabel, f.XCoordLabel, f.YCoordLabel})
+        for (QLabel *row :
+             {Control<QLabel>(f, "IntegerLabel"), Control<QLabel>(f, "UnitLabel"), Control<QLabel>(f, "SpinLabel"),
+              Control<QLabel>(f, "TurnLabel"), Control<QLabel>(f, "FeedLabel"), Control<QLabel>(f, "NeutralLabel"),
+              Control<QLabel>(f, "DepthLabel"), Control<QLabel>(f, "XCoordLabel"), Control<QLabel>(f, "YCoordLabel")})
             QVERIFY2(row->geometry().right() < 192, qPrintable(row->text()));
     }
 
@@ -126,44 +131,53 @@ private slots:
         QTest::addColumn<QString>("hint");
         TForm1 &f = *Form;
         const QString none;
-        QTest::newRow("Label1") << (QWidget *)f.Label1 << "beállítások" << none;
-        QTest::newRow("RichEditLabel") << (QWidget *)f.RichEditLabel << "G-kód szerkesztő" << none;
-        QTest::newRow("IntegerLabel") << (QWidget *)f.IntegerLabel << "egészrész" << none;
-        QTest::newRow("UnitLabel") << (QWidget *)f.UnitLabel << "mértékegység" << none;
-        QTest::newRow("SpinLabel") << (QWidget *)f.SpinLabel << "forgásirány" << none;
-        QTest::newRow("TurnLabel") << (QWidget *)f.TurnLabel << "fordulatszám [ford/perc]" << none;
-        QTest::newRow("FeedLabel") << (QWidget *)f.FeedLabel << "előtolás [mm/perc]" << none;
-        QTest::newRow("NeutralLabel") << (QWidget *)f.NeutralLabel << "alaphelyzet [mm]" << none;
-        QTest::newRow("DepthLabel") << (QWidget *)f.DepthLabel << "mélység [mm]" << none;
-        QTest::newRow("XCoordLabel") << (QWidget *)f.XCoordLabel << "X koordináta [mm]" << none;
-        QTest::newRow("YCoordLabel") << (QWidget *)f.YCoordLabel << "Y koordináta [mm]" << none;
-        QTest::newRow("IntegerEdit") << (QWidget *)f.IntegerEdit << "2"
+        QTest::newRow("Label1") << (QWidget *)Control<QLabel>(f, "Label1") << "beállítások" << none;
+        QTest::newRow("RichEditLabel") << (QWidget *)Control<QLabel>(f, "RichEditLabel") << "G-kód szerkesztő" << none;
+        QTest::newRow("IntegerLabel") << (QWidget *)Control<QLabel>(f, "IntegerLabel") << "egészrész" << none;
+        QTest::newRow("UnitLabel") << (QWidget *)Control<QLabel>(f, "UnitLabel") << "mértékegység" << none;
+        QTest::newRow("SpinLabel") << (QWidget *)Control<QLabel>(f, "SpinLabel") << "forgásirány" << none;
+        QTest::newRow("TurnLabel") << (QWidget *)Control<QLabel>(f, "TurnLabel") << "fordulatszám [ford/perc]" << none;
+        QTest::newRow("FeedLabel") << (QWidget *)Control<QLabel>(f, "FeedLabel") << "előtolás [mm/perc]" << none;
+        QTest::newRow("NeutralLabel") << (QWidget *)Control<QLabel>(f, "NeutralLabel") << "alaphelyzet [mm]" << none;
+        QTest::newRow("DepthLabel") << (QWidget *)Control<QLabel>(f, "DepthLabel") << "mélység [mm]" << none;
+        QTest::newRow("XCoordLabel") << (QWidget *)Control<QLabel>(f, "XCoordLabel") << "X koordináta [mm]" << none;
+        QTest::newRow("YCoordLabel") << (QWidget *)Control<QLabel>(f, "YCoordLabel") << "Y koordináta [mm]" << none;
+        QTest::newRow("IntegerEdit") << (QWidget *)Control<TCSpinEdit>(f, "IntegerEdit") << "2"
                                      << "A gerber fájl koordinátáinak földolgozásába nyúl bele.";
-        QTest::newRow("UnitComboBox") << (QWidget *)f.UnitComboBox << "mm"
+        QTest::newRow("UnitComboBox") << (QWidget *)Control<TComboBox>(f, "UnitComboBox") << "mm"
                                       << "A G kódú koordináták mértékegységét választja ki.";
-        QTest::newRow("SpinComboBox") << (QWidget *)f.SpinComboBox << "jobb" << "A főorsó forgásirányát adja meg.";
-        QTest::newRow("TurnEdit") << (QWidget *)f.TurnEdit << "1000" << "A főorsó fordulatszámát állítja be.";
-        QTest::newRow("FeedEdit") << (QWidget *)f.FeedEdit << "400" << "A fúró előtolását adja meg.";
-        QTest::newRow("NeutralEdit") << (QWidget *)f.NeutralEdit << "2"
+        QTest::newRow("SpinComboBox") << (QWidget *)Control<TComboBox>(f, "SpinComboBox") << "jobb"
+                                      << "A főorsó forgásirányát adja meg.";
+        QTest::newRow("TurnEdit") << (QWidget *)Control<TCSpinEdit>(f, "TurnEdit") << "1000"
+                                  << "A főorsó fordulatszámát állítja be.";
+        QTest::newRow("FeedEdit") << (QWidget *)Control<TCSpinEdit>(f, "FeedEdit") << "400"
+                                  << "A fúró előtolását adja meg.";
+        QTest::newRow("NeutralEdit") << (QWidget *)Control<TCSpinEdit>(f, "NeutralEdit") << "2"
                                      << "A fúró semleges (fölső) helyzetét állítja.";
-        QTest::newRow("DepthEdit") << (QWidget *)f.DepthEdit << "2" << "A fúrás mélységét határozza meg.";
-        QTest::newRow("XCoordEdit") << (QWidget *)f.XCoordEdit << "0.00000"
+        QTest::newRow("DepthEdit") << (QWidget *)Control<TCSpinEdit>(f, "DepthEdit") << "2"
+                                   << "A fúrás mélységét határozza meg.";
+        QTest::newRow("XCoordEdit") << (QWidget *)Control<TEdit>(f, "XCoordEdit") << "0.00000"
                                     << "A furatcsoport bal alsó X koordinátáját állítja be.";
-        QTest::newRow("YCoordEdit") << (QWidget *)f.YCoordEdit << "0.00000"
+        QTest::newRow("YCoordEdit") << (QWidget *)Control<TEdit>(f, "YCoordEdit") << "0.00000"
                                     << "A furatcsoport bal alsó Y koordinátáját állítja be.";
-        QPushButton *helps[] = {f.IntegerHelp, f.UnitHelp,    f.SpinHelp,   f.TurnHelp,  f.FeedHelp,
-                                f.NeutralHelp, f.DepthHelp,   f.XCoordHelp, f.YCoordHelp};
+        QPushButton *helps[] = {Control<QPushButton>(f, "IntegerHelp"), Control<QPushButton>(f, "UnitHelp"),
+                                Control<QPushButton>(f, "SpinHelp"),    Control<QPushButton>(f, "TurnHelp"),
+                                Control<QPushButton>(f, "FeedHelp"),    Control<QPushButton>(f, "NeutralHelp"),
+                                Control<QPushButton>(f, "DepthHelp"),   Control<QPushButton>(f, "XCoordHelp"),
+                                Control<QPushButton>(f, "YCoordHelp")};
         for (QPushButton *help : helps)
             QTest::addRow("help at %d", help->y()) << (QWidget *)help << "súgó" << none;
         QTest::newRow("OpenButton")
-            << (QWidget *)f.OpenButton << "meg&nyit"
+            << (QWidget *)Control<QPushButton>(f, "OpenButton") << "meg&nyit"
             << "Egy ablakot jelenít meg ahol meg lehet keresni a feldolgozandó gerber fájlt.";
-        QTest::newRow("StartButton") << (QWidget *)f.StartButton << "&indít" << "Elindítja a feldolgozást.";
+        QTest::newRow("StartButton") << (QWidget *)Control<QPushButton>(f, "StartButton") << "&indít"
+                                     << "Elindítja a feldolgozást.";
         QTest::newRow("SaveFile")
-            << (QWidget *)f.SaveFile << "&ment"
+            << (QWidget *)Control<QPushButton>(f, "SaveFile") << "&ment"
             << "Elmenti a G-kód szerkesztő ablakában látható sorokat az eredeti kimeneti fájlba.";
-        QTest::newRow("ExitButton") << (QWidget *)f.ExitButton << "&kilép" << "Kilép a programból.";
-        QTest::newRow("RichEdit") << (QWidget *)f.RichEdit << "" << none;
+        QTest::newRow("ExitButton") << (QWidget *)Control<QPushButton>(f, "ExitButton") << "&kilép"
+                                    << "Kilép a programból.";
+        QTest::newRow("RichEdit") << (QWidget *)f.Editor() << "" << none;
     }
 
     void texts()
@@ -190,10 +204,10 @@ private slots:
     {
         QTest::addColumn<QPushButton *>("button");
         QTest::addColumn<int>("key");
-        QTest::newRow("meg&nyit") << Form->OpenButton << int(Qt::Key_N);
-        QTest::newRow("&indít") << Form->StartButton << int(Qt::Key_I);
-        QTest::newRow("&ment") << Form->SaveFile << int(Qt::Key_M);
-        QTest::newRow("&kilép") << Form->ExitButton << int(Qt::Key_K);
+        QTest::newRow("meg&nyit") << Control<QPushButton>(*Form, "OpenButton") << int(Qt::Key_N);
+        QTest::newRow("&indít") << Control<QPushButton>(*Form, "StartButton") << int(Qt::Key_I);
+        QTest::newRow("&ment") << Control<QPushButton>(*Form, "SaveFile") << int(Qt::Key_M);
+        QTest::newRow("&kilép") << Control<QPushButton>(*Form, "ExitButton") << int(Qt::Key_K);
     }
 
     void accessKeysChooseTheCommandButtons()
@@ -205,12 +219,12 @@ private slots:
 
     void comboBoxItems()
     {
-        QCOMPARE(Form->UnitComboBox->count(), 2);
-        QCOMPARE(Form->UnitComboBox->itemText(0), QStringLiteral("mm"));
-        QCOMPARE(Form->UnitComboBox->itemText(1), QStringLiteral("coll"));
-        QCOMPARE(Form->SpinComboBox->itemText(0), QStringLiteral("jobb"));
-        QCOMPARE(Form->SpinComboBox->itemText(1), QStringLiteral("bal"));
-        for (QComboBox *box : {Form->UnitComboBox, Form->SpinComboBox}) {
+        QCOMPARE(Control<TComboBox>(*Form, "UnitComboBox")->count(), 2);
+        QCOMPARE(Control<TComboBox>(*Form, "UnitComboBox")->itemText(0), QStringLiteral("mm"));
+        QCOMPARE(Control<TComboBox>(*Form, "UnitComboBox")->itemText(1), QStringLiteral("coll"));
+        QCOMPARE(Control<TComboBox>(*Form, "SpinComboBox")->itemText(0), QStringLiteral("jobb"));
+        QCOMPARE(Control<TComboBox>(*Form, "SpinComboBox")->itemText(1), QStringLiteral("bal"));
+        for (QComboBox *box : {Control<TComboBox>(*Form, "UnitComboBox"), Control<TComboBox>(*Form, "SpinComboBox")}) {
             QVERIFY(box->isEditable());
             QCOMPARE(box->view()->sizeHintForRow(0), 16);
             QCOMPARE(box->view()->sizeHintForRow(1), 16);
@@ -222,11 +236,11 @@ private slots:
         QTest::addColumn<TCSpinEdit *>("edit");
         QTest::addColumn<int>("min");
         QTest::addColumn<int>("max");
-        QTest::newRow("IntegerEdit") << Form->IntegerEdit << 1 << 6;
-        QTest::newRow("TurnEdit") << Form->TurnEdit << 1 << 30000;
-        QTest::newRow("FeedEdit") << Form->FeedEdit << 1 << 1000;
-        QTest::newRow("NeutralEdit") << Form->NeutralEdit << 1 << 10;
-        QTest::newRow("DepthEdit") << Form->DepthEdit << 1 << 10;
+        QTest::newRow("IntegerEdit") << Control<TCSpinEdit>(*Form, "IntegerEdit") << 1 << 6;
+        QTest::newRow("TurnEdit") << Control<TCSpinEdit>(*Form, "TurnEdit") << 1 << 30000;
+        QTest::newRow("FeedEdit") << Control<TCSpinEdit>(*Form, "FeedEdit") << 1 << 1000;
+        QTest::newRow("NeutralEdit") << Control<TCSpinEdit>(*Form, "NeutralEdit") << 1 << 10;
+        QTest::newRow("DepthEdit") << Control<TCSpinEdit>(*Form, "DepthEdit") << 1 << 10;
     }
 
     void spinEditLimits()
@@ -240,7 +254,7 @@ private slots:
 
     void editorPane()
     {
-        QPlainTextEdit *editor = Form->RichEdit;
+        QPlainTextEdit *editor = Form->Editor();
         QCOMPARE(editor->lineWrapMode(), QPlainTextEdit::NoWrap);
         QCOMPARE(editor->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(editor->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -262,21 +276,25 @@ private slots:
         const QColor text = Form->palette().color(QPalette::WindowText);
         const QColor maroon(128, 0, 0);
         const int windowText = QPalette::WindowText, buttonText = QPalette::ButtonText;
-        QTest::newRow("Label1") << (QWidget *)f.Label1 << "Arial" << 15 << true << windowText << text;
-        QTest::newRow("RichEditLabel") << (QWidget *)f.RichEditLabel << "Arial" << 15 << true << windowText
-                                       << QColor(128, 0, 128);
-        QTest::newRow("DepthLabel") << (QWidget *)f.DepthLabel << "MS Sans Serif" << 13 << true << windowText
-                                    << text;
-        QTest::newRow("TurnEdit") << (QWidget *)f.TurnEdit << "MS Sans Serif" << 13 << false << windowText << text;
-        QTest::newRow("SpinComboBox") << (QWidget *)f.SpinComboBox << "MS Sans Serif" << 13 << false << windowText
-                                      << text;
-        QTest::newRow("YCoordEdit") << (QWidget *)f.YCoordEdit << "MS Sans Serif" << 13 << false << windowText
-                                    << text;
-        QTest::newRow("UnitHelp") << (QWidget *)f.UnitHelp << "Lucida Sans Typewriter" << 13 << false << buttonText
-                                  << maroon;
-        QTest::newRow("StartButton") << (QWidget *)f.StartButton << "Arial" << 13 << false << buttonText << maroon;
-        QTest::newRow("OpenButton") << (QWidget *)f.OpenButton << "Arial" << 13 << false << buttonText << maroon;
-        QTest::newRow("RichEdit") << (QWidget *)f.RichEdit << "MS Sans Serif" << 11 << false << windowText << text;
+        QTest::newRow("Label1") << (QWidget *)Control<QLabel>(f, "Label1") << "Arial" << 15 << true << windowText
+                                << text;
+        QTest::newRow("RichEditLabel") << (QWidget *)Control<QLabel>(f, "RichEditLabel") << "Arial" << 15 << true
+                                       << windowText << QColor(128, 0, 128);
+        QTest::newRow("DepthLabel") << (QWidget *)Control<QLabel>(f, "DepthLabel") << "MS Sans Serif" << 13 << true
+                                    << windowText << text;
+        QTest::newRow("TurnEdit") << (QWidget *)Control<TCSpinEdit>(f, "TurnEdit") << "MS Sans Serif" << 13 << false
+                                  << windowText << text;
+        QTest::newRow("SpinComboBox") << (QWidget *)Control<TComboBox>(f, "SpinComboBox") << "MS Sans Serif" << 13
+                                      << false << windowText << text;
+        QTest::newRow("YCoordEdit") << (QWidget *)Control<TEdit>(f, "YCoordEdit") << "MS Sans Serif" << 13 << false
+                                    << windowText << text;
+        QTest::newRow("UnitHelp") << (QWidget *)Control<QPushButton>(f, "UnitHelp") << "Lucida Sans Typewriter" << 13
+                                  << false << buttonText << maroon;
+        QTest::newRow("StartButton") << (QWidget *)Control<QPushButton>(f, "StartButton") << "Arial" << 13 << false
+                                     << buttonText << maroon;
+        QTest::newRow("OpenButton") << (QWidget *)Control<QPushButton>(f, "OpenButton") << "Arial" << 13 << false
+                                    << buttonText << maroon;
+        QTest::newRow("RichEdit") << (QWidget *)f.Editor() << "MS Sans Serif" << 11 << false << windowText << text;
     }
 
     void fonts()
@@ -301,21 +319,42 @@ private slots:
     void tabOrderStartsAtOpenButton()
     {
         TForm1 &f = *Form;
-        QCOMPARE(f.focusWidget(), (QWidget *)f.OpenButton);
-        const QList<QWidget *> expected = {
-            f.OpenButton,  f.StartButton, f.SaveFile,    f.ExitButton, f.IntegerEdit,      f.IntegerHelp,
-            f.UnitComboBox, f.UnitHelp,   f.SpinComboBox, f.SpinHelp,  f.TurnEdit,         f.TurnHelp,
-            f.FeedEdit,    f.FeedHelp,    f.NeutralEdit, f.NeutralHelp, f.DepthEdit,       f.DepthHelp,
-            f.XCoordEdit,  f.XCoordSpinButton, f.XCoordHelp, f.YCoordEdit, f.YCoordSpinButton, f.YCoordHelp,
-            f.ChangeComboBox, f.ChangeHelp, f.RichEdit};
+        QCOMPARE(f.focusWidget(), (QWidget *)Control<QPushButton>(f, "OpenButton"));
+        const QList<QWidget *> expected = {Control<QPushButton>(f, "OpenButton"),
+                                           Control<QPushButton>(f, "StartButton"),
+                                           Control<QPushButton>(f, "SaveFile"),
+                                           Control<QPushButton>(f, "ExitButton"),
+                                           Control<TCSpinEdit>(f, "IntegerEdit"),
+                                           Control<QPushButton>(f, "IntegerHelp"),
+                                           Control<TComboBox>(f, "UnitComboBox"),
+                                           Control<QPushButton>(f, "UnitHelp"),
+                                           Control<TComboBox>(f, "SpinComboBox"),
+                                           Control<QPushButton>(f, "SpinHelp"),
+                                           Control<TCSpinEdit>(f, "TurnEdit"),
+                                           Control<QPushButton>(f, "TurnHelp"),
+                                           Control<TCSpinEdit>(f, "FeedEdit"),
+                                           Control<QPushButton>(f, "FeedHelp"),
+                                           Control<TCSpinEdit>(f, "NeutralEdit"),
+                                           Control<QPushButton>(f, "NeutralHelp"),
+                                           Control<TCSpinEdit>(f, "DepthEdit"),
+                                           Control<QPushButton>(f, "DepthHelp"),
+                                           Control<TEdit>(f, "XCoordEdit"),
+                                           Control<TCSpinButton>(f, "XCoordSpinButton"),
+                                           Control<QPushButton>(f, "XCoordHelp"),
+                                           Control<TEdit>(f, "YCoordEdit"),
+                                           Control<TCSpinButton>(f, "YCoordSpinButton"),
+                                           Control<QPushButton>(f, "YCoordHelp"),
+                                           Control<QComboBox>(f, "ChangeComboBox"),
+                                           Control<QPushButton>(f, "ChangeHelp"),
+                                           f.Editor()};
         /* Walk the chain as Tab does: controls that take the focus by Tab, each once. */
         QList<QWidget *> order;
-        QWidget *w = f.OpenButton;
+        QWidget *w = Control<QPushButton>(f, "OpenButton");
         do {
             if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && !w->focusProxy() && !order.contains(w))
                 order.append(w);
             w = w->nextInFocusChain();
-        } while (w != f.OpenButton);
+        } while (w != Control<QPushButton>(f, "OpenButton"));
         /* Parts of composite controls (the combo boxes' edit fields) stand for their control. */
         QList<QWidget *> controls;
         for (QWidget *widget : order) {
@@ -357,18 +396,19 @@ private slots:
      * other control keeps its place and stays whole. */
     void bitChangeInFreeSpace()
     {
-        for (QWidget *added : {(QWidget *)Form->ChangeComboBox, (QWidget *)Form->ChangeHelp}) {
+        for (QWidget *added : {(QWidget *)Control<QComboBox>(*Form, "ChangeComboBox"),
+                               (QWidget *)Control<QPushButton>(*Form, "ChangeHelp")}) {
             QVERIFY(Form->rect().contains(added->geometry()));
             for (QWidget *other : Form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-                if (other != Form->ChangeComboBox && other != Form->ChangeHelp && !other->isWindow() &&
-                    other->isVisible())
+                if (other != Control<QComboBox>(*Form, "ChangeComboBox")
+                    && other != Control<QPushButton>(*Form, "ChangeHelp") && !other->isWindow() && other->isVisible())
                     QVERIFY2(!other->geometry().intersects(added->geometry()),
                              qPrintable(QString(other->metaObject()->className()) + " " + other->objectName()));
         }
-        QCOMPARE(Form->ChangeComboBox->count(), 2);
-        QCOMPARE(Form->ChangeComboBox->itemText(0), QStringLiteral("szünet"));
-        QCOMPARE(Form->ChangeComboBox->itemText(1), QStringLiteral("m6"));
-        QCOMPARE(Form->ChangeHelp->text(), QStringLiteral("súgó"));
+        QCOMPARE(Control<QComboBox>(*Form, "ChangeComboBox")->count(), 2);
+        QCOMPARE(Control<QComboBox>(*Form, "ChangeComboBox")->itemText(0), QStringLiteral("szünet"));
+        QCOMPARE(Control<QComboBox>(*Form, "ChangeComboBox")->itemText(1), QStringLiteral("m6"));
+        QCOMPARE(Control<QPushButton>(*Form, "ChangeHelp")->text(), QStringLiteral("súgó"));
     }
 
     /* The chosen file's name shows in the free strip above the command
@@ -380,16 +420,17 @@ private slots:
         for (const QString &chosen : {QStringLiteral("/tmp/fúró lap.gbr"), deep}) {
             dialogs->Answer = chosen;
             Form->OpenButtonClick();
-            const QLabel *label = Form->FileNameLabel;
+            const QLabel *label = Control<QLabel>(*Form, "FileNameLabel");
             QVERIFY(label->text().endsWith("fúró lap.gbr"));
             QVERIFY(label->text().startsWith("/"));
             QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
         }
-        QVERIFY(Form->FileNameLabel->isVisible());
-        const QRect strip = Form->FileNameLabel->geometry();
+        QVERIFY(Control<QLabel>(*Form, "FileNameLabel")->isVisible());
+        const QRect strip = Control<QLabel>(*Form, "FileNameLabel")->geometry();
         QVERIFY(Form->rect().contains(strip));
         for (QWidget *other : Form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            if (other != Form->FileNameLabel && !other->isWindow())   /* windows of their own are not on the panel */
+            if (other != Control<QLabel>(*Form, "FileNameLabel")
+                && !other->isWindow()) /* windows of their own are not on the panel */
                 QVERIFY2(!other->geometry().intersects(strip), qPrintable(other->objectName()));
         ResetShellState();
     }

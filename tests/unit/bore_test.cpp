@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "holes/bore.h"
+#include "holes/reference_path.h"
 #include "test_support.h"
 #include "system/tools.h"
 
@@ -174,11 +175,11 @@ TEST(bore, diagnostics)
     d_list *faked_sections = new_bores();
     bore *claims_section = append_bore(faked_sections);
     claims_section->sections = new_sections();
-    d_list *lone = new_bores();
+    d_list *lone = new_hole_list(true);
     bore *no_dists = append_bore(lone);
     bore *null_entry = append_bore(lone);
-    null_entry->dists = new_dists();
-    d_list_append_node(null_entry->dists, nullptr, nullptr, nullptr);
+    add_dist(null_entry, no_dists, 1.0);
+    d_list_append_node(distances_of(null_entry), nullptr, nullptr, nullptr);
     bore *orphan_entry = append_bore(lone);
     add_dist(orphan_entry, nullptr, 1.0);
 
@@ -213,8 +214,13 @@ TEST(bore, diagnostics)
         /* two real holes claiming four: index 2 runs off the end of the links */
         {with_count(two, 4, compute_distances),
          "bore.cpp, compute_distances.581(): \"d_list_get_idx_node(Root, j) = NULL\"\n"},
+        /* an indexed list keeps no distance tables */
+        {[=] { compute_distances(bare); }, "bore.cpp, compute_distances.560(): \"Root->dists=NULL\"\n"},
         {[] { get_nearest_bore(nullptr); }, "bore.cpp, get_nearest_bore.613(): \"Bore=NULL\"\n"},
         {[=] { get_nearest_bore(no_dists); }, "bore.cpp, get_nearest_bore.620(): \"Bore->dists=NULL\"\n"},
+        /* an indexed list asked for the next stop before its tour started, or from no hole */
+        {[=] { tour_next(bare, no_sections); }, "bore.cpp, get_nearest_bore.620(): \"Bore->dists=NULL\"\n"},
+        {[=] { tour_start(with_null_hole); tour_next(with_null_hole, nullptr); }, "bore.cpp, get_nearest_bore.613(): \"Bore=NULL\"\n"},
         {[=] { get_nearest_bore(null_entry); }, "bore.cpp, get_nearest_bore.637(): \"dt=NULL\"\n"},
         {[=] { get_nearest_bore(orphan_entry); }, "bore.cpp, get_nearest_bore.642(): \"dt->bore=NULL\"\n"},
     };
@@ -235,7 +241,7 @@ TEST(bore, dists_list_missing_entries_is_reported)
     d_list *root = group_sections({{0, 0, 0, 0}, {1, 1, 1, 1}}, true);
     compute_quad(root);
     bore *first = compute_distances(root);
-    d_list *dists = first->dists;
+    d_list *dists = distances_of(first);
     EXPECT_EQ(diagnostic_of(with_count(dists, 3, [=](d_list *) { get_nearest_bore(first); })),
               "bore.cpp, get_nearest_bore.631(): \"d_list_get_idx_node(dists, i) = NULL\"\n");
     d_list_free(root);

@@ -16,6 +16,7 @@
 #include "writing/fixed_point.h"
 #include "test_support.h"
 #include "system/tools.h"
+#include "writing/output_buffer.h"
 
 namespace {
 

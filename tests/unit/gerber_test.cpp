@@ -38,6 +38,7 @@ struct outcome {
     int fatal_status = 0;
     std::string err;        /* everything written to stderr */
     holes_t holes;
+    gerber_format_t format;   /* as the reading ended */
 };
 
 holes_t collect_holes(d_list *list)
@@ -62,7 +63,7 @@ outcome read_fd(int fd, int int_digits)
     d_list *list = new_bores();
     testing::internal::CaptureStderr();
     try {
-        result.status = gerber(list, fd, int_digits);
+        result.status = gerber_read(list, fd, int_digits, &result.format);
     } catch (const fatal_exit &e) {
         result.fatal = true;
         result.fatal_status = e.status;
@@ -124,13 +125,11 @@ protected:
     fatal_handler_fn previous = nullptr;
     void SetUp() override
     {
-        gerber_reset_format();
         previous = set_fatal_handler(throwing_handler);
     }
     void TearDown() override
     {
         set_fatal_handler(previous);
-        gerber_reset_format();
     }
 };
 
@@ -145,7 +144,6 @@ struct hole_case {
 
 void check_holes(const hole_case &c, const std::string &text)
 {
-    gerber_reset_format();
     outcome r = read_gerber(text, c.int_digits);
     EXPECT_FALSE(r.fatal) << c.name << ": " << r.err;
     EXPECT_EQ(r.status, LINE_EOF) << c.name;
@@ -250,8 +248,7 @@ TEST_F(Reader, CrLfReadsLikeLf)
 
 TEST_F(Reader, FormatState)
 {
-    gerber_reset_format();
-    const gerber_format_t start = gerber_format;   /* as reset: 2.4, leading, absolute, inch */
+    const gerber_format_t start = read_gerber("").format;   /* 2.4, leading, absolute, inch */
     struct {
         const char *text;
         int int_digits;
@@ -288,13 +285,12 @@ TEST_F(Reader, FormatState)
         {"%ASBXBY*%\n", 2, [](gerber_format_t &f) { f.x_source = 'B', f.y_source = 'B'; }},
     };
     for (const auto &c : cases) {
-        gerber_reset_format();
         outcome r = read_gerber(c.text, c.int_digits);
         ASSERT_FALSE(r.fatal) << c.text << r.err;
         gerber_format_t expected = start;
         expected.x_int_digits = expected.y_int_digits = c.int_digits;
         c.change(expected);
-        const gerber_format_t &f = gerber_format;
+        const gerber_format_t &f = r.format;
         EXPECT_EQ(f.x_int_digits, expected.x_int_digits) << c.text;
         EXPECT_EQ(f.x_dec_digits, expected.x_dec_digits) << c.text;
         EXPECT_EQ(f.y_int_digits, expected.y_int_digits) << c.text;
@@ -311,11 +307,10 @@ TEST_F(Reader, FormatState)
     }
 }
 
-TEST_F(Reader, ResetRestoresTheStartingFormat)
+TEST_F(Reader, EachReadingStartsFromTheStartingFormat)
 {
     read_gerber("%FSTIX35Y35*%\n%MOMM*%\n%OFA1B2*%\n%SFA2B3*%\n%ASAYBX*%\n");
-    gerber_reset_format();
-    const gerber_format_t &f = gerber_format;
+    const gerber_format_t f = read_gerber("").format;
     EXPECT_EQ(f.x_int_digits, 2);
     EXPECT_EQ(f.x_dec_digits, 4);
     EXPECT_EQ(f.y_int_digits, 2);
@@ -474,7 +469,6 @@ TEST_F(Reader, SyntaxDiagnostics)
          "A fájl 2. sora túl hosszú, legföljebb 65535 bájt lehet.\\n"},
     };
     for (const auto &c : cases) {
-        gerber_reset_format();
         check_diagnostic(read_gerber(c.text), c.name, c.function, c.message);
     }
 }
@@ -520,7 +514,6 @@ TEST_F(Reader, EndOfFileInsideAParameterBlock)
         {"G04 x*\nD10*%MOMM*\n", 2},
     };
     for (const auto &c : cases) {
-        gerber_reset_format();
         char message[200];
         snprintf(message, sizeof message, unclosed, c.first_line);
         check_diagnostic(read_gerber(c.text), c.text.c_str(), "get_parm", message);
@@ -550,7 +543,6 @@ TEST_F(Reader, MissingProgramEndIsAWarning)
         {"", true},
     };
     for (const auto &c : cases) {
-        gerber_reset_format();
         outcome r = read_gerber(c.text);
         EXPECT_FALSE(r.fatal) << c.text;
         EXPECT_EQ(r.status, LINE_EOF) << c.text;
@@ -573,7 +565,6 @@ TEST_F(Reader, GNumbersDecodeExactly)
             cases.push_back({digits, g});
     }
     for (const auto &c : cases) {
-        gerber_reset_format();
         char message[100];
         snprintf(message, sizeof message, "A fájl 1. sorában a G%d végén nincs '*' karakter.\\n", c.second);
         check_diagnostic(read_gerber("G" + c.first + "\n"), c.first.c_str(), "gerber", message);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/get_options.h"
-#include "main.h"
+#include "app/settings.h"
 #include "test_support.h"
 #include "system/tools.h"
 
@@ -28,6 +28,21 @@ struct arg_vector {
     int argc() const { return (int)ptrs.size(); }
     char *const *argv() const { return ptrs.data(); }
 };
+
+settings_t settings;
+void *values[OPTION_COUNT];
+
+/* Fresh settings, and where the matcher stores into them. */
+void reset()
+{
+    reset_settings(settings);
+    option_values(settings, values);
+}
+
+int match(int argc, char *const *argv, int *idx)
+{
+    return get_options(argc, argv, idx, option_table, OPTION_COUNT, values, settings.given);
+}
 
 /* The stored value of option k, printed with the option's own conversion. */
 std::string stored(int k)
@@ -62,7 +77,7 @@ std::string capture_stdout(const std::function<void()> &fn)
 
 class GetOptions : public ::testing::Test {
 protected:
-    void SetUp() override { reset_settings(); }
+    void SetUp() override { reset(); }
 };
 
 TEST_F(GetOptions, ConvertsValuesLikeTheStandardScan)
@@ -109,17 +124,17 @@ TEST_F(GetOptions, ConvertsValuesLikeTheStandardScan)
         {M, "coll extra", M, 3, "coll"},
         {M, "-i", M, 3, "-i"},          /* the value is taken whatever it looks like */
         {F, "bal", F, 3, "bal"},
-        {F, "", OPT_BAD_VALUE, 2, ""},
+        {F, "", OPT_BAD_VALUE, 2, "jobb"},
     };
     for (const row &r : rows) {
-        SCOPED_TRACE(std::string(options[r.k].short_name) + " '" + r.value + "'");
-        reset_settings();
-        arg_vector args({"drelvo", options[r.k].short_name, r.value});
+        SCOPED_TRACE(std::string(option_table[r.k].short_name) + " '" + r.value + "'");
+        reset();
+        arg_vector args({"drelvo", option_table[r.k].short_name, r.value});
         int idx = 1;
-        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), r.result);
+        EXPECT_EQ(match(args.argc(), args.argv(), &idx), r.result);
         EXPECT_EQ(idx, r.opt_idx);
         EXPECT_EQ(stored(r.k), r.stored);
-        EXPECT_EQ(options[r.k].given, 1);   /* also when the value fails */
+        EXPECT_EQ(settings.given[r.k], 1);   /* also when the value fails */
     }
 }
 
@@ -151,21 +166,22 @@ TEST_F(GetOptions, MatchesNamesExactlyInBothEncodings)
         SCOPED_TRACE("'" + r.arg + "'");
         arg_vector args({"drelvo", r.arg});
         int idx = 1;
-        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), r.result);
+        EXPECT_EQ(match(args.argc(), args.argv(), &idx), r.result);
         EXPECT_EQ(idx, 2);
     }
 
     /* Every option by either of its names, the long one in both encodings. */
     for (int k = 0; k < OPTION_COUNT; k++) {
-        const option &opt = options[k];
-        for (const std::string &name : {std::string(opt.short_name), std::string(opt.long_name), cp1250(opt.long_name)}) {
+        const option_spec &row = option_table[k];
+        EXPECT_EQ(row.id, k) << "rows in option_id order";
+        for (const std::string &name : {std::string(row.short_name), std::string(row.long_name), cp1250(row.long_name)}) {
             SCOPED_TRACE(name);
-            reset_settings();
+            reset();
             arg_vector args({"drelvo", name, "3"});
             int idx = 1;
-            EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), k);
-            EXPECT_EQ(idx, opt.format ? 3 : 2);
-            EXPECT_EQ(options[k].given, 1);
+            EXPECT_EQ(match(args.argc(), args.argv(), &idx), k);
+            EXPECT_EQ(idx, row.scan_format ? 3 : 2);
+            EXPECT_EQ(settings.given[k], 1);
         }
     }
 }
@@ -176,29 +192,33 @@ TEST_F(GetOptions, WalksAWholeCommandLine)
     struct step {
         int result, opt_idx;
     };
-    const step steps[] = {{3, 3}, {OPT_NOT_OPTION, 4}, {3, 6}, {1, 8}, {OPT_HELP, 9}, {OPT_MISSING_VALUE, 10}};
+    const step steps[] = {{OPT_SPINDLE_SPEED, 3}, {OPT_NOT_OPTION, 4}, {OPT_SPINDLE_SPEED, 6},
+                          {OPT_UNIT, 8},        {OPT_HELP, 9},       {OPT_MISSING_VALUE, 10}};
     int idx = 1;
     for (const step &s : steps) {
         ASSERT_LT(idx, args.argc());
-        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), s.result);
+        EXPECT_EQ(match(args.argc(), args.argv(), &idx), s.result);
         EXPECT_EQ(idx, s.opt_idx);
     }
     EXPECT_EQ(settings.spindle_speed, 7u);   /* a repeated option keeps its last value */
-    EXPECT_EQ(options[3].given, 1);
+    EXPECT_EQ(settings.given[OPT_SPINDLE_SPEED], 1);
     EXPECT_STREQ(settings.unit_name, "coll");
-    EXPECT_EQ(options[4].given, 1);          /* matched, although its value is missing */
+    EXPECT_EQ(settings.given[OPT_FEED], 1);   /* matched, although its value is missing */
     EXPECT_EQ(settings.feed, 400.0);
-    EXPECT_EQ(options[0].given, 0);
+    EXPECT_EQ(settings.given[OPT_INTEGER_DIGITS], 0);
 }
 
 TEST_F(GetOptions, GenericTableWithoutValuesOrNames)
 {
     float ratio = 1.5f;
-    option table[] = {
-        {nullptr, "--only-long", nullptr, nullptr, nullptr, 0},
-        {"-r", nullptr, nullptr, "%f", &ratio, 0},
-        {"-r", "--again", nullptr, nullptr, nullptr, 0},  /* the first match wins */
+    const option_spec table[] = {
+        {OPT_HELP, nullptr, "--only-long", VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+        {OPT_HELP, "-r", nullptr, VALUE_REAL, 0, 0, "", "", nullptr, 0, nullptr, nullptr, "%f", nullptr, nullptr, nullptr},
+        /* the first match wins */
+        {OPT_HELP, "-r", "--again", VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     };
+    void *const table_values[] = {nullptr, &ratio, nullptr};
+    int given[3] = {};
     struct row {
         const char *arg, *value;
         int result;
@@ -215,7 +235,7 @@ TEST_F(GetOptions, GenericTableWithoutValuesOrNames)
         ratio = 1.5f;
         arg_vector args({"t", r.arg, r.value});
         int idx = 1;
-        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, table, 3), r.result);
+        EXPECT_EQ(get_options(args.argc(), args.argv(), &idx, table, 3, table_values, given), r.result);
         EXPECT_EQ(ratio, r.ratio);
     }
 }
@@ -230,23 +250,25 @@ TEST_F(GetOptions, MisuseEndsWithADiagnostic)
     fatal_handler_fn previous = set_fatal_handler(throw_status);
     arg_vector args({"drelvo", "-s"});
     int idx = 2;
-    EXPECT_THROW(get_options(args.argc(), args.argv(), &idx, options, OPTION_COUNT), std::runtime_error);
+    EXPECT_THROW(match(args.argc(), args.argv(), &idx), std::runtime_error);
     idx = 1;
-    EXPECT_THROW(get_options(args.argc(), nullptr, &idx, options, OPTION_COUNT), std::runtime_error);
-    EXPECT_THROW(get_options(args.argc(), args.argv(), &idx, nullptr, OPTION_COUNT), std::runtime_error);
+    EXPECT_THROW(match(args.argc(), nullptr, &idx), std::runtime_error);
+    EXPECT_THROW(get_options(args.argc(), args.argv(), &idx, nullptr, OPTION_COUNT, values, settings.given),
+                 std::runtime_error);
     set_fatal_handler(previous);
 }
 
 TEST(PrintUsage, HeadListingAndClosingLine)
 {
-    option table[] = {
-        {"-v", "--véges", "\t\tSegítség.", "%d", nullptr, 0},
-        {"-q", nullptr, nullptr, nullptr, nullptr, 0},  /* no help: left out */
-        {nullptr, "--kész", "\t\tElső sor\n\t\tmásodik sor", nullptr, nullptr, 0},
+    const option_spec table[] = {
+        {OPT_HELP, "-v", "--véges", VALUE_INTEGER, 0, 0, "", "", nullptr, 0, "\t\tSegítség.", nullptr, "%d", nullptr, nullptr, nullptr},
+        /* no help: left out */
+        {OPT_HELP, "-q", nullptr, VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+        {OPT_HELP, nullptr, "--kész", VALUE_NONE, 0, 0, "", "", nullptr, 0, "\t\tElső sor\n\t\tmásodik sor", nullptr, nullptr, nullptr, nullptr, nullptr},
     };
     struct row {
         const char *program, *synopsis;
-        option *opts;
+        const option_spec *opts;
         int count;
         const char *closing;
         std::string expected;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "holes/bore.h"
+#include "holes/reference_path.h"
 #include "test_support.h"
 
 namespace {
@@ -128,10 +129,10 @@ TEST(order, distance_tables_hold_every_other_hole_in_list_order)
         const double expected[3][2] = {{5, 6}, {5, 5}, {6, 5}};
         for (int i = 0; i < 3; i++) {
             bore *a = (bore *)d_list_get_idx_node(root, i)->data;
-            ASSERT_NE(a->dists, nullptr);
-            ASSERT_EQ(a->dists->count, 2);
+            ASSERT_NE(distances_of(a), nullptr);
+            ASSERT_EQ(distances_of(a)->count, 2);
             for (int k = 0; k < 2; k++) {
-                const dist *dt = (const dist *)d_list_get_idx_node(a->dists, k)->data;
+                const dist *dt = (const dist *)d_list_get_idx_node(distances_of(a), k)->data;
                 EXPECT_EQ(index_of(root, dt->bore), k < i ? k : k + 1);
                 EXPECT_DOUBLE_EQ(dt->distance, expected[i][k]);
             }
@@ -145,8 +146,8 @@ TEST(order, single_hole_gets_an_empty_table)
     d_list *root = holes_at({{2, 2}});
     bore *first = compute_distances(root);
     ASSERT_NE(first, nullptr);
-    ASSERT_NE(first->dists, nullptr);
-    EXPECT_EQ(first->dists->count, 0);
+    ASSERT_NE(distances_of(first), nullptr);
+    EXPECT_EQ(distances_of(first)->count, 0);
     EXPECT_EQ(get_nearest_bore(first), nullptr);
     d_list_free(root);
 }

@@ -13,7 +13,7 @@
 
 #include "holes/bore.h"
 #include "reading/gerber.h"
-#include "main.h"
+#include "app/driver.h"
 #include "test_support.h"
 #include "system/tools.h"
 
@@ -189,8 +189,7 @@ outcome convert(const temp_dir &dir, std::vector<std::string> args, bool referen
     argv.push_back(nullptr);
 
     outcome result;
-    gerber_reset_format();
-    reference_paths = reference;
+    bore_path previous_path = set_default_bore_path(reference ? BORE_REFERENCE : BORE_INDEXED);
     fatal_handler_fn previous = set_fatal_handler(throw_exit);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -198,14 +197,12 @@ outcome convert(const temp_dir &dir, std::vector<std::string> args, bool referen
         result.status = drelvo_main((int)args.size(), argv.data());
     } catch (const driver_exit &exit) {
         result.status = exit.status;
-        d_list_free(bores);
-        bores = nullptr;
     }
     fflush(stdout);
     result.out = testing::internal::GetCapturedStdout();
     result.err = testing::internal::GetCapturedStderr();
     set_fatal_handler(previous);
-    reference_paths = false;
+    set_default_bore_path(previous_path);
     result.program = read_file(dir.file("board.gbr.tap"));
     return result;
 }

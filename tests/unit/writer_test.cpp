@@ -1,4 +1,4 @@
-/* writer_test.cpp - print_bores on hand-built hole lists: units, truncation,
+/* writer_test.cpp - the G-code writer's print_bores on hand-built hole lists: units, truncation,
  * precision, the tour and the file's line ends; the program file that takes
  * its name only when finished. */
 #include <gtest/gtest.h>
@@ -16,10 +16,11 @@
 
 #include "holes/bore.h"
 #include "holes/d_list.h"
-#include "main.h"
 #include "writing/program_file.h"
 #include "test_support.h"
 #include "system/tools.h"
+#include "writing/gcode_writer.h"
+#include "writing/output_buffer.h"
 
 namespace {
 
@@ -35,21 +36,17 @@ struct run_settings {
     double feed = 400.0, neutral_height = 2.0, depth = 2.0;
 };
 
-void apply(const run_settings &s)
+program_style style_of(const run_settings &s)
 {
-    reset_settings();
-    settings.inch_output = s.inch;
-    settings.precision = s.inch ? 6 : 5;
-    settings.spindle_left = s.left;
-    settings.spindle_speed = s.speed;
-    settings.feed = s.feed;
-    settings.neutral_height = s.neutral_height;
-    settings.depth = s.depth;
+    return {s.inch, s.inch ? 6 : 5, s.speed, s.left, s.feed, s.neutral_height, s.depth, s.neutral_height, 0};
 }
+
+/* The hole list of a test. */
+d_list *bores = nullptr;
 
 /* Builds `bores` from the centres, orders it and writes the program to a
  * text file; returns the file's content. */
-std::string write_program(const std::vector<point> &holes)
+std::string write_program(const run_settings &s, const std::vector<point> &holes)
 {
     bores = new_bores();
     for (const point &p : holes) {
@@ -62,7 +59,7 @@ std::string write_program(const std::vector<point> &holes)
     int fd = open(dir.file("out.tap").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     EXPECT_GE(fd, 0);
     set_text_mode(fd);
-    print_bores(fd, first);
+    print_bores(fd, style_of(s), bores, first);
     close_file(fd);
     return read_file(dir.file("out.tap"));
 }
@@ -112,8 +109,7 @@ TEST(PrintBores, WholePrograms)
     };
     for (const row &r : rows) {
         SCOPED_TRACE(r.name);
-        apply(r.s);
-        std::string text = write_program(r.holes);
+        std::string text = write_program(r.s, r.holes);
         EXPECT_EQ(text, lines(r.program));
         EXPECT_EQ((size_t)std::count(text.begin(), text.end(), '\n'), 9 + 3 * r.holes.size());
         free_bores();
@@ -122,9 +118,8 @@ TEST(PrintBores, WholePrograms)
 
 TEST(PrintBores, EveryHoleOnceInTourOrder)
 {
-    apply({});
     /* listed out of order; two share a centre and are drilled one after the other */
-    std::string text = write_program({{5, 5}, {1, 1}, {2, 2}, {9, 0}, {2, 2}, {0, 9}});
+    std::string text = write_program({}, {{5, 5}, {1, 1}, {2, 2}, {9, 0}, {2, 2}, {0, 9}});
     std::vector<std::string> moves;
     size_t pos = 0;
     while ((pos = text.find("\nX", pos)) != std::string::npos) {
@@ -148,7 +143,6 @@ TEST(PrintBores, EveryHoleOnceInTourOrder)
 
 TEST(PrintBores, NoNextHoleIsADiagnostic)
 {
-    apply({});
     bores = new_bores();
     for (double x : {1.0, 2.0}) {
         bore *b = append_bore(bores);
@@ -165,7 +159,7 @@ TEST(PrintBores, NoNextHoleIsADiagnostic)
     FILE *err = freopen(dir.file("err").c_str(), "w", stderr);
     ASSERT_NE(err, nullptr);
     fatal_handler_fn previous = set_fatal_handler(throw_status);
-    EXPECT_THROW(print_bores(fd, first), std::runtime_error);
+    EXPECT_THROW(print_bores(fd, style_of(run_settings{}), bores, first), std::runtime_error);
     set_fatal_handler(previous);
     fflush(stderr);
     dup2(saved_err, STDERR_FILENO);

@@ -1,5 +1,5 @@
 /* Rajz.cpp - the drawing of a drilling program. */
-#include "Rajz.h"
+#include "plan/Rajz.h"
 
 #include <QFileInfo>
 #include <QImage>

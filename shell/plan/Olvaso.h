@@ -2,8 +2,8 @@
  * the order they are drilled, the tool's moves, the bits and the figures of
  * the job. It follows the words the converter writes and skips the rest
  * without failing, so a program edited by hand reads as far as it can. */
-#ifndef OLVASO_H
-#define OLVASO_H
+#ifndef PLAN_OLVASO_H
+#define PLAN_OLVASO_H
 
 #include <QLineF>
 #include <QString>

@@ -3,11 +3,15 @@
 #ifndef SHELL_TEST_H
 #define SHELL_TEST_H
 
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QString>
 #include <memory>
 #include <vector>
 
 #include "Ablak.h"
+#include "Controls.h"
 
 struct TShownBox {
     QString caption;
@@ -43,6 +47,16 @@ inline TFakeDialogs *InstallFakeDialogs(TForm1 &form)
     TFakeDialogs *raw = dialogs.get();
     form.SetDialogs(std::move(dialogs));
     return raw;
+}
+
+/* The control of `form` that bears the design name `name`; a missing one ends the test program. */
+template <class T>
+T *Control(const QWidget &form, const char *name)
+{
+    T *control = form.findChild<T *>(QString::fromLatin1(name));
+    if (!control)
+        qFatal("No control named %s", name);
+    return control;
 }
 
 /* The module-wide state as it is at program start. */

@@ -1,4 +1,4 @@
-/* board.cpp - synthetic Gerber boards for measuring the converter. */
+/* board.cpp - synthetic Gerber boards for measuring and checking the converter. */
 #include "board.h"
 
 #include <cmath>

@@ -1,5 +1,5 @@
 /* Olvaso.cpp - the drilling program reader. */
-#include "Olvaso.h"
+#include "plan/Olvaso.h"
 
 #include <QByteArray>
 #include <algorithm>

@@ -1,11 +1,9 @@
 /* Terv.cpp - the "Fúrási terv" window. */
-#include "Terv.h"
+#include "plan/Terv.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -14,7 +12,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "Vaszon.h"
+#include "Dialogs.h"
+#include "plan/Vaszon.h"
 
 namespace {
 
@@ -74,8 +73,8 @@ QString SummaryText(const TDrillProgram &program, int rapidPerMinute)
     return parts.join(QStringLiteral(" · "));
 }
 
-TTervAblak::TTervAblak(QPlainTextEdit *editor, QWidget *parent)
-    : QWidget(parent, Qt::Window), Editor(editor)
+TTervAblak::TTervAblak(QPlainTextEdit *editor, TDialogs *dialogs, QWidget *parent)
+    : QWidget(parent, Qt::Window), Editor(editor), Dialogs(dialogs)
 {
     setWindowTitle(QStringLiteral("Fúrási terv"));
     resize(760, 600);
@@ -138,14 +137,14 @@ void TTervAblak::FitButtonClick() { Canvas->Fit(); }
 void TTervAblak::SaveButtonClick()
 {
     QString filter = QStringLiteral("PNG kép (*.png)");
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("A terv mentése képként"), QString(),
-                                                QStringLiteral("PNG kép (*.png);;SVG rajz (*.svg)"), &filter);
+    QString path = Dialogs->SaveDialog(this, QStringLiteral("A terv mentése képként"),
+                                       QStringLiteral("PNG kép (*.png);;SVG rajz (*.svg)"), filter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += filter.startsWith(QLatin1String("SVG")) ? QStringLiteral(".svg") : QStringLiteral(".png");
     if (!SavePicture(Canvas->Drawing(), path))
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("Nem sikerült menteni a képet:\n%1").arg(path));
+        Dialogs->MessageBox(this, windowTitle(), QStringLiteral("Nem sikerült menteni a képet:\n%1").arg(path));
 }
 
 void TTervAblak::RapidEditChange() { ShowFigures(); }

@@ -1,4 +1,4 @@
-/* drill_program_test.cpp - drill files (Excellon) through the whole
+/* driver_drill_test.cpp - drill files (Excellon) through the whole
  * converter: one bit gives exactly the program of a Gerber file of the same
  * holes, several bits the three tool-change styles, and the per-bit files
  * replace those an earlier run left. */

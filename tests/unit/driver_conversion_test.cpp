@@ -1,4 +1,4 @@
-/* conversion_test.cpp - whole runs of the converter: Gerber file in, drilling
+/* driver_conversion_test.cpp - whole runs of the converter: Gerber file in, drilling
  * program (or an empty file and a diagnostic) out, with the exit status. */
 #include <gtest/gtest.h>
 

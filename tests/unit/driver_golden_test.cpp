@@ -1,4 +1,4 @@
-/* golden_test.cpp - the example boards converted end to end and compared byte
+/* driver_golden_test.cpp - the example boards converted end to end and compared byte
  * for byte, CR LF line ends included, with the hand-checked programs under
  * tests/golden. The golden file of a case is named after the board and the
  * settings that differ: <board>.<unit>.<direction>[.<other settings>].tap. */

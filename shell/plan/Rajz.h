@@ -2,8 +2,8 @@
  * holes in the colour of their bit, the rapid moves in drilling order, the
  * origin and axes with a scale, and the rectangle around the holes. The same
  * drawing serves the window, the saved pictures and the benchmarks. */
-#ifndef RAJZ_H
-#define RAJZ_H
+#ifndef PLAN_RAJZ_H
+#define PLAN_RAJZ_H
 
 #include <QColor>
 #include <QPointF>
@@ -11,7 +11,7 @@
 #include <QSize>
 #include <QString>
 
-#include "Olvaso.h"
+#include "plan/Olvaso.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-/* board.h - synthetic Gerber boards for measuring the converter.
+/* board.h - synthetic Gerber boards for measuring and checking the converter.
  *
  * A board holds n holes on a jittered square grid, each a flash or a closed
  * outline of 4 or 16 strokes whose neighbouring strokes share their end point
@@ -7,8 +7,8 @@
  * smallest unit: 0.1 um for millimetre boards (FSLAX44Y44), 10 uin for inch
  * boards (FSLAX35Y35), whose integer digits hold a million holes. The same
  * description always gives the same text. */
-#ifndef BENCH_BOARD_H
-#define BENCH_BOARD_H
+#ifndef TESTKIT_BOARD_H
+#define TESTKIT_BOARD_H
 
 #include <cstdint>
 #include <string>

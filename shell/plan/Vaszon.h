@@ -1,13 +1,13 @@
 /* Vaszon.h - the canvas of the drilling plan: draws the program and lets the
  * user zoom with the wheel about the pointer, pan by dragging, fit the plan
  * with a double click and pick a hole with a click. */
-#ifndef VASZON_H
-#define VASZON_H
+#ifndef PLAN_VASZON_H
+#define PLAN_VASZON_H
 
 #include <QPoint>
 #include <QWidget>
 
-#include "Rajz.h"
+#include "plan/Rajz.h"
 
 class TVaszon : public QWidget {
     Q_OBJECT

@@ -3,18 +3,19 @@
  * figures, the rapid rate they assume, and saving the plan as a picture.
  * It reads the editor's text again shortly after the user stops typing,
  * and links the editor's cursor with the holes both ways. */
-#ifndef TERV_H
-#define TERV_H
+#ifndef PLAN_TERV_H
+#define PLAN_TERV_H
 
 #include <QWidget>
 
-#include "Olvaso.h"
+#include "plan/Olvaso.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTimer;
+class TDialogs;
 class TVaszon;
 
 /* The figures of the job in one line, with the rapid rate in mm/min. */
@@ -23,8 +24,10 @@ QString SummaryText(const TDrillProgram &program, int rapidPerMinute);
 class TTervAblak : public QWidget {
     Q_OBJECT
 public:
-    /* `editor` holds the program and must outlive the window. */
-    explicit TTervAblak(QPlainTextEdit *editor, QWidget *parent = nullptr);
+    /* `editor` holds the program and `dialogs` shows the window's boxes;
+     * both must outlive the window. */
+    TTervAblak(QPlainTextEdit *editor, TDialogs *dialogs, QWidget *parent = nullptr);
+    void SetDialogs(TDialogs *dialogs) { Dialogs = dialogs; }
 
     /* Reads the editor now, fits the plan and shows the window in front. */
     void ShowProgram();
@@ -47,6 +50,7 @@ private:
     void ShowFigures();
 
     QPlainTextEdit *Editor;
+    TDialogs *Dialogs;
     QTimer *TypingPause;
     TDrillProgram Drill;
 };

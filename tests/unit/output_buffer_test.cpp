@@ -1,4 +1,4 @@
-/* tools_test.cpp - message(): long texts, text-mode line ends, a failed write and no line lost. */
+/* output_buffer_test.cpp - message(): long texts, text-mode line ends, a failed write and no line lost. */
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,6 +13,7 @@
 
 #include "test_support.h"
 #include "system/tools.h"
+#include "writing/output_buffer.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "holes/bore.h"
+#include "system/console_text.h"
 #include "system/tools.h"
 
 #ifndef DRELVO_BIN
@@ -203,10 +204,7 @@ std::string cp1250(const char *utf8) { return utf8_to_cp1250(utf8); }
 
 d_list *new_hole_list(bool reference)
 {
-    reference_paths = reference;
-    d_list *root = new_bores();
-    reference_paths = false;
-    return root;
+    return new_bores_on(reference ? BORE_REFERENCE : BORE_INDEXED);
 }
 
 d_list *group_sections(const std::vector<section> &sections, bool reference)

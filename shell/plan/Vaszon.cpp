@@ -1,5 +1,5 @@
 /* Vaszon.cpp - the canvas of the drilling plan. */
-#include "Vaszon.h"
+#include "plan/Vaszon.h"
 
 #include <QMouseEvent>
 #include <QPainter>

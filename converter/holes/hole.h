@@ -1,0 +1,72 @@
+/* hole.h - the hole and section records, and the contract of a path: one
+ * way of answering the two questions of a conversion, which hole owns a
+ * section with a given end point and which undrilled hole is nearest.
+ *
+ * Two paths implement the contract: the index (hole_index.h), which answers
+ * in about constant and logarithmic time, and the reference
+ * (reference_path.h), which scans the list and fills complete distance
+ * tables. Both choose the same holes, ties to the earlier hole in list
+ * order; the tests and the fuzzer run the same cases on each. A hole list
+ * chooses its path when it is created (bore.h) and keeps it with the data
+ * the path needs, so the records carry only what both paths use. */
+#ifndef HOLE_H
+#define HOLE_H
+
+#include <cstdint>
+#include "holes/d_list.h"
+#include "system/tools.h"
+
+typedef struct bore {
+    d_list *sections;   /* list of section, null until the first one */
+    double x;           /* centre, set by compute_quad and normalize_coords */
+    double y;
+    int32_t drilled;    /* 1 once the writer has emitted the hole */
+    int32_t ordinal;    /* the hole's position in its list, set by append_bore */
+    d_list *list;       /* the list holding the hole (its pool, its path), null outside one */
+} bore;
+
+typedef struct section {
+    double x1, y1;      /* start point */
+    double x2, y2;      /* end point; equal to the start for a flash */
+} section;
+
+/* Starting value of every minimum search; a hole this far away or farther is never chosen. */
+const double FAR_AWAY = 2147483647.0;
+
+/* The operations of a path. `data` is what create made for the list. */
+typedef struct hole_path {
+    void *(*create)(void);
+    void (*release)(void *data);
+    /* `hole` now owns `added`. */
+    void (*claim)(void *data, bore *hole, const section *added);
+    /* The first hole in list order owning a section that shares an end point with `key`; null if none. */
+    bore *(*owner)(void *data, d_list *Root, const section *key);
+    /* Prepares the tour; the hole nearest (0, 0), or null for no holes. */
+    bore *(*start)(void *data, d_list *Root);
+    /* The undrilled hole nearest `Bore`, which tour_start has seen; null if none. */
+    bore *(*next)(void *data, d_list *Root, bore *Bore);
+} hole_path;
+
+/* A hole list's attachment: its path, the path's data and whether its tour has started. */
+typedef struct path_choice {
+    const hole_path *path;
+    void *data;
+    bool touring;
+} path_choice;
+
+/* The data of node `i` of `list`. A missing node ends the run with check
+ * `number` of `operation` as reported from `file`, whose text names the list
+ * and the index as the call spells them: "d_list_get_idx_node(Root, i) = NULL". */
+#define NODE_DATA_AT(file, operation, list, i, number) \
+    node_data((list), (i), (file), (operation), (number), "\"d_list_get_idx_node(" #list ", " #i ") = NULL\"")
+
+inline void *node_data(d_list *list, int32_t i, const char *file, const char *operation, int number,
+                       const char *quoted_text)
+{
+    d_list_node *node = d_list_get_idx_node(list, i);
+    if (node == nullptr)
+        fatal_error_at(file, operation, number, quoted_text);
+    return node->data;
+}
+
+#endif

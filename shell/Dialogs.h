@@ -1,0 +1,22 @@
+/* Dialogs.h - every modal box and file dialog of kemlor's windows goes
+ * through TDialogs, so that tests can answer them. */
+#ifndef DIALOGS_H
+#define DIALOGS_H
+
+#include <QString>
+
+class QWidget;
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+    /* A box with caption, text, one OK button and no icon; returns once it is closed. */
+    virtual void MessageBox(QWidget *owner, const QString &caption, const QString &text);
+    /* The full path of the chosen file, or an empty text when cancelled. */
+    virtual QString OpenDialog(QWidget *owner, const QString &title, const QString &directory);
+    /* The path to save under, or an empty text when cancelled; `filter` is
+     * the filter offered first and comes back as the one chosen. */
+    virtual QString SaveDialog(QWidget *owner, const QString &title, const QString &filters, QString &filter);
+};
+
+#endif
