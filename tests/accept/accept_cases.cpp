@@ -5,19 +5,30 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/bit_set.h"
 #include "reading/excellon.h"
 #include "test_support.h"
 
 std::vector<std::string> options(const settings &s)
 {
-    return {"-m", s.inch ? "coll" : "mm", "-f", s.left ? "bal" : "jobb", "-p", std::to_string(s.speed),
-            "-e", std::to_string(s.feed), "-a", std::to_string(s.safe), "-h", std::to_string(s.depth),
-            "-x", std::to_string(s.x), "-y", std::to_string(s.y)};
+    std::vector<std::string> args = {
+        "-m", s.inch ? "coll" : "mm", "-f", s.left ? "bal" : "jobb", "-p", std::to_string(s.speed),
+        "-e", std::to_string(s.feed), "-a", std::to_string(s.safe), "-h", std::to_string(s.depth),
+        "-x", std::to_string(s.x), "-y", std::to_string(s.y)};
+    if (s.warmup > 0)
+        args.insert(args.end(), {"-w", std::to_string(s.warmup)});
+    if (*s.bits)
+        args.insert(args.end(), {"-b", s.bits});
+    if (*s.mirror)
+        args.insert(args.end(), {"-k", s.mirror});
+    return args;
 }
 
 const std::map<std::string, std::size_t> example_holes = {{"board", 7}, {"outlines", 4}, {"scaled", 5}, {"metric", 5}};
@@ -86,19 +97,49 @@ const std::vector<drill_case> drill_cases = {
     {"protel_inch_pause_in_inch", "protel-dxp2005-inch-lz.TXT", "szünet", {true, false, 8000, 300, 2, 2, 40, 3}},
 };
 
+const std::vector<generated_case> machine_board_cases = {
+    {"mirror_x_run_up", {60, hole_shape::mix, board_unit::mm, 7}, {false, false, 12000, 400, 2, 2, 5, 5, 1.5, "", "x"}},
+    /* -b is checked and changes nothing for a Gerber file */
+    {"mirror_y_run_up_inch_left", {60, hole_shape::flash, board_unit::inch, 8},
+     {true, true, 8000, 300, 3, 2, 0, 0, 2, "0.8", "y"}},
+};
+
+/* Nine sizes of an inch file on five bits, eleven on eight. */
+const std::vector<drill_case> machine_drill_cases = {
+    {"pads_five_bits_at_hand_mirror_x_run_up_inch", "pads-inch-no-header.drl", "szünet",
+     {true, false, 20000, 500, 2, 2, 10, 20, 1.5, "0.4,0.8,1.0,1.7,3.0", "x"}},
+    {"altium_eight_bits_at_hand_m6_mirror_y_run_up_left", "altium-metric-lz-round-holes.TXT", "m6",
+     {false, true, 12000, 600, 3, 4, 5, 7, 2, "0.2,0.4,0.9,1.0,1.3,1.9,2.4,3.0", "y"}},
+    {"kicad7_slots_mirror_y_run_up", "kicad7-metric-routed-slots.drl", "szünet", {false, false, 9000, 300, 2, 2, 0, 0, 0.5, "", "y"}},
+};
+
 std::string drill_corpus_file(const std::string &name) { return std::string(EXCELLON_CORPUS_DIR) + "/" + name; }
 
-job_size drill_job_size(const std::string &path)
+/* The bits of the set in a list such as "0.6,0.8,1.0". */
+static std::vector<double> bit_list(const std::string &bits)
+{
+    std::vector<double> set;
+    std::istringstream in(bits);
+    for (std::string size; std::getline(in, size, ',');)
+        set.push_back(std::stod(size));
+    return set;
+}
+
+job_size drill_job_size(const std::string &path, const std::string &bits)
 {
     int fd = open(path.c_str(), O_RDONLY);
     excellon_job job = read_excellon(fd, {0, 0});
     close(fd);
+    const std::vector<double> set = bit_list(bits);
+    std::map<double, std::set<std::pair<double, double>>> places;  /* of each bit */
     job_size size;
-    size.bits = job.bits.size();
     for (const excellon_bit &bit : job.bits) {
-        size.hits += bit.holes.size();
+        auto &at = places[set.empty() ? bit.diameter : nearest_bit(set, bit.diameter)];
+        for (const excellon_point &p : bit.holes)
+            size.hits += at.insert({p.x, p.y}).second;
         for (const excellon_slot &slot : bit.slots)
             size.hits += slot.hits.size();
     }
+    size.bits = places.size();
     return size;
 }

@@ -12,11 +12,15 @@
 
 #include "board.h"
 
-/* A run's settings as drelvo takes them, in whole millimetres. */
+/* A run's settings as drelvo takes them, in whole millimetres; the run-up in
+ * seconds with at most one decimal, the bits at hand and the mirror as typed. */
 struct settings {
     bool inch = false;
     bool left = false;
     int speed = 1000, feed = 400, safe = 2, depth = 2, x = 0, y = 0;
+    double warmup = 0;
+    const char *bits = "";    /* -b */
+    const char *mirror = "";  /* -k */
 };
 
 /* The command-line options that give the settings. */
@@ -67,14 +71,21 @@ inline void PrintTo(const drill_case &c, std::ostream *os) { *os << c.name; }
  * both output units and with a corner offset. */
 extern const std::vector<drill_case> drill_cases;
 
+/* ---- made with the options that fit the job to the machine ---- */
+
+/* The run-up, the bits at hand and the mirror, on boards and drill files. */
+extern const std::vector<generated_case> machine_board_cases;
+extern const std::vector<drill_case> machine_drill_cases;
+
 /* Path of a file of the shared drill corpus. */
 std::string drill_corpus_file(const std::string &name);
 
-/* What a drill file asks for: its bits (one per diameter) and every plunge,
- * its holes and its slots' hits. */
+/* What a drill file asks for, on the bits at hand when `bits` lists them:
+ * its bits (one per diameter) and every plunge, its holes (each place once
+ * a bit) and its slots' hits. */
 struct job_size {
     std::size_t bits = 0, hits = 0;
 };
-job_size drill_job_size(const std::string &path);
+job_size drill_job_size(const std::string &path, const std::string &bits = "");
 
 #endif

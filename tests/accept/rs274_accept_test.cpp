@@ -34,6 +34,7 @@ drilling_plan plan_for(const settings &s, size_t holes)
     plan.corner_x = s.x / unit;
     plan.corner_y = s.y / unit;
     plan.holes = holes;
+    plan.dwell = s.warmup;
     return plan;
 }
 
@@ -85,6 +86,8 @@ TEST_P(generated_board, is_drilled_as_set_by_the_interpreter)
 
 INSTANTIATE_TEST_SUITE_P(rs274, generated_board, testing::ValuesIn(generated_cases),
                          [](const testing::TestParamInfo<generated_case> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(rs274_machine, generated_board, testing::ValuesIn(machine_board_cases),
+                         [](const testing::TestParamInfo<generated_case> &info) { return info.param.name; });
 
 /* ---- programs with several bits ---- */
 
@@ -134,10 +137,12 @@ TEST_P(drill_file, is_drilled_bit_by_bit_as_set_by_the_interpreter)
     /* a second bit, after its change */
     EXPECT_NE(program.find(std::string(c.style) == "m6" ? ")\r\nT2 M6\r\nM0\r\n" : "M5\r\n(MSG, 2. furo"),
               std::string::npos);
-    EXPECT_EQ(verdict(program, plan_for(c.set, drill_job_size(source).hits)), "");
+    EXPECT_EQ(verdict(program, plan_for(c.set, drill_job_size(source, c.set.bits).hits)), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(rs274, drill_file, testing::ValuesIn(drill_cases),
+                         [](const testing::TestParamInfo<drill_case> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(rs274_machine, drill_file, testing::ValuesIn(machine_drill_cases),
                          [](const testing::TestParamInfo<drill_case> &info) { return info.param.name; });
 
 /* ---- faulty programs are rejected ---- */
@@ -201,5 +206,38 @@ INSTANTIATE_TEST_SUITE_P(rs274, faulty_program, testing::ValuesIn(std::vector<fa
     {true, "tool_outside_the_table", "T2 M6", "T21 M6", "rs274 ended with status 1"},
     {true, "second_bit_not_restarted", "S1000\nM3\nX3", "S1000\nX3", "not turning"},
 }), [](const testing::TestParamInfo<faulty_case> &info) { return info.param.name; });
+
+/* The run-up dwell: right after the spindle start, before any move, as long as asked. */
+TEST(rs274_dwell, follows_the_spindle_start_as_asked)
+{
+    const std::string golden = read_file(std::string(TESTS_DIR) + "/golden/board.mm.jobb.tap");
+    auto changed = [&golden](const char *find, const char *replace) {
+        std::string program = golden;
+        program.replace(program.find(find), std::string(find).size(), replace);
+        return program;
+    };
+    struct row {
+        std::string program;
+        double dwell;
+        const char *fault;  /* part of the verdict; empty: accepted */
+    };
+    const row rows[] = {
+        {changed("M3\r\n", "M3\r\nG4 P1.5\r\n"), 1.5, ""},
+        {changed("M3\r\n", "M3\r\nG4 P1.5\r\n"), 2, "instead of"},
+        {changed("M3\r\n", "M3\r\nG4 P1.5\r\n"), 0, "follows no spindle start"},
+        {golden, 1.5, "move before the spindle's run-up dwell"},
+        {changed("G1 Z-2.00000\r\n", "G4 P1.5\r\nG1 Z-2.00000\r\n"), 1.5, "move before the spindle's run-up dwell"},
+    };
+    for (const row &r : rows) {
+        drilling_plan plan = plan_for(settings{}, 7);
+        plan.dwell = r.dwell;
+        const std::string text = verdict(r.program, plan);
+        if (*r.fault == '\0') {
+            EXPECT_EQ(text, "");
+        } else {
+            EXPECT_NE(text.find(r.fault), std::string::npos) << text;
+        }
+    }
+}
 
 }  // namespace

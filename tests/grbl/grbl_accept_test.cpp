@@ -94,16 +94,55 @@ judgement read_judgement(const std::string &printed, const expectation &e)
     return j;
 }
 
+/* With a run-up, GRBL must have taken a G4 of that many seconds after every
+ * spindle start, before any motion; without one, no G4 at all. The harness
+ * parses a dwell but does not time it. Empty when so. */
+std::string dwell_fault(const std::string &records, double warmup)
+{
+    std::istringstream lines(records);
+    std::string pin = "off";
+    bool due = false;
+    int starts = 0, dwells = 0;
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> f;
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');)
+            f.push_back(field);
+        if (f.size() < 3)
+            continue;
+        if (f[0] == "S") {
+            if (pin == "off" && f[2] != "off") {
+                ++starts;
+                due = warmup > 0;
+            }
+            pin = f[2];
+        } else if (f[0] == "M" && due) {
+            return "line " + f[1] + ": a move before the run-up dwell";
+        } else if (f[0] == "L" && f.size() > 4 && f[4].rfind("G4", 0) == 0) {
+            ++dwells;
+            const std::size_t p = f[4].find('P');
+            if (!due || f[3] != "0" || p == std::string::npos || std::stod(f[4].substr(p + 1)) != warmup)
+                return "line " + f[1] + ": " + f[4] + " (status " + f[3] + ") is not the run-up dwell due";
+            due = false;
+        }
+    }
+    if (due || dwells != (warmup > 0 ? starts : 0))
+        return std::to_string(dwells) + " run-up dwells for " + std::to_string(starts) + " spindle starts";
+    return "";
+}
+
 /* Each program run through GRBL, its records kept in `scratch`, then all of them
  * judged in one Python process (starting Python costs more than judging a program). */
 std::vector<judgement> judge_all(const std::vector<program_case> &programs, const temp_dir &scratch)
 {
     std::string list;
+    std::vector<std::string> dwell_faults;
     for (std::size_t i = 0; i < programs.size(); ++i) {
         const std::string records = scratch.file(std::to_string(i) + ".records");
         run_result grbl = run_program({grbl_host, programs[i].path}, "", 60);
         EXPECT_EQ(grbl.status, 0) << grbl_host << " on " << programs[i].label << ": " << grbl.err;
         write_file(records, grbl.out);
+        dwell_faults.push_back(dwell_fault(grbl.out, programs[i].e.set.warmup));
         std::vector<std::string> args = judge_options(programs[i].e);
         args.insert(args.end(), {"--label", programs[i].label, "--records", records, programs[i].path});
         for (const std::string &arg : args)
@@ -124,8 +163,11 @@ std::vector<judgement> judge_all(const std::vector<program_case> &programs, cons
     EXPECT_EQ(printed.size(), programs.size()) << r.out << r.err;
     printed.resize(programs.size());
     std::vector<judgement> verdicts;
-    for (std::size_t i = 0; i < programs.size(); ++i)
+    for (std::size_t i = 0; i < programs.size(); ++i) {
         verdicts.push_back(read_judgement(printed[i], programs[i].e));
+        if (!dwell_faults[i].empty())
+            verdicts.back().findings += "  " + dwell_faults[i] + "\n";
+    }
     return verdicts;
 }
 
@@ -205,11 +247,13 @@ TEST(grbl, drills_the_example_boards_in_both_units_and_directions_with_corner_of
     expect_accepted(programs);
 }
 
-TEST(grbl, drills_the_generated_boards_as_set)
+TEST(grbl, drills_the_generated_boards_as_set_also_mirrored_with_a_run_up)
 {
     temp_dir dir;
     std::vector<program_case> programs;
-    for (const generated_case &c : generated_cases) {
+    std::vector<generated_case> cases = generated_cases;
+    cases.insert(cases.end(), machine_board_cases.begin(), machine_board_cases.end());
+    for (const generated_case &c : cases) {
         const std::string input = std::string(c.name) + ".gbr";
         write_file(dir.file(input), gerber_board(c.board));
         convert(dir, input, c.set);
@@ -227,18 +271,22 @@ struct grbl_drill_case {
     int change;   /* -c, 0 for none */
 };
 
-/* The rs274 check's drill files, and the styles and change heights it does not judge. */
+/* The rs274 check's drill files, also on the bits at hand, mirrored and with a
+ * run-up, and the styles and change heights it does not judge. */
 std::vector<grbl_drill_case> grbl_drill_cases()
 {
     std::vector<grbl_drill_case> cases;
-    for (const drill_case &c : drill_cases)
-        cases.push_back({c, 0});
+    for (const auto *list : {&drill_cases, &machine_drill_cases})
+        for (const drill_case &c : *list)
+            cases.push_back({c, 0});
     cases.insert(cases.end(), {
         {{"kicad7_slots_a_file_a_bit", "kicad7-metric-routed-slots.drl", "fájlonként", {}}, 0},
         {{"pads_nine_bits_a_file_a_bit_inch_change", "pads-inch-no-header.drl", "fájlonként",
           {true, true, 20000, 500, 4, 3, 10, 20}}, 30},
         {{"protel_inch_pause_change", "protel-dxp2005-inch-lz.TXT", "szünet", {true, false, 8000, 300, 2, 2, 40, 3}}, 25},
         {{"kicad7_slots_m6_left_change", "kicad7-metric-routed-slots.drl", "m6", {false, true, 9000, 200, 3, 2, 7, 7}}, 3},
+        {{"pads_bits_at_hand_a_file_a_bit_run_up", "pads-inch-no-header.drl", "fájlonként",
+          {false, false, 10000, 400, 2, 2, 0, 0, 1, "0.4,0.8,1.0,1.7,3.0", "x"}}, 0},
     });
     return cases;
 }
@@ -277,7 +325,7 @@ TEST(grbl, drills_drill_files_bit_by_bit_in_every_bit_change_style)
     std::vector<program_case> programs;
     std::vector<std::size_t> first, hits;  /* each case's first program and its hits */
     for (const grbl_drill_case &c : cases) {
-        const job_size size = drill_job_size(drill_corpus_file(c.drill.file));
+        const job_size size = drill_job_size(drill_corpus_file(c.drill.file), c.drill.set.bits);
         first.push_back(programs.size());
         hits.push_back(size.hits);
         for (program_case &p : drill_programs(c, dir, size))
