@@ -73,7 +73,9 @@ static bool check_bit_set(settings_t &s, const option_spec &row)
         return false;
     }
     s.bit_count = 0;
-    for (const char *item = s.bit_set_text; s.bit_set_text[0] != '\0';) {
+    if (s.bit_set_text[0] == '\0')
+        return true;
+    for (const char *item = s.bit_set_text;;) {
         char *end;
         const double size = strtod(item, &end);
         const char *next = end + strspn(end, " \t");
@@ -93,10 +95,9 @@ static bool check_bit_set(settings_t &s, const option_spec &row)
         }
         s.bit_set[s.bit_count++] = size;
         if (*next == '\0')
-            break;
+            return true;
         item = next + 1;
     }
-    return true;
 }
 
 /* A whole or real option's value as a number. */
