@@ -7,7 +7,8 @@
  * every line answered ok, every X/Y move rapid at the safe (or change) height,
  * every plunge a straight feed move to the depth with the spindle on as set,
  * the pauses, the holes and the end. GRBL has no tool change: the T<k> M6 lines
- * of a -t m6 program are the only ones it may refuse, each with error 20.
+ * of a -t m6 program are the only ones it may refuse, each with error 20. A
+ * program made with a run-up (-w) must dwell after every spindle start.
  *
  * The folder's selftest.sh must catch its faulty variants of our programs, so
  * that a judge that lets everything through cannot pass. */
