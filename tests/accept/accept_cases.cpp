@@ -131,15 +131,18 @@ job_size drill_job_size(const std::string &path, const std::string &bits)
     excellon_job job = read_excellon(fd, {0, 0});
     close(fd);
     const std::vector<double> set = bit_list(bits);
-    std::map<double, std::set<std::pair<double, double>>> places;  /* of each bit */
-    job_size size;
+    std::map<double, std::set<std::pair<double, double>>> places;  /* every plunge of each bit */
     for (const excellon_bit &bit : job.bits) {
         auto &at = places[set.empty() ? bit.diameter : nearest_bit(set, bit.diameter)];
         for (const excellon_point &p : bit.holes)
-            size.hits += at.insert({p.x, p.y}).second;
+            at.insert({p.x, p.y});
         for (const excellon_slot &slot : bit.slots)
-            size.hits += slot.hits.size();
+            for (const excellon_point &p : slot.hits)
+                at.insert({p.x, p.y});
     }
+    job_size size;
     size.bits = places.size();
+    for (const auto &bit : places)
+        size.hits += bit.second.size();
     return size;
 }

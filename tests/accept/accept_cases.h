@@ -81,8 +81,8 @@ extern const std::vector<drill_case> machine_drill_cases;
 std::string drill_corpus_file(const std::string &name);
 
 /* What a drill file asks for, on the bits at hand when `bits` lists them:
- * its bits (one per diameter) and every plunge, its holes (each place once
- * a bit) and its slots' hits. */
+ * its bits (one per diameter) and every plunge, each position of its holes
+ * and its slots' hits once a bit (-0.0 and 0.0 are one position). */
 struct job_size {
     std::size_t bits = 0, hits = 0;
 };
