@@ -16,6 +16,7 @@
 
 #include "Controls.h"
 #include "Gyerek.h"
+#include "Magyarazat.h"
 #include "Mentes.h"
 #include "ProgramLoader.h"
 #include "plan/Terv.h"
@@ -249,7 +250,7 @@ void TForm1::ReportRun(const TRunResult &result, bool outputLoaded)
         return;
     }
     QStringList lines;
-    const QString messages = DecodeConverterText(result.Output, InputFileName).trimmed();
+    const QString messages = ExplainConverterText(DecodeConverterText(result.Output, InputFileName));
     if (!messages.isEmpty())
         lines << messages;
     if (result.Signal != 0)
@@ -274,7 +275,7 @@ void TForm1::ReportRun(const TRunResult &result, bool outputLoaded)
 void TForm1::SaveFileClick()
 {
     FinishLoading();
-    QString text = RichEdit->toPlainText();
+    const QString text = RichEdit->toPlainText();
     if (text.isEmpty()) {
         Dialogs->MessageBox(this, QStringLiteral("Nincs mit menteni !"),
                             QStringLiteral("Hiányzik a G-kód amit menteni lehetne. Előbb a \"megnyit\"\n"
@@ -303,10 +304,7 @@ void TForm1::SaveFileClick()
         return;
     }
     /* Every line, the last included, ends with CR LF, as the converter writes them. */
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    if (!text.endsWith(QLatin1String("\r\n")))
-        text += QLatin1String("\r\n");
-    if (int error = SaveWhole(OutputFileName, text.toUtf8()))
+    if (int error = SaveWhole(OutputFileName, StoredProgram(text)))
         Dialogs->MessageBox(this, QStringLiteral("Nem sikerült menteni !"),
                             QDir::toNativeSeparators(OutputFileName) + QLatin1Char('\n') + FileErrorText(error) +
                                 QStringLiteral("\nA fájl változatlan maradt."));

@@ -13,6 +13,7 @@
 #include "Ablak.h"
 #include "Controls.h"
 #include "Gyerek.h"
+#include "ProgramLoader.h"
 #include "plan/Olvaso.h"
 #include "shell_test.h"
 #include "test_support.h"
@@ -499,6 +500,32 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(read_file(Work->file("board.gbr.tap"))), saved);
     }
 
+    /* The one-pass line ends give what replacing them in place gave, on
+     * every text of up to six of the bytes that matter (lone CR, CR CR LF,
+     * a CR at the end, a character of two bytes). */
+    void lineEndsAsReplacingGave()
+    {
+        const QByteArray alphabet("\r\na\xc3\xa1", 4);
+        for (int length = 0; length <= 6; ++length) {
+            int count = 1;
+            for (int i = 0; i < length; ++i)
+                count *= 4;
+            for (int n = 0; n < count; ++n) {
+                QByteArray stored;
+                for (int i = 0, rest = n; i < length; ++i, rest /= 4)
+                    stored += alphabet[rest % 4];
+                QString loaded = QString::fromUtf8(stored);
+                loaded.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+                QCOMPARE(ProgramText(stored), loaded);
+                QString saved = loaded;
+                saved.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+                if (!saved.endsWith(QLatin1String("\r\n")))
+                    saved += QLatin1String("\r\n");
+                QCOMPARE(StoredProgram(loaded), saved.toUtf8());
+            }
+        }
+    }
+
     void loadAndSaveKeepTheConverterOutput()
     {
         Choose("board.gbr", TwoHoles);
@@ -608,6 +635,39 @@ private slots:
     }
 
     /* Help boxes. */
+
+    /* Each message a user can cause, from the real converter: what is wrong
+     * and what to do in plain words, then the converter's own line. */
+    void messagesInPlainWords_data()
+    {
+        QTest::addColumn<QByteArray>("board");
+        QTest::addColumn<QStringList>("says");
+        const QByteArray head("%FSLAX24Y24*%\n%MOMM*%\n%ADD10C,0.8*%\nG54D10*\n");
+        QTest::newRow("negative coordinate") << head + "X-100Y100D03*\nM02*\n"
+                                             << QStringList{"5. sorában az X", "negatív", "KiCad", "Altium"};
+        QTest::newRow("number format") << QByteArray("M48\nINCH\nT1C0.8\n%\nT1\nX12345678Y100\nM30\n")
+                                       << QStringList{"2.4 számformátumhoz", "8 számjegyű", "„számformátum” mező"};
+        QTest::newRow("no holes") << head + "M02*\n" << QStringList{"nincs egyetlen furat"};
+        QTest::newRow("neither Gerber nor drill file") << QByteArray("%PDF-1.4\n")
+                                                       << QStringList{"nem Gerber (RS-274X) és nem Excellon"};
+        QTest::newRow("missing file") << QByteArray() << QStringList{"nem nyitható meg", "„megnyit”"};
+        QTest::newRow("word not understood") << head + "X100Y100D03*\nQ\n" << QStringList{"6. sorában olyan utasítás"};
+        QTest::newRow("cut-off file") << head + "X100Y100D03*\n" << QStringList{"A fájl vége hiányzik"};
+    }
+
+    void messagesInPlainWords()
+    {
+        QFETCH(QByteArray, board);
+        QFETCH(QStringList, says);
+        Choose("board.gbr", board.toStdString());
+        if (board.isEmpty())
+            unlink(Work->file("board.gbr").c_str());
+        Form->StartButtonClick();
+        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
+        const QString text = Dialogs->Boxes[0].text;
+        for (const QString &part : says + QStringList{"\n(Az átalakító üzenete: "})
+            QVERIFY2(text.contains(part), qPrintable(text));
+    }
 
     void helpBoxes_data()
     {
