@@ -128,6 +128,10 @@ QWidget *TForm1::CreateValueControl(TRowControls &controls, int top)
     case TFieldKind::Spin: {
         const option_spec &option = option_row(row.Option);
         controls.Spin = new TCSpinEdit(int32_t(option.low), int32_t(option.high), ShellSettings.*row.Whole, this);
+        const QString unit = QString::fromUtf8(option.unit);
+        controls.Spin->SetFractionNote(
+            QStringLiteral("Ide csak egész %1 írható: a tizedesjelet és a tört részt a mező nem veszi fel.")
+                .arg(unit.isEmpty() ? QStringLiteral("szám") : unit));
         return Place(controls.Spin, name + QLatin1String("Edit"), QRect(192, top, 73, 26));
     }
     case TFieldKind::Choice:
