@@ -3,6 +3,7 @@
 #ifndef DIALOGS_H
 #define DIALOGS_H
 
+#include <QMessageBox>
 #include <QString>
 
 class QWidget;
@@ -17,6 +18,10 @@ public:
     /* The path to save under, or an empty text when cancelled; `filter` is
      * the filter offered first and comes back as the one chosen. */
     virtual QString SaveDialog(QWidget *owner, const QString &title, const QString &filters, QString &filter);
+    /* A box with caption, text and `buttons`, no icon; the button chosen,
+     * Cancel when the box is closed otherwise. */
+    virtual QMessageBox::StandardButton Question(QWidget *owner, const QString &caption, const QString &text,
+                                                 QMessageBox::StandardButtons buttons);
 };
 
 #endif

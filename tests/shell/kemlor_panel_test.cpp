@@ -480,7 +480,7 @@ private slots:
                      {"SpinHelp", &TForm1::SpinHelpClick},       {"TurnHelp", &TForm1::TurnHelpClick},
                      {"FeedHelp", &TForm1::FeedHelpClick},       {"NeutralHelp", &TForm1::NeutralHelpClick},
                      {"DepthHelp", &TForm1::DepthHelpClick},     {"XCoordHelp", &TForm1::XCoordHelpClick},
-                     {"YCoordHelp", &TForm1::YCoordHelpClick},   {"ChangeHelp", &TForm1::ChangeHelpClick}};
+                     {"YCoordHelp", &TForm1::YCoordHelpClick}};
         for (const auto &row : helps) {
             (f.*row.click)();
             Control<QPushButton>(f, row.button)->click();
