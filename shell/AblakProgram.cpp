@@ -11,11 +11,13 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QUrl>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 #include "Mentes.h"
@@ -43,6 +45,15 @@ void TForm1::CreateShortcuts()
     };
     for (const auto &[key, handler] : keys)
         connect(new QShortcut(key, this), &QShortcut::activated, this, handler);
+    /* Saving under another name has no button: the editor's menu offers it. */
+    RichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RichEdit, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        std::unique_ptr<QMenu> menu(RichEdit->createStandardContextMenu());
+        menu->addSeparator();
+        menu->addAction(QStringLiteral("Mentés másként..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
+                        &TForm1::SaveAsClick);
+        menu->exec(RichEdit->viewport()->mapToGlobal(at));
+    });
 }
 
 /* The strip under the settings: the chosen file, the editor's program when
