@@ -57,15 +57,13 @@ protected:
 
 private:
     /* Each part begins with the line end that closes the text before it.
-     * The part is the file's, not an edit: typing meanwhile stays an edit. */
+     * With undo off the document does not count it as a modification. */
     void AppendPart()
     {
         const qsizetype end = PartEnd(Text, From);
-        const bool modified = Document->isModified();
         QTextCursor cursor(Document);
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(Text.mid(From, end - From));
-        Document->setModified(modified);
         From = end;
     }
 

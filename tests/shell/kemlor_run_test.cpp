@@ -315,6 +315,7 @@ private slots:
         Form->StartButtonClick();
         QTRY_COMPARE(Form->Editor()->toPlainText(), expected);
         QVERIFY(!Form->Editor()->document()->isUndoAvailable());
+        QVERIFY(!Form->Editor()->document()->isModified()); /* the parts are the file's, not edits */
         QTest::keyClicks(Form->Editor(), "X");
         Form->Editor()->undo();
         QCOMPARE(Form->Editor()->toPlainText(), expected);
