@@ -59,14 +59,26 @@ const TExplanation Explanations[] = {
      "A kiválasztott fájl nem nyitható meg: nincs meg (áthelyezték vagy törölték), vagy nincs joga olvasni. "
      "Válassza ki újra a „megnyit” gombbal."},
     {"Nem sikerült elkészíteni a fájlt|Nem sikerült kiírni|Nem sikerült törölni a fájlt|"
-     "Nem sikerült megnyitni a könyvtárat",
+     "Nem sikerült lezárni a fájlt|Nem sikerült megnyitni a könyvtárat",
      "A program nem írható a bemenő fájl mellé: a mappa írásvédett, megtelt a lemez, vagy nincs hozzá joga. "
      "Másolja a bemenő fájlt egy írható mappába (például a saját mappájába), és onnan alakítsa át."},
     {"A fájl neve túl hosszú|Nem sikerült elkészíteni a fájl nevét",
      "A fájl útvonala túl hosszú: tegye a fájlt egy rövidebb nevű mappába."},
-    {"egész mm-re vágva",
+    {"egész \\S+-re vágva",
      "Az átalakító egész milliméterekkel dolgozik: a tört részt elhagyta, a program a kisebb, egész értéket "
      "használja. Ha ez nem jó, írjon egész értéket a mezőbe."},
+    {"tizedmásodpercre kerekítve",
+     "A várakozást a gép tizedmásodpercekben kapja: a program a kerekített értéket használja."},
+    {"nincs fúró a készletben: ([0-9.]+) mm; a legközelebbi, ([0-9.]+) mm",
+     "A fájlban %1 mm-es furat is van, és a fúrókészlet legközelebbi fúrója (%2 mm) túl messze van tőle "
+     "(legföljebb 0,1 mm-re vagy 10 %-ra lehet). Vegye föl a %1 mm-t a „fúrókészlet” mezőbe a további "
+     "beállítások ablakában, vagy hagyja üresen a mezőt: akkor minden méret a saját fúróját kapja."},
+    {"fúrókészlet",
+     "A „fúrókészlet” mezőbe a fúrók méreteit kell írni mm-ben, vesszővel elválasztva, például 0.8, 1.0, 3.2 "
+     "(legföljebb 32 fúrót, mindegyiket 0.1 és 10 mm között)."},
+    {"furatot marni szokás",
+     "Ekkora furatot ritkán fúrnak: ellenőrizze a fúrási terven, hogy a fúrófájl mértékegysége és számformátuma "
+     "jó-e. Ha a méret valódi, ezt a furatot marni kell; a program ettől még elkészült."},
     {"cseremagasság kevés",
      "A cseremagasság nem lehet kisebb az alaphelyzetnél: emelje meg a „további beállítások” ablakban, vagy "
      "hagyja üresen, akkor az alaphelyzet számít."},

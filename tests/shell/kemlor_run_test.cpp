@@ -13,6 +13,7 @@
 #include "Ablak.h"
 #include "Controls.h"
 #include "Gyerek.h"
+#include "Magyarazat.h"
 #include "ProgramLoader.h"
 #include "plan/Olvaso.h"
 #include "shell_test.h"
@@ -667,6 +668,37 @@ private slots:
         const QString text = Dialogs->Boxes[0].text;
         for (const QString &part : says + QStringList{"\n(Az átalakító üzenete: "})
             QVERIFY2(text.contains(part), qPrintable(text));
+    }
+
+    /* The table's rows for the converter's warnings and its drill-file and
+     * bit-set diagnostics, keyed on their texts. */
+    void messageTable_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("cut value") << "Figyelem: a mélység egész mm-re vágva: 1.8 helyett 1 mm."
+                                   << "egész milliméterekkel";
+        QTest::newRow("no bit for a size")
+            << "excellon.cpp, plan.12(): \"Ehhez a mérethez nincs fúró a készletben: 0.95 mm; a legközelebbi, "
+               "1.20 mm, túl messze van.\\n\""
+            << "0.95 mm-es furat is van, és a fúrókészlet legközelebbi fúrója (1.20 mm)";
+        QTest::newRow("bit set refused") << "Hibás fúrókészlet: \"0.8;1\"" << "vesszővel elválasztva";
+        QTest::newRow("drill file cut off") << "\"A fájl nem ér véget M30 sorral, lehet, hogy csonka.\""
+                                            << "A fájl vége hiányzik";
+        QTest::newRow("a bit to mill") << "Figyelem: a(z) T3 szerszám átmérője 12.00 mm, több mint 10 mm: ekkora "
+                                          "furatot marni szokás, nem fúrni."
+                                       << "marni kell";
+        QTest::newRow("unknown line kept as it is") << "Üzenet a fájlban: PANEL 3" << "";
+    }
+
+    void messageTable()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, says);
+        const QString explained = ExplainConverterText("1. fúró: 0.80 mm (T1), 2 furat\n" + line + "\n");
+        const QString quoted = says.isEmpty() ? "furat\n" + line : "\n(Az átalakító üzenete: " + line + ")";
+        QVERIFY2(explained.startsWith("1. fúró") && explained.contains(says) && explained.endsWith(quoted),
+                 qPrintable(explained));
     }
 
     void helpBoxes_data()
