@@ -25,7 +25,6 @@
 #include "ProgramLoader.h"
 #include "plan/Terv.h"
 
-TShellSettings ShellSettings;
 QString ConverterPath;
 QString InputFileName;
 QString OutputFileName;

@@ -28,16 +28,12 @@ class TTervAblak;
 class gyerek;
 struct TRunResult;
 
-extern TShellSettings ShellSettings;
 extern QString ConverterPath;  /* the converter program, fixed when the window is created */
 extern QString InputFileName;  /* the chosen Gerber file; empty until one is chosen */
 extern QString OutputFileName; /* InputFileName followed by ".tap"; empty until the first run */
 extern bool LastRunSucceeded;  /* the latest run ended with status 0 and left its output */
 extern gyerek *Worker;         /* the worker of the latest run, or null */
 extern std::atomic<int> ConversionDone; /* set by the worker once the converter has ended */
-
-/* The program's name, the caption of the help boxes. */
-inline constexpr char ApplicationTitle[] = "kemlor";
 
 /* The converter to run: "drelvo" beside the shell's own program file in
  * `programDir`, or, when there is none, the one in the start-up directory

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <iterator>
 
+TShellSettings ShellSettings;
+
 namespace {
 
 QString DefaultText(option_id id) { return QString::fromUtf8(option_row(id).default_text); }

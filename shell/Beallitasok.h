@@ -34,6 +34,9 @@ struct TShellSettings {
     std::array<QString, OPTION_COUNT> OptionTexts;
 };
 
+/* The settings of the window, which every run passes on. */
+extern TShellSettings ShellSettings;
+
 /* How a row's value is edited. */
 enum class TFieldKind {
     Spin,   /* a whole number between the option's limits */

@@ -8,6 +8,9 @@
 
 class QWidget;
 
+/* The program's name, the caption of the help boxes. */
+inline constexpr char ApplicationTitle[] = "kemlor";
+
 class TDialogs {
 public:
     virtual ~TDialogs() = default;

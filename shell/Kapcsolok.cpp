@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "Ablak.h"
 #include "Beallitasok.h"
 #include "Dialogs.h"
 
