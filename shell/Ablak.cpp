@@ -250,7 +250,7 @@ void TForm1::StartButtonClick()
     /* A failed run leaves the editor as it was; its file may be gone now. */
     LastRunSucceeded = Worker->Result.Succeeded() && !outputs.isEmpty() && LoadProgramFile(outputs.first());
     if (LastRunSucceeded) {
-        ShowBitFiles(PerBitPrograms(ShellSettings) ? outputs : QStringList());
+        ShowBitFiles(outputs.first() != OutputFileName ? outputs : QStringList());
         SavedEditFile.clear();
         Plan->ShowProgram();
     } else if (!ProgramFileName.isEmpty() && QFileInfo(ProgramFileName).size() == 0 &&
@@ -260,21 +260,20 @@ void TForm1::StartButtonClick()
     ReportRun(Worker->Result, !outputs.isEmpty());
 }
 
-/* The programs the run left: "<input>.tap", or with one program per bit
- * "<input>.T<n>.tap" in the order of n. */
+/* The programs the run left: with one program per bit "<input>.T<n>.tap"
+ * in the order of n, else (and for a Gerber file) "<input>.tap". */
 QStringList TForm1::RunOutputs() const
 {
-    if (!PerBitPrograms(ShellSettings))
-        return QFileInfo::exists(OutputFileName) ? QStringList{OutputFileName} : QStringList();
+    QMap<int, QString> bits;
     const QFileInfo input(InputFileName);
-    const QRegularExpression bitName(QRegularExpression::escape(input.fileName()) + QStringLiteral("\\.T(\\d+)\\.tap"));
-    QMap<int, QString> files;
-    for (const QString &name : input.dir().entryList(QDir::Files)) {
-        const QRegularExpressionMatch match = bitName.match(name);
-        if (match.hasMatch() && match.capturedLength() == name.size())
-            files.insert(match.captured(1).toInt(), input.dir().filePath(name));
-    }
-    return files.values();
+    const QRegularExpression bitName(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(input.fileName()) + QStringLiteral("\\.T(\\d+)\\.tap")));
+    for (const QString &name : PerBitPrograms(ShellSettings) ? input.dir().entryList(QDir::Files) : QStringList())
+        if (const QRegularExpressionMatch match = bitName.match(name); match.hasMatch())
+            bits.insert(match.captured(1).toInt(), input.dir().filePath(name));
+    if (bits.isEmpty() && QFileInfo::exists(OutputFileName))
+        return {OutputFileName};
+    return bits.values();
 }
 
 /* Says how the run went whenever there is anything to say: the converter's

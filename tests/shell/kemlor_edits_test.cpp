@@ -169,6 +169,11 @@ private slots:
         Form->SaveFileClick();
         QVERIFY(QByteArray::fromStdString(read_file(Work->file("board.drl.T2.tap"))).endsWith("M2\r\n"));
         QVERIFY(!QByteArray::fromStdString(read_file(Work->file("board.drl.T1.tap"))).contains("G4 P2"));
+
+        /* A Gerber file has no bits: its one program, and no list. */
+        RunAndEdit("board.gbr", TwoHoles);
+        QCOMPARE(Form->ProgramFile(), Q(Work->file("board.gbr.tap")));
+        QVERIFY(!bits->isVisible());
     }
 
     /* A value reaches the setting and the strip; one out of range is refused
