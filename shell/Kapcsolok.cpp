@@ -29,6 +29,14 @@ TKapcsoloAblak::TKapcsoloAblak(TDialogs *dialogs, QWidget *parent)
     grid->addWidget(close, int(Fields.size()) + 1, 2);
 }
 
+/* The fields go before their controls: a control that loses the focus
+ * while it is destroyed must not reach its field any more. */
+TKapcsoloAblak::~TKapcsoloAblak()
+{
+    for (const TField &field : Fields)
+        (field.Choice ? static_cast<QWidget *>(field.Choice) : field.Edit)->disconnect(this);
+}
+
 /* The option's name and unit, its control, its help button. The field
  * carries the option's short name ("-n") as its object name, its help
  * button that name followed by "Help". */

@@ -21,6 +21,7 @@ class TKapcsoloAblak : public QWidget {
 public:
     /* `dialogs` shows the help boxes; it must outlive the window. */
     TKapcsoloAblak(TDialogs *dialogs, QWidget *parent);
+    ~TKapcsoloAblak() override;
     void SetDialogs(TDialogs *dialogs) { Dialogs = dialogs; }
 
     /* Every field shows the value that a run passes on. */

@@ -193,6 +193,12 @@ private slots:
         QVERIFY2(Strip().contains("számformátum 2.4") && Strip().contains("X: 12.9 helyett 12 mm"), qPrintable(Strip()));
         format->setText("");
         QVERIFY(!Strip().contains("számformátum"));
+
+        /* The window goes with a field in the focus. */
+        Form->OptionsButtonClick();
+        QVERIFY(QTest::qWaitForWindowActive(Form->OptionsWindow()));
+        format->setFocus();
+        Form.reset();
     }
 
     /* "kemlor <file>" and a file dropped on the window are chosen as if
