@@ -67,8 +67,11 @@ void TForm1::ShowStrip()
     for (const auto &[axis, value] : {std::pair{"X", ShellSettings.XCoordValue}, {"Y", ShellSettings.YCoordValue}})
         if (value != std::trunc(value))
             notes << QStringLiteral("%1: %2 helyett %3 mm").arg(QLatin1String(axis)).arg(value).arg(std::trunc(value));
-    StripNote->setText(notes.join(QStringLiteral(" · ")));
-    const int noteWidth = StripNote->text().isEmpty() ? 0 : StripNote->sizeHint().width();
+    /* The notes take at most two thirds of the strip; the file's name the rest. */
+    const QString note = notes.join(QStringLiteral(" · "));
+    StripNote->setText(StripNote->fontMetrics().elidedText(note, Qt::ElideRight, 500));
+    StripNote->setToolTip(note);
+    const int noteWidth = note.isEmpty() ? 0 : StripNote->sizeHint().width();
     StripNote->setGeometry(761 - noteWidth, 522, noteWidth, 14);
 
     QString state;
