@@ -182,9 +182,10 @@ void TForm1::SaveAsClick()
     if (RichEdit->document()->isEmpty())
         return SaveFileClick(); /* says there is nothing to save */
     QString filter;
-    const QString path = Dialogs->SaveDialog(this, QStringLiteral("Mentés másként"),
-                                             QStringLiteral("G-kód (*.tap *.nc *.ngc *.gcode);;Minden fájl (*)"),
-                                             filter);
+    const QString path = Dialogs->SaveDialog(
+        this, QStringLiteral("Mentés másként"),
+        ProgramFileName.isEmpty() ? InputFileName + QStringLiteral(".tap") : ProgramFileName,
+        QStringLiteral("G-kód (*.tap *.nc *.ngc *.gcode);;Minden fájl (*)"), filter);
     if (!path.isEmpty())
         SaveProgram(path);
 }

@@ -17,9 +17,10 @@ QString TDialogs::OpenDialog(QWidget *owner, const QString &title, const QString
                                         QFileDialog::DontUseNativeDialog);
 }
 
-QString TDialogs::SaveDialog(QWidget *owner, const QString &title, const QString &filters, QString &filter)
+QString TDialogs::SaveDialog(QWidget *owner, const QString &title, const QString &suggested,
+                             const QString &filters, QString &filter)
 {
-    return QFileDialog::getSaveFileName(owner, title, QString(), filters, &filter);
+    return QFileDialog::getSaveFileName(owner, title, suggested, filters, &filter);
 }
 
 QMessageBox::StandardButton TDialogs::Question(QWidget *owner, const QString &caption, const QString &text,

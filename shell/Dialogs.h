@@ -18,9 +18,11 @@ public:
     virtual void MessageBox(QWidget *owner, const QString &caption, const QString &text);
     /* The full path of the chosen file, or an empty text when cancelled. */
     virtual QString OpenDialog(QWidget *owner, const QString &title, const QString &directory);
-    /* The path to save under, or an empty text when cancelled; `filter` is
-     * the filter offered first and comes back as the one chosen. */
-    virtual QString SaveDialog(QWidget *owner, const QString &title, const QString &filters, QString &filter);
+    /* The path to save under, or an empty text when cancelled; `suggested`
+     * is the name offered, `filter` the filter offered first and comes back
+     * as the one chosen. */
+    virtual QString SaveDialog(QWidget *owner, const QString &title, const QString &suggested,
+                               const QString &filters, QString &filter);
     /* A box with caption, text and `buttons`, no icon; the button chosen,
      * Cancel when the box is closed otherwise. */
     virtual QMessageBox::StandardButton Question(QWidget *owner, const QString &caption, const QString &text,

@@ -51,9 +51,13 @@ public:
         Answers.erase(Answers.begin());
         return answer;
     }
-    /* The save dialog answers with `SaveAnswer`. */
-    QString SaveAnswer;
-    QString SaveDialog(QWidget *, const QString &, const QString &, QString &) override { return SaveAnswer; }
+    /* The save dialog answers with `SaveAnswer` and keeps the name it offered. */
+    QString SaveAnswer, Suggested;
+    QString SaveDialog(QWidget *, const QString &, const QString &suggested, const QString &, QString &) override
+    {
+        Suggested = suggested;
+        return SaveAnswer;
+    }
 };
 
 /* Puts recording dialogs into `form` and returns them (owned by the form). */

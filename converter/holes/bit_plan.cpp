@@ -1,6 +1,8 @@
 /* bit_plan.cpp - tours over the bits of an Excellon job. */
 #include "holes/bit_plan.h"
 
+#include <algorithm>
+
 namespace {
 
 excellon_point moved(const corner_move &m, excellon_point p)
@@ -42,7 +44,7 @@ std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double
     const corner_move move = job_corner(job, x_offset, y_offset);
     std::vector<bit_plan> plans;
     for (const excellon_bit &bit : job.bits) {
-        bit_plan plan{&bit, new_bores(), {}, move};
+        bit_plan plan{&bit, new_bores(), {}, move, {}};
         for (excellon_point p : bit.holes)
             add_stop(plan.stops, moved(move, p));
         for (const excellon_slot &slot : bit.slots) {
@@ -64,24 +66,39 @@ void free_bit_plans(std::vector<bit_plan> &plans)
 std::vector<excellon_point> stop_hits(bit_plan &plan, bore *stop)
 {
     stop->drilled = 1;
-    const int32_t holes = (int32_t)plan.bit->holes.size();
-    if (stop->ordinal < holes)
-        return {moved(plan.move, plan.bit->holes[stop->ordinal])};
-    const int32_t end = stop->ordinal - holes;
-    plan.slot_ends[end ^ 1]->drilled = 1;
+    const excellon_bit &bit = *plan.bit;
+    const int32_t holes = (int32_t)bit.holes.size();
+    if (bit.slots.empty())
+        return {moved(plan.move, bit.holes[stop->ordinal])};
+    std::vector<excellon_point> in_file;
+    if (stop->ordinal < holes) {
+        in_file.push_back(bit.holes[stop->ordinal]);
+    } else {
+        const int32_t end = stop->ordinal - holes;
+        plan.slot_ends[end ^ 1]->drilled = 1;
+        const excellon_slot &slot = bit.slots[end / 2];
+        in_file = slot.hits;
+        /* Entered at `to`: that end first, then `from`; the midpoints stay as they are. */
+        if (end % 2 == 1 && in_file.size() >= 2 && !(slot.from.x == slot.to.x && slot.from.y == slot.to.y))
+            std::swap(in_file[0], in_file[1]);
+    }
     std::vector<excellon_point> hits;
-    for (excellon_point p : plan.bit->slots[end / 2].hits)
-        hits.push_back(moved(plan.move, p));
-    /* Entered at `to`: that end first, then `from`; the midpoints stay as they are. */
-    if (end % 2 == 1 && hits.size() >= 2)
-        std::swap(hits[0], hits[1]);
+    for (excellon_point p : in_file)
+        if (plan.drilled.insert({p.x + 0.0, p.y + 0.0}).second)   /* + 0.0: -0.0 is 0.0 */
+            hits.push_back(moved(plan.move, p));
     return hits;
 }
 
 long bit_hits(const excellon_bit &bit)
 {
-    long hits = (long)bit.holes.size();
+    if (bit.slots.empty())
+        return (long)bit.holes.size();   /* each position once already */
+    std::vector<std::pair<double, double>> all;
+    for (excellon_point p : bit.holes)
+        all.emplace_back(p.x + 0.0, p.y + 0.0);
     for (const excellon_slot &slot : bit.slots)
-        hits += (long)slot.hits.size();
-    return hits;
+        for (excellon_point p : slot.hits)
+            all.emplace_back(p.x + 0.0, p.y + 0.0);
+    std::sort(all.begin(), all.end());
+    return (long)(std::unique(all.begin(), all.end()) - all.begin());
 }

@@ -4,10 +4,13 @@
  * Each bit's tour runs over a hole list of its own (new_bores, so the fast
  * index serves it): a stop per hole, and two per slot, one at each end. The
  * tour enters a slot at whichever end it reaches first; the other end then
- * leaves the tour. */
+ * leaves the tour. A position the bit has drilled already, at a hole or in
+ * another slot, is not drilled again. */
 #ifndef BIT_PLAN_H
 #define BIT_PLAN_H
 
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "holes/bore.h"
@@ -24,6 +27,7 @@ typedef struct bit_plan {
     d_list *stops;                  /* the bit's holes in its order, then the ends of its slots */
     std::vector<bore *> slot_ends;  /* slot k's ends: [2k] at `from`, [2k + 1] at `to` */
     corner_move move;
+    std::set<std::pair<double, double>> drilled;   /* a bit with slots: the positions drilled, as in the file */
 } bit_plan;
 
 /* The plans of the job's bits in its order, every position moved so that the
@@ -32,10 +36,12 @@ std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double
 void free_bit_plans(std::vector<bit_plan> &plans);
 
 /* The hits of a stop the tour has reached, moved onto the corner, in
- * drilling order. The stop counts as drilled; so does a slot's other end. */
+ * drilling order, without those drilled before. The stop counts as drilled;
+ * so does a slot's other end. */
 std::vector<excellon_point> stop_hits(bit_plan &plan, bore *stop);
 
-/* Every plunge of the bit: its holes and the hits of its slots. */
+/* Every plunge of the bit: its holes and the hits of its slots, each
+ * position once (the holes are each once already). */
 long bit_hits(const excellon_bit &bit);
 
 #endif

@@ -44,7 +44,7 @@ typedef struct tour_node {
 } tour_node;
 
 struct hole_index {
-    point_claim *claims;  /* open addressing, linear probing; a power of two slots */
+    point_claim *claims;  /* open addressing, linear probing; a power of two slots, none before the first claim */
     size_t capacity;
     size_t used;
     tour_point *points;   /* null until plan_tour */
@@ -54,10 +54,8 @@ struct hole_index {
 
 static void *new_hole_index(void)
 {
-    hole_index *index = (hole_index *)s_calloc(1, sizeof(hole_index));
-    index->claims = (point_claim *)s_calloc(FIRST_CAPACITY, sizeof(point_claim));
-    index->capacity = FIRST_CAPACITY;
-    return index;
+    /* A drill file's bit never claims a point: its index costs no table. */
+    return (hole_index *)s_calloc(1, sizeof(hole_index));
 }
 
 static void drop_tour(hole_index *index)
@@ -106,7 +104,7 @@ static point_claim *find_claim(point_claim *claims, size_t capacity, double x, d
 
 static void grow_claims(hole_index *index)
 {
-    size_t capacity = index->capacity * 2;
+    size_t capacity = index->capacity > 0 ? index->capacity * 2 : (size_t)FIRST_CAPACITY;
     point_claim *claims = (point_claim *)s_calloc(capacity, sizeof(point_claim));
     for (size_t i = 0; i < index->capacity; i++)
         if (index->claims[i].hole != nullptr)
@@ -141,7 +139,7 @@ static void claim_point(hole_index *index, double x, double y, bore *hole)
 
 static bore *point_owner(const hole_index *index, double x, double y)
 {
-    if (!comparable(x, y))
+    if (!comparable(x, y) || index->capacity == 0)
         return nullptr;
     x = x == 0.0 ? 0.0 : x;
     y = y == 0.0 ? 0.0 : y;

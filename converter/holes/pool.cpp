@@ -1,9 +1,11 @@
-/* pool.cpp - a bump allocator over a chain of calloc'd blocks. */
+/* pool.cpp - a bump allocator over a chain of calloc'd blocks, each twice
+ * the one before up to 1 MiB, so that a small list (a drill file's bit of a
+ * few holes) costs a few KiB, not a megabyte. */
 #include "holes/pool.h"
 
 #include <cstdlib>
 
-static const size_t BLOCK_SIZE = 1 << 20, ALIGNMENT = 8;
+static const size_t FIRST_BLOCK_SIZE = 1 << 8, LAST_BLOCK_SIZE = 1 << 20, ALIGNMENT = 8;
 
 typedef struct pool_block {
     struct pool_block *previous;   /* the block filled before, or null */
@@ -13,6 +15,7 @@ struct pool {
     pool_block *newest;   /* null until the first record */
     char *next;           /* the free part of the newest block */
     size_t left;          /* its size in bytes */
+    size_t block_size;    /* of the last block of the growing row; 0 before the first */
 };
 
 /* A block header rounded up, so that the records after it stay aligned. */
@@ -29,7 +32,11 @@ void *pool_alloc(pool *from, size_t size)
     if (size > from->left) {
         /* A record larger than a block gets a block of its own size; calloc
          * hands large blocks out as fresh, already zeroed pages. */
-        size_t block_size = size + HEADER_SIZE > BLOCK_SIZE ? size + HEADER_SIZE : BLOCK_SIZE;
+        size_t grown = from->block_size == 0 ? FIRST_BLOCK_SIZE
+                       : from->block_size < LAST_BLOCK_SIZE ? 2 * from->block_size
+                                                            : LAST_BLOCK_SIZE;
+        from->block_size = grown;
+        size_t block_size = size + HEADER_SIZE > grown ? size + HEADER_SIZE : grown;
         pool_block *block = (pool_block *)calloc(1, block_size);
         if (block == nullptr)
             return nullptr;

@@ -8,8 +8,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <tuple>
 #include <unistd.h>
+#include <unordered_map>
 #include <utility>
 
 #include "reading/line_input.h"
@@ -24,6 +26,12 @@ const double MM_PER_INCH = 25.4;
 const double REACH_MM = 1.0e6;
 /* Tool diameters that come out equal to this in mm are one bit. */
 const double SAME_DIAMETER_MM = 1.0e-6;
+/* An arc's end may lie this far off the circle through its start, mm: the
+ * rounding of three numbers written with a few decimals. */
+const double ARC_END_MM = 0.01;
+const double PI = 3.14159265358979323846;
+/* The longest tool number (T999999). */
+enum { MAX_TOOL_DIGITS = 6 };
 /* The longest digit string decoded without a point. */
 enum { MAX_DIGITS = 15 };
 
@@ -31,8 +39,9 @@ enum { MAX_DIGITS = 15 };
 enum zeros_t { ZEROS_UNKNOWN, ZEROS_LEADING_KEPT, ZEROS_TRAILING_KEPT, ZEROS_ALL };
 /* Where a setting came from, for the description. */
 enum origin_t { FROM_DEFAULT, FROM_FILE, FROM_NUMBERS };
-/* Drill mode (G05) or routing with rapid (G00) or linear (G01) moves. */
-enum motion_t { MODE_DRILL, MODE_RAPID, MODE_LINEAR };
+/* Drill mode (G05) or routing with rapid (G00), linear (G01) or circular
+ * moves, clockwise (G02) or counter-clockwise (G03). */
+enum motion_t { MODE_DRILL, MODE_RAPID, MODE_LINEAR, MODE_CW, MODE_CCW };
 
 /* The digit-only coordinate numbers of the whole file, gathered before reading. */
 struct number_stats {
@@ -45,6 +54,9 @@ struct number_stats {
 struct raw_slot {
     excellon_point from, to;
     int line_no;
+    bool arc = false;
+    excellon_point centre{0.0, 0.0};   /* of an arc */
+    double sweep = 0.0;                /* radians from `from` to `to`, negative clockwise */
 };
 
 struct tool_rec {
@@ -72,8 +84,10 @@ struct reader {
 
     bool in_header = false, ended = false;
     std::vector<tool_rec> tools;
+    std::unordered_map<int, int> tool_at;   /* tool number -> index into tools */
+    std::vector<std::string> messages;
     int current = -1;                     /* index into tools; -1: none loaded */
-    excellon_point pos{0.0, 0.0}, zero{0.0, 0.0};
+    excellon_point pos{0.0, 0.0};
     motion_t mode = MODE_DRILL;
     bool tool_down = false;
     int path_slot = -1;                   /* the current routed path's last slot, or -1 */
@@ -91,6 +105,8 @@ struct word {
 struct line_state {
     bool has_x = false, has_y = false, has_x2 = false, has_y2 = false;
     double x = 0, y = 0, x2 = 0, y2 = 0;   /* file units, as decoded */
+    bool has_i = false, has_j = false, has_a = false;
+    double i = 0, j = 0, a = 0;            /* an arc's centre offsets or radius, file units */
     bool slot = false;                     /* G85: the next coordinates end a slot */
     bool zero_set = false;                 /* G93 */
     bool route_word = false;               /* G00 or G01 on this line */
@@ -115,11 +131,42 @@ void trimmed_line(const char **start, int *len)
 
 bool equals(const char *text, int len, const char *word) { return (int)strlen(word) == len && memcmp(text, word, len) == 0; }
 
+bool starts_with(const char *text, int len, const char *word)
+{
+    int n = (int)strlen(word);
+    return len >= n && memcmp(text, word, n) == 0;
+}
+
+/* The text with control bytes spelled \xNN, so that a NUL cannot cut a message short. */
+std::string visible(const char *text, size_t len)
+{
+    std::string shown;
+    for (size_t i = 0; i < len; i++) {
+        unsigned char c = (unsigned char)text[i];
+        char code[8];
+        snprintf(code, sizeof code, "\\x%02X", c);
+        shown += c < 0x20 || c == 0x7F ? std::string(code) : std::string(1, (char)c);
+    }
+    return shown;
+}
+std::string visible(const std::string &text) { return visible(text.data(), text.size()); }
+
+/* A UTF-8 byte-order mark before the first line is no part of it. */
+void drop_byte_order_mark(void)
+{
+    if (line_len >= 3 && memcmp(line_buf, "\xEF\xBB\xBF", 3) == 0) {
+        memmove(line_buf, line_buf + 3, (size_t)line_len - 3 + 1);
+        line_len -= 3;
+    }
+}
+
 /* Reads the next line into the line buffer; false at the end of the file. */
 bool next_line(reader &r)
 {
     int status = load_line(r.fd);
     r.line_no++;
+    if (r.line_no == 1)
+        drop_byte_order_mark();
     if (status == LINE_TOO_LONG)
         fatal_error("A fájl %d. sora túl hosszú, legföljebb %d bájt lehet.\n", r.line_no, LINE_BUF_SIZE - 1);
     if (status == LINE_READ_ERROR)
@@ -157,6 +204,21 @@ bool is_word_line(const char *text, int len)
     return number_after_letter;
 }
 
+/* A header word that a drill file may write before its M48: a unit with its
+ * fields, FMAT, VER, ICI, G90. A Gerber file never starts so. */
+bool is_header_word(const char *text, int len)
+{
+    static const char *const names[] = {"INCH", "METRIC", "M71", "M72", "FMAT", "VER", "ICI", "G90"};
+    const char *comma = (const char *)memchr(text, ',', len);
+    int name_len = comma ? (int)(comma - text) : len;
+    if (memchr(text, '*', len) != nullptr)
+        return false;
+    for (const char *name : names)
+        if (equals(text, name_len, name))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 bool is_excellon(int fd)
@@ -164,9 +226,12 @@ bool is_excellon(int fd)
     if (lseek(fd, 0, SEEK_SET) != 0)
         return false;
     forget_input();
-    bool first = true, star = false, words = false, other = false, m48 = false;
+    bool first_line = true, header = true, star = false, words = false, other = false, m48 = false;
     int status;
     while ((status = load_line(fd)) >= 0) {
+        if (first_line)
+            drop_byte_order_mark();
+        first_line = false;
         const char *text;
         int len;
         trimmed_line(&text, &len);
@@ -175,11 +240,13 @@ bool is_excellon(int fd)
         star = star || memchr(line, '*', (size_t)whole) != nullptr;
         if (len == 0 || text[0] == ';' || equals(text, len, "%"))
             continue;
-        if (first && equals(text, len, "M48")) {
+        if (header && equals(text, len, "M48")) {
             m48 = true;
             break;
         }
-        first = false;
+        header = header && is_header_word(text, len);
+        if (header)
+            continue;
         if (star || !is_word_line(text, len)) {
             other = true;
             break;
@@ -372,10 +439,10 @@ std::vector<std::string> split_fields(const char *text, int len)
     return fields;
 }
 
-/* METRIC or INCH with LZ/TZ and a digit pattern. */
+/* METRIC or INCH (or M71, M72) with LZ/TZ and a digit pattern. */
 void unit_statement(reader &r, const std::vector<std::string> &fields)
 {
-    r.metric = fields[0] == "METRIC";
+    r.metric = fields[0] == "METRIC" || fields[0] == "M71";
     r.unit_stated = true;
     for (size_t i = 1; i < fields.size(); i++) {
         int whole, fraction;
@@ -389,7 +456,8 @@ void unit_statement(reader &r, const std::vector<std::string> &fields)
             r.int_digits = whole;
             r.dec_digits = fraction;
         } else {
-            fatal_error("A fájl %d. sorában hibás a mértékegység paramétere: %s\n", r.line_no, fields[i].c_str());
+            fatal_error("A fájl %d. sorában hibás a mértékegység paramétere: %s\n", r.line_no,
+                        visible(fields[i]).c_str());
         }
     }
     r.zeros_origin = FROM_FILE;
@@ -410,7 +478,7 @@ void keyword_line(reader &r, const char *text, int len)
     std::vector<std::string> fields = split_fields(text, len);
     const std::string &name = fields[0];
     const std::string value = fields.size() > 1 ? fields[1] : "";
-    if (name == "METRIC" || name == "INCH") {
+    if (name == "METRIC" || name == "INCH" || name == "M71" || name == "M72") {
         unit_statement(r, fields);
     } else if (name == "FMAT" || name == "VER") {
         if (fields.size() != 2 || (value != "1" && value != "2"))
@@ -421,19 +489,26 @@ void keyword_line(reader &r, const char *text, int len)
         r.incremental = value != "OFF";
     } else if (name != "R" && !on_off_keyword(name)) {
         /* R,H and the like reset the machine's counters: nothing to drill. */
-        fatal_error("A fájl %d. sorában ismeretlen a(z) <%s> utasítás.\n", r.line_no, name.substr(0, 32).c_str());
+        fatal_error("A fájl %d. sorában ismeretlen a(z) <%s> utasítás.\n", r.line_no, visible(name.substr(0, 32)).c_str());
     }
 }
 
 /* The tool's index in r.tools, adding it when new. */
 int tool_index(reader &r, int number)
 {
-    for (size_t k = 0; k < r.tools.size(); k++)
-        if (r.tools[k].number == number)
-            return (int)k;
-    r.tools.push_back(tool_rec{});
-    r.tools.back().number = number;
-    return (int)r.tools.size() - 1;
+    auto found = r.tool_at.emplace(number, (int)r.tools.size());
+    if (found.second) {
+        r.tools.push_back(tool_rec{});
+        r.tools.back().number = number;
+    }
+    return found.first->second;
+}
+
+/* Whether some definition gave the tool its diameter. */
+bool defined(const reader &r, int number)
+{
+    auto found = r.tool_at.find(number);
+    return found != r.tool_at.end() && (r.tools[found->second].has_c || r.tools[found->second].fixed);
 }
 
 /* False when the tool already has a diameter other than `mm`. */
@@ -467,22 +542,33 @@ void format_comment(reader &r, const std::string &c)
 /* Allegro's ";T01 Holesize 1. = 8.000000 Tolerance = ... PLATED MILS Quantity = 1873". */
 void holesize_comment(reader &r, const std::string &c)
 {
-    int number, used = 0;
-    if (sscanf(c.c_str(), "T%d Holesize%n", &number, &used) != 1 || used == 0)
+    size_t digits = c.empty() || c[0] != 'T' ? 0 : strspn(c.c_str() + 1, "0123456789");
+    size_t used = c.find_first_not_of(" \t", 1 + digits);
+    if (digits == 0 || used == std::string::npos || c.compare(used, 8, "Holesize") != 0)
         return;
+    used += 8;
+    /* sscanf would wrap T4294967297 round to tool 1 */
+    int number = digits <= MAX_TOOL_DIGITS ? atoi(c.c_str() + 1) : -1;
     size_t equal = c.find('=', used);
     double size = 0.0;   /* stays 0, and is refused, when no number follows the '=' */
     if (equal != std::string::npos)
         sscanf(c.c_str() + equal + 1, "%lf", &size);
     bool in_mils = c.find(" MILS") != std::string::npos, in_mm = c.find(" MM") != std::string::npos;
     double mm = in_mils ? size * MM_PER_INCH / 1000.0 : size;
-    if (in_mils == in_mm || !(mm > 0.0 && mm < 1000.0) || number < 1)
+    if (in_mils == in_mm || !(mm > 0.0 && mm < 1000.0) || number < 0)
         fatal_error("A fájl %d. sorában hibás a furatméret megjegyzése.\n", r.line_no);
     tool_rec &t = r.tools[tool_index(r, number)];
     if (!agrees(r, t, mm))
         fatal_error("A fájl %d. sorában a T%d szerszám átmérője eltér a korábbitól.\n", r.line_no, number);
     t.fixed = true;
     t.mm = mm;
+}
+
+/* M47 and its text: shown to the operator, nothing drilled. */
+void operator_message(reader &r, const char *text, int len)
+{
+    int from = len > 3 ? 4 : 3;   /* after "M47," */
+    r.messages.push_back(visible(text + from, (size_t)(len - from)));
 }
 
 void comment_line(reader &r, const char *text, int len)
@@ -507,7 +593,7 @@ std::vector<word> split_words(reader &r, const char *text, int len)
             continue;
         }
         if (c < 'A' || c > 'Z')
-            fatal_error("A fájl %d. sorában ismeretlen a(z) '%c' utasítás.\n", r.line_no, c);
+            fatal_error("A fájl %d. sorában ismeretlen a(z) '%s' utasítás.\n", r.line_no, visible(&c, 1).c_str());
         int start = ++i;
         while (i < len && (isdigit((unsigned char)text[i]) || text[i] == '.' || text[i] == '+' || text[i] == '-'))
             i++;
@@ -534,16 +620,23 @@ size_t tool_words(reader &r, const std::vector<word> &words, size_t i)
         if (words[i].letter != 'C')
             continue;   /* feed and speed are the machine's business */
         double value = coordinate_value(r, words[i]);
-        if (!(value > 0.0 && value * unit_mm(r) < 1000.0) || number == 0)
+        if (!(value > 0.0 && value * unit_mm(r) < 1000.0))
             fatal_error("A fájl %d. sorában hibás a szerszám átmérője.\n", r.line_no);
         tool_rec &t = r.tools[tool_index(r, number)];
         if (!agrees(r, t, value * unit_mm(r)))
             fatal_error("A fájl %d. sorában a T%d szerszám átmérője eltér a korábbitól.\n", r.line_no, number);
         t.has_c = true;
         t.c_value = value;
+        /* In the unit in force here; only a file that has stated none yet
+         * leaves it to the first hit (a unit given in the body). */
+        if (r.unit_stated && !t.fixed) {
+            t.fixed = true;
+            t.mm = value * unit_mm(r);
+        }
     }
     if (!r.in_header) {
-        r.current = number == 0 ? -1 : tool_index(r, number);   /* T0 unloads */
+        /* T0 unloads, unless a definition made it a tool like any other. */
+        r.current = number == 0 && !defined(r, 0) ? -1 : tool_index(r, number);
         r.path_slot = -1;
     }
     return i;
@@ -552,8 +645,9 @@ size_t tool_words(reader &r, const std::vector<word> &words, size_t i)
 void g_code(reader &r, line_state &s, const word &w)
 {
     long g = word_integer(r, w);
-    if (g == 0 || g == 1) {
-        r.mode = g == 0 ? MODE_RAPID : MODE_LINEAR;
+    if (g >= 0 && g <= 3) {
+        static const motion_t modes[] = {MODE_RAPID, MODE_LINEAR, MODE_CW, MODE_CCW};
+        r.mode = modes[g];
         s.route_word = true;
     } else if (g == 5 || g == 81) {
         r.mode = MODE_DRILL;
@@ -579,7 +673,7 @@ void m_code(reader &r, const word &w)
     } else if (m == 16 || m == 17) {
         r.tool_down = false;
         r.path_slot = -1;
-    } else if (m == 30 || m == 0) {
+    } else if (m == 30 || m == 0 || m == 2) {
         r.ended = true;
     } else if (m == 71 || m == 72) {
         r.metric = m == 71;
@@ -620,9 +714,9 @@ excellon_point resolve(reader &r, excellon_point from, bool has_x, double x, boo
 {
     excellon_point p = from;
     if (has_x)
-        p.x = relative ? from.x + x * unit_mm(r) : x * unit_mm(r) + r.zero.x;
+        p.x = relative ? from.x + x * unit_mm(r) : x * unit_mm(r);
     if (has_y)
-        p.y = relative ? from.y + y * unit_mm(r) : y * unit_mm(r) + r.zero.y;
+        p.y = relative ? from.y + y * unit_mm(r) : y * unit_mm(r);
     if (!(fabs(p.x) <= REACH_MM))
         fatal_error("A fájl %d. sorában hibás az 'X' koordináta.\n", r.line_no);
     if (!(fabs(p.y) <= REACH_MM))
@@ -662,6 +756,56 @@ void add_cut(reader &r, excellon_point from, excellon_point to)
     r.path_slot = (int)t.slots.size() - 1;
 }
 
+[[noreturn]] void bad_arc(const reader &r)
+{
+    fatal_error("A fájl %d. sorában hibás az ív: a végpontjai, a sugara és a középpontja nem illenek össze, vagy túl messzire ér.\n",
+                r.line_no);
+}
+
+/* The centre of a G02/G03 arc given by its radius A: the shorter arc for a
+ * positive radius, the longer for a negative one. */
+excellon_point centre_from_radius(const reader &r, bool clockwise, double radius, excellon_point from,
+                                  excellon_point to)
+{
+    double dx = to.x - from.x, dy = to.y - from.y, chord = hypot(dx, dy);
+    if (chord == 0.0 || radius == 0.0 || chord > 2.0 * fabs(radius) + ARC_END_MM)
+        bad_arc(r);
+    double h = sqrt(std::max(0.0, radius * radius - chord * chord / 4.0));
+    /* Clockwise along the shorter arc, the centre lies right of the chord. */
+    double side = clockwise == (radius > 0.0) ? 1.0 : -1.0;
+    return {(from.x + to.x) / 2.0 + side * h * dy / chord, (from.y + to.y) / 2.0 - side * h * dx / chord};
+}
+
+/* A cut along an arc from `from` to `to`, its centre by I/J (relative to
+ * the start) or by the radius A; start = end with I/J is a full circle. */
+void add_arc(reader &r, const line_state &s, excellon_point from, excellon_point to)
+{
+    tool_rec &t = loaded_tool(r);
+    bool clockwise = r.mode == MODE_CW;
+    raw_slot slot{from, to, r.line_no, true, {0.0, 0.0}, 0.0};
+    if (s.has_a && (s.has_i || s.has_j))
+        bad_arc(r);
+    if (s.has_a)
+        slot.centre = centre_from_radius(r, clockwise, s.a * unit_mm(r), from, to);
+    else
+        slot.centre = {from.x + s.i * unit_mm(r), from.y + s.j * unit_mm(r)};
+    excellon_point c = slot.centre;
+    double radius = hypot(from.x - c.x, from.y - c.y);
+    if (!(radius > 0.0) || fabs(hypot(to.x - c.x, to.y - c.y) - radius) > ARC_END_MM ||
+        !(fabs(c.x) + radius <= REACH_MM && fabs(c.y) + radius <= REACH_MM))
+        bad_arc(r);
+    double sweep = atan2(to.y - c.y, to.x - c.x) - atan2(from.y - c.y, from.x - c.x);
+    if (same_point(from, to))
+        sweep = 0.0;
+    if (clockwise && sweep >= 0.0)
+        sweep -= 2.0 * PI;
+    else if (!clockwise && sweep <= 0.0)
+        sweep += 2.0 * PI;
+    slot.sweep = sweep;
+    t.slots.push_back(slot);
+    r.path_slot = -1;
+}
+
 /* R<n>: n more hits, each a step from the one before. */
 void repeat_hits(reader &r, const line_state &s)
 {
@@ -675,12 +819,14 @@ void repeat_hits(reader &r, const line_state &s)
     }
 }
 
-/* A coordinate while routing: a cut with the tool down on G01, else a move. */
+/* A coordinate while routing: a cut with the tool down on G01, G02 or G03, else a move. */
 void route_move(reader &r, const line_state &s)
 {
     excellon_point to = resolve(r, r.pos, s.has_x, s.x, s.has_y, s.y, r.incremental);
     if (r.mode == MODE_LINEAR && r.tool_down)
         add_cut(r, r.pos, to);
+    else if ((r.mode == MODE_CW || r.mode == MODE_CCW) && r.tool_down)
+        add_arc(r, s, r.pos, to);
     else if (!s.route_word)
         fatal_error("A fájl %d. sorában a koordináta marás közben, felemelt szerszámmal, G00 és G01 nélkül áll: nem tudni, furat-e.\n", r.line_no);
     r.pos = to;
@@ -688,9 +834,15 @@ void route_move(reader &r, const line_state &s)
 
 void act(reader &r, const line_state &s)
 {
-    bool coordinates = s.has_x || s.has_y;
+    bool arc = r.mode == MODE_CW || r.mode == MODE_CCW;
+    bool coordinates = s.has_x || s.has_y || (arc && (s.has_i || s.has_j));
+    if ((s.has_i || s.has_j || s.has_a) && !arc)
+        fatal_error("A fájl %d. sorában ív adata (I, J, A) áll G02 vagy G03 nélkül.\n", r.line_no);
     if (s.zero_set) {
-        r.zero = {s.has_x ? s.x * unit_mm(r) : 0.0, s.has_y ? s.y * unit_mm(r) : 0.0};
+        /* Readers disagree on what a zero set moves; only the origin itself is certain. */
+        if ((s.has_x && s.x != 0.0) || (s.has_y && s.y != 0.0))
+            fatal_error("A fájl %d. sorában G93 helyezi át a nullpontot; ezt az olvasók eltérően értik, ezért a fájl nem alakítható át.\n",
+                        r.line_no);
         return;
     }
     if (r.in_header && (coordinates || s.slot || s.repeat >= 0))
@@ -725,6 +877,17 @@ void coordinate_word(reader &r, line_state &s, const word &w)
     target = value;
 }
 
+void arc_word(reader &r, line_state &s, const word &w)
+{
+    double value = coordinate_value(r, w);
+    bool &has = w.letter == 'I' ? s.has_i : w.letter == 'J' ? s.has_j : s.has_a;
+    double &target = w.letter == 'I' ? s.i : w.letter == 'J' ? s.j : s.a;
+    if (has)
+        fatal_error("A fájl %d. sorában kétszer áll az '%c' koordináta.\n", r.line_no, w.letter);
+    has = true;
+    target = value;
+}
+
 void word_line(reader &r, const char *text, int len)
 {
     std::vector<word> words = split_words(r, text, len);
@@ -737,6 +900,8 @@ void word_line(reader &r, const char *text, int len)
         }
         if (w.letter == 'X' || w.letter == 'Y')
             coordinate_word(r, s, w);
+        else if (w.letter == 'I' || w.letter == 'J' || w.letter == 'A')
+            arc_word(r, s, w);
         else if (w.letter == 'G')
             g_code(r, s, w);
         else if (w.letter == 'M')
@@ -759,6 +924,10 @@ void read_line_of_file(reader &r)
         return;
     if (text[0] == ';') {
         comment_line(r, text, len);
+    } else if (equals(text, len, "M47") || starts_with(text, len, "M47,")) {
+        operator_message(r, text, len);
+    } else if (starts_with(text, len, "M71,") || starts_with(text, len, "M72,")) {
+        keyword_line(r, text, len);
     } else if (equals(text, len, "%")) {
         r.in_header = false;   /* the header's end; elsewhere a rewind stop */
     } else if (equals(text, len, "/")) {
@@ -781,27 +950,56 @@ double hit_spacing(double diameter)
     return 2.0 * sqrt(r * r - (r - h) * (r - h));
 }
 
+/* The distance between neighbouring hits of the slot cut into `divisions`. */
+double hit_distance(const raw_slot &raw, int divisions)
+{
+    if (!raw.arc)
+        return hypot(raw.to.x - raw.from.x, raw.to.y - raw.from.y) / divisions;
+    double angle = fabs(raw.sweep) / divisions;
+    /* More than half a turn apart, hits leave the arc between them uncut. */
+    return angle > PI ? INFINITY : 2.0 * hypot(raw.from.x - raw.centre.x, raw.from.y - raw.centre.y) * sin(angle / 2.0);
+}
+
+/* The point a fraction t of the way along the slot. */
+excellon_point slot_point(const raw_slot &raw, double t)
+{
+    if (!raw.arc)
+        return {raw.from.x + (raw.to.x - raw.from.x) * t, raw.from.y + (raw.to.y - raw.from.y) * t};
+    double radius = hypot(raw.from.x - raw.centre.x, raw.from.y - raw.centre.y);
+    double angle = atan2(raw.from.y - raw.centre.y, raw.from.x - raw.centre.x) + raw.sweep * t;
+    return {raw.centre.x + radius * cos(angle), raw.centre.y + radius * sin(angle)};
+}
+
 excellon_slot expand_slot(reader &r, const raw_slot &raw, double diameter)
 {
     excellon_slot slot{raw.from, raw.to, {}};
-    double length = hypot(raw.to.x - raw.from.x, raw.to.y - raw.from.y);
+    bool full_circle = raw.arc && same_point(raw.from, raw.to);
     double spacing = hit_spacing(diameter);
-    int divisions = length > 0.0 ? 1 : 0;
-    while (divisions > 0 && length / divisions > spacing) {
+    int divisions = raw.arc || !same_point(raw.from, raw.to) ? 1 : 0;
+    while (divisions > 0 && hit_distance(raw, divisions) > spacing) {
         divisions *= 2;
         if (divisions > SLOT_MAX_DIVISIONS)
             fatal_error("A fájl %d. sorában a horony túl hosszú a szerszámhoz: legföljebb %d furatból állhat.\n",
                         raw.line_no, (int)SLOT_MAX_DIVISIONS + 1);
     }
     r.line_no = raw.line_no;
-    count_hits(r, divisions + 1);
+    count_hits(r, full_circle ? divisions : divisions + 1);
     for (int i : slot_hit_order(divisions)) {
-        double t = divisions == 0 ? 0.0 : (double)i / divisions;
-        slot.hits.push_back(i == divisions ? raw.to
-                                           : excellon_point{raw.from.x + (raw.to.x - raw.from.x) * t,
-                                                            raw.from.y + (raw.to.y - raw.from.y) * t});
+        if (i == divisions && full_circle)
+            continue;   /* the start again */
+        slot.hits.push_back(i == 0 ? raw.from : i == divisions ? raw.to : slot_point(raw, (double)i / divisions));
     }
     return slot;
+}
+
+/* A slot's path whichever way it was cut: a second copy drills nothing new. */
+std::tuple<double, double, double, double, double, double, double> path_key(const raw_slot &s)
+{
+    bool reverse = s.arc ? s.sweep < 0.0 : std::make_pair(s.to.x, s.to.y) < std::make_pair(s.from.x, s.from.y);
+    excellon_point a = reverse ? s.to : s.from, b = reverse ? s.from : s.to;
+    /* + 0.0 makes -0.0 the same key as 0.0 */
+    return std::make_tuple(a.x + 0.0, a.y + 0.0, b.x + 0.0, b.y + 0.0, s.centre.x + 0.0, s.centre.y + 0.0,
+                           fabs(s.sweep));
 }
 
 /* The positions in their first order, each once. Sorting keeps this fast for
@@ -833,14 +1031,18 @@ std::vector<excellon_bit> make_bits(reader &r)
         return a->mm != b->mm ? a->mm < b->mm : a->number < b->number;
     });
     std::vector<excellon_bit> bits;
+    std::set<decltype(path_key(raw_slot{}))> paths;   /* of the last bit */
     for (const tool_rec *t : used) {
-        if (bits.empty() || t->mm - bits.back().diameter > SAME_DIAMETER_MM)
+        if (bits.empty() || t->mm - bits.back().diameter > SAME_DIAMETER_MM) {
             bits.push_back(excellon_bit{t->mm, {}, {}, {}});
+            paths.clear();
+        }
         excellon_bit &bit = bits.back();
         bit.tools.push_back(t->number);
         bit.holes.insert(bit.holes.end(), t->holes.begin(), t->holes.end());
         for (const raw_slot &s : t->slots)
-            bit.slots.push_back(expand_slot(r, s, bit.diameter));
+            if (paths.insert(path_key(s)).second)
+                bit.slots.push_back(expand_slot(r, s, bit.diameter));
     }
     for (excellon_bit &bit : bits)
         bit.holes = unique_positions(bit.holes);
@@ -882,10 +1084,14 @@ excellon_job read_excellon(int fd, excellon_digits digits)
     r.line_no = 0;
     while (!r.ended && next_line(r))
         read_line_of_file(r);
+    /* A file cut short may end inside a number, read then in a wrong place. */
+    if (!r.ended)
+        fatal_error("A fájl nem ér véget M30 sorral, lehet, hogy csonka.");
     excellon_job job;
     job.bits = make_bits(r);
     if (job.bits.empty())
         fatal_error("A fájlban nincs furat.");
     job.format = describe(r);
+    job.messages = r.messages;
     return job;
 }

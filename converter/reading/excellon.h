@@ -29,14 +29,18 @@ enum { SLOT_MAX_DIVISIONS = 4096 };
  * (R) into millions of hits and slow every run down. */
 extern long excellon_hit_limit;
 
-/* True when the seekable file is Excellon: its first significant line (not
- * blank, not a ';' comment, not a lone '%') is M48, or it holds no '*' at
- * all and every other line is made of Excellon words (T, X, Y, M, G, R and
- * the tool's C, F, S). Such a file can never convert as Gerber. The file
- * position is back at the start afterwards. */
+/* True when the seekable file is Excellon: M48 follows only header words
+ * among its significant lines (not blank, not a ';' comment, not a lone '%'):
+ * INCH, METRIC, M71 or M72 with their fields, FMAT, VER, ICI, G90. Or it
+ * holds no '*' at all and every other line is made of Excellon words (T, X,
+ * Y, M, G, R and the tool's C, F, S). Such a file can never convert as
+ * Gerber. A UTF-8 byte-order mark before the first line is skipped. The
+ * file position is back at the start afterwards. */
 bool is_excellon(int fd);
 
-/* Reads the whole seekable file, from its start, into the job. */
+/* Reads the whole seekable file, from its start, into the job. A file that
+ * does not end with a program end (M30, M00, M02) may have been cut short:
+ * a diagnostic too. */
 excellon_job read_excellon(int fd, excellon_digits digits);
 
 /* The drilling order of a slot's hits for `divisions` equal intervals, as

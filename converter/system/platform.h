@@ -14,8 +14,8 @@
 
 /* Prepares the process before anything is opened: a descriptor 0 to 2 left
  * closed gets the null device (else the next file opened would take it and
- * console messages would land in it); a write beyond the file-size limit
- * fails instead of ending the process. On Windows the arguments are replaced
+ * console messages would land in it); a write beyond the file-size limit, or
+ * to a pipe nobody reads any more, fails instead of ending the process. On Windows the arguments are replaced
  * by their UTF-8 spelling and the standard streams are made binary. False
  * when the process cannot be prepared. */
 bool platform_start(int *argc, char ***argv);
@@ -35,8 +35,16 @@ enum path_kind { PATH_MISSING, PATH_DIRECTORY, PATH_OTHER, PATH_UNKNOWN };
 path_kind platform_path_kind(const char *name);
 /* Renames `from` over `to`, replacing a file there; 0 or -1. */
 int platform_replace(const char *from, const char *to);
-/* Removes a file; 0 or -1. */
+/* Removes a file; 0 or -1. Safe in the cleanup of platform_on_interrupt. */
 int platform_remove(const char *name);
+/* Has `cleanup` run when an interrupt (Ctrl+C), a termination request or a
+ * hang-up ends the process, which then ends as it would have without it.
+ * On POSIX it runs in a signal handler, so it may only call what is
+ * async-signal-safe; a signal ignored when the process started stays ignored. */
+void platform_on_interrupt(void (*cleanup)(void));
+/* Holds those signals back (true) until released (false), so that a file
+ * is never made without its cleanup knowing of it. */
+void platform_hold_interrupts(bool hold);
 /* The last character of `path` that ends a directory part, or null. */
 const char *platform_last_separator(const char *path);
 /* A number that differs between processes running at once. */

@@ -17,6 +17,7 @@ bool platform_start(int *, char ***)
         if (fcntl(fd, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDWR) != fd)
             return false;
     signal(SIGXFSZ, SIG_IGN);
+    signal(SIGPIPE, SIG_IGN);
     return true;
 }
 
@@ -60,6 +61,44 @@ int platform_replace(const char *from, const char *to)
 int platform_remove(const char *name)
 {
     return unlink(name);
+}
+
+static void (*interrupt_cleanup)(void);
+static const int interrupt_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+static void on_interrupt(int signal_number)
+{
+    interrupt_cleanup();
+    signal(signal_number, SIG_DFL);
+    raise(signal_number);   /* delivered when the handler returns */
+}
+
+static sigset_t interrupts(void)
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : interrupt_signals)
+        sigaddset(&set, s);
+    return set;
+}
+
+void platform_on_interrupt(void (*cleanup)(void))
+{
+    interrupt_cleanup = cleanup;
+    struct sigaction action = {};
+    action.sa_handler = on_interrupt;
+    action.sa_mask = interrupts();
+    for (int s : interrupt_signals) {
+        struct sigaction old;
+        if (sigaction(s, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+            sigaction(s, &action, nullptr);
+    }
+}
+
+void platform_hold_interrupts(bool hold)
+{
+    sigset_t set = interrupts();
+    sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
 const char *platform_last_separator(const char *path)

@@ -120,6 +120,27 @@ int platform_remove(const char *name)
 
 /* Either slash, or the colon of a drive-relative name such as "C:board.gbr".
  * No byte of a multi-byte UTF-8 character is ASCII, so bytes compare safely. */
+static void (*interrupt_cleanup)(void);
+
+/* Runs in a thread of its own; FALSE lets the default handler end the process. */
+static BOOL WINAPI on_console_event(DWORD)
+{
+    interrupt_cleanup();
+    return FALSE;
+}
+
+void platform_on_interrupt(void (*cleanup)(void))
+{
+    interrupt_cleanup = cleanup;
+    SetConsoleCtrlHandler(on_console_event, TRUE);
+}
+
+/* The console's handler runs in a thread of its own, and a file it misses
+ * for a moment is a file it misses: nothing to hold. */
+void platform_hold_interrupts(bool)
+{
+}
+
 const char *platform_last_separator(const char *path)
 {
     const char *last = nullptr;

@@ -12,16 +12,18 @@
 
 enum class TProgramUnit { Millimetre, Inch };
 
-/* One plunge into the board. */
+/* A place where the bit goes into the board: a plunge, or the end of a move
+ * sideways below Z0, which makes a hole there as well. */
 struct THole {
-    double X, Y; /* where the tool entered the board, in the program's unit */
-    int Line;    /* the plunge's line, counted from 0 like the editor's blocks */
+    double X, Y; /* where the bit went into the board, in the program's unit */
+    int Line;    /* the move's line, counted from 0 like the editor's blocks */
     int Bit;     /* index into TDrillProgram::Bits */
 };
 
 /* The holes drilled between two bit changes. */
 struct TBit {
-    QString Name; /* the pause's message, or "T<n>", or empty when the program names none */
+    QString Name;          /* the pause's message, or "T<n>", or empty when the program names none */
+    double Diameter = 0.0; /* in mm, as the converter's message names it; 0 when unknown */
     int Holes = 0;
 };
 
@@ -29,6 +31,7 @@ struct TBit {
 struct TMove {
     QLineF Path;
     bool Rapid;
+    bool BelowZero; /* made with the bit in the board, below Z0 */
 };
 
 struct TDrillProgram {
@@ -45,6 +48,10 @@ struct TDrillProgram {
     double Feed = 0.0;         /* the first feed set, per minute; 0 when none */
     double SafeHeight = 0.0;   /* the highest Z the program moves to */
     double Depth = 0.0;        /* how deep the deepest plunge goes below zero */
+    int BitChanges = 0;        /* pauses for a bit change that a bit's holes follow */
+    int Dwells = 0;            /* G4 pauses */
+    double DwellSeconds = 0.0; /* their time */
+    std::vector<int> BelowZeroLines; /* lines of the moves in X or Y made below Z0 */
     int UnreadLines = 0;       /* lines with a word the reader skipped */
     QStringList Unfollowed;    /* words that move the tool which the drawing ignores, each once */
 };
@@ -56,7 +63,8 @@ TDrillProgram ReadDrillProgram(const QString &text);
 double UnitInMillimetres(TProgramUnit unit);
 
 /* The job's time in minutes: the moves at the feed at their own feed, the
- * rapid moves at `rapidPerMinute` millimetres per minute. */
+ * rapid moves at `rapidPerMinute` millimetres per minute, and the dwells;
+ * the bit changes, which take the operator's time, are left out. */
 double EstimatedMinutes(const TDrillProgram &program, double rapidPerMinute);
 
 /* The index of the hole plunged on `line`, or -1. */

@@ -2,9 +2,11 @@
 #include "plan/Rajz.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QVector>
 #include <algorithm>
@@ -16,20 +18,92 @@ const QColor Paper(Qt::white);
 const QColor AxisColour(150, 150, 150);
 const QColor RapidColour(120, 120, 120);
 const QColor FeedColour(220, 0, 0);
+const QColor BelowZeroColour(230, 0, 200);
 const QColor BoundsColour(60, 60, 60);
 const QColor FirstColour(0, 160, 0);
 const QColor LastColour(200, 0, 0);
 const QColor HighlightColour(255, 140, 0);
 constexpr double FitMargin = 48.0;
-/* The side of the image stamped for each hole: the dot and its antialiased rim. */
-constexpr int StampSide = int(2 * HoleRadius) + 2;
+/* Pictures with a size on paper count 96 pixels to the inch, as screens do. */
+constexpr double PaperDpi = 96.0;
+constexpr double MillimetresPerInch = 25.4;
+/* Room around the plan on a picture at true size, for the marks and texts,
+ * and the smallest plan, in which a small board's texts still fit. */
+constexpr double PictureMarginMm = 8.0;
+constexpr double SmallestPictureMm[] = {60.0, 40.0};
+/* A hole wider than this on the picture is drawn as a circle, not stamped. */
+constexpr double LargestStamp = 64.0;
+
+/* Given in pixels, so that text keeps its size on pictures of any resolution. */
+QFont PlanFont()
+{
+    QFont font;
+    font.setPixelSize(12);
+    return font;
+}
 
 int UnitDecimals(TProgramUnit unit) { return unit == TProgramUnit::Inch ? 4 : 3; }
 
-QString Coordinates(const TDrillProgram &program, double x, double y)
+/* "0.80": two decimals, more where the diameter has them. */
+QString Millimetres(double mm)
 {
-    const int decimals = UnitDecimals(program.Unit);
-    return QStringLiteral("X%1 Y%2").arg(x, 0, 'f', decimals).arg(y, 0, 'f', decimals);
+    for (int decimals = 2; decimals < 4; ++decimals)
+        if (std::fabs(QString::number(mm, 'f', decimals).toDouble() - mm) < 5e-7)
+            return QString::number(mm, 'f', decimals);
+    return QString::number(mm, 'f', 4);
+}
+
+bool HasLegend(const TDrillProgram &program)
+{
+    return program.Bits.size() > 1 || (program.Bits.size() == 1 && program.Bits[0].Diameter > 0.0);
+}
+
+/* Rows of the legend: a swatch and the bit's label, in as many columns as the height needs. */
+struct TLegendLayout {
+    double RowHeight, ColumnWidth;
+    int Rows, Columns;
+};
+
+TLegendLayout LegendLayout(const TDrillProgram &program, double height)
+{
+    const QFontMetricsF metrics(PlanFont());
+    TLegendLayout layout;
+    layout.RowHeight = metrics.height() + 4;
+    double widest = 0.0;
+    for (int bit = 0; bit < int(program.Bits.size()); ++bit)
+        widest = std::max(widest, metrics.horizontalAdvance(BitLabel(program, bit)));
+    layout.ColumnWidth = widest + 2 * HoleRadius + 20;
+    const int count = int(program.Bits.size());
+    layout.Rows = std::clamp(int((height - 16) / layout.RowHeight), 1, std::max(count, 1));
+    layout.Columns = (count + layout.Rows - 1) / layout.Rows;
+    return layout;
+}
+
+/* The box that must be seen: the holes, every move and the origin. */
+QRectF PlanExtent(const TDrillProgram &program)
+{
+    double left = 0.0, right = 0.0, bottom = 0.0, top = 0.0;
+    auto take = [&](double x, double y) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        bottom = std::min(bottom, y);
+        top = std::max(top, y);
+    };
+    for (const THole &hole : program.Holes)
+        take(hole.X, hole.Y);
+    for (const TMove &move : program.Moves) {
+        take(move.Path.x1(), move.Path.y1());
+        take(move.Path.x2(), move.Path.y2());
+    }
+    return QRectF(QPointF(left, bottom), QPointF(right, top));
+}
+
+double LargestHoleRadius(const TDrawing &drawing)
+{
+    double largest = HoleRadius;
+    for (int bit = 0; bit < int(drawing.Program->Bits.size()); ++bit)
+        largest = std::max(largest, HoleRadiusOf(drawing, bit));
+    return largest;
 }
 
 /* The largest of 1, 2, 5 times a power of ten that is at most `limit`. */
@@ -42,24 +116,24 @@ double RoundLength(double limit)
     return power;
 }
 
-void DrawAxes(QPainter &painter, const TDrawing &drawing)
+void DrawAxes(QPainter &painter, const TDrawing &drawing, const QRectF &area)
 {
     const QPointF origin = drawing.Viewport.ToScreen(0.0, 0.0);
     painter.setPen(QPen(AxisColour, 0, Qt::DashLine));
-    painter.drawLine(QPointF(0, origin.y()), QPointF(drawing.Size.width(), origin.y()));
-    painter.drawLine(QPointF(origin.x(), 0), QPointF(origin.x(), drawing.Size.height()));
+    painter.drawLine(QPointF(0, origin.y()), QPointF(area.width(), origin.y()));
+    painter.drawLine(QPointF(origin.x(), 0), QPointF(origin.x(), area.height()));
     painter.setPen(AxisColour);
-    painter.drawText(QPointF(drawing.Size.width() - 14, origin.y() - 4), QStringLiteral("X"));
+    painter.drawText(QPointF(area.width() - 14, origin.y() - 4), QStringLiteral("X"));
     painter.drawText(QPointF(origin.x() + 4, 12), QStringLiteral("Y"));
     painter.drawText(origin + QPointF(4, 14), QStringLiteral("0"));
 }
 
 /* A bar of a round length in the program's unit, in the lower left corner. */
-void DrawScale(QPainter &painter, const TDrawing &drawing)
+void DrawScale(QPainter &painter, const TDrawing &drawing, const QRectF &area)
 {
-    const double length = RoundLength(120.0 / drawing.Viewport.Scale);
+    const double length = RoundLength(std::min(120.0, area.width() / 3) / drawing.Viewport.Scale);
     const double pixels = length * drawing.Viewport.Scale;
-    const QPointF left(12, drawing.Size.height() - 12);
+    const QPointF left(12, area.height() - 12);
     const QPointF right = left + QPointF(pixels, 0);
     painter.setPen(QPen(Qt::black, 2));
     painter.drawLine(left, right);
@@ -75,80 +149,104 @@ void DrawBounds(QPainter &painter, const TDrawing &drawing)
     const QRectF bounds = HoleBounds(program);
     const QPointF lowerLeft = drawing.Viewport.ToScreen(bounds.left(), bounds.top());
     const QPointF upperRight = drawing.Viewport.ToScreen(bounds.right(), bounds.bottom());
+    const double room = LargestHoleRadius(drawing) + 3;
     painter.setPen(QPen(BoundsColour, 0, Qt::DotLine));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(lowerLeft, upperRight).normalized().adjusted(-HoleRadius - 3, -HoleRadius - 3,
-                                                                         HoleRadius + 3, HoleRadius + 3));
+    painter.drawRect(QRectF(lowerLeft, upperRight).normalized().adjusted(-room, -room, room, room));
     painter.setPen(BoundsColour);
-    painter.drawText(lowerLeft + QPointF(-HoleRadius - 3, HoleRadius + 17),
-                     Coordinates(program, bounds.left(), bounds.top()));
+    painter.drawText(lowerLeft + QPointF(-room, room + 14), Coordinates(program, bounds.left(), bounds.top()));
     const QString upper = Coordinates(program, bounds.right(), bounds.bottom());
     const double width = painter.fontMetrics().horizontalAdvance(upper);
-    painter.drawText(upperRight + QPointF(HoleRadius + 3 - width, -HoleRadius - 8), upper);
+    painter.drawText(upperRight + QPointF(room - width, -room - 5), upper);
 }
 
-/* All rapid moves in one call and all moves at the feed in another. */
+/* The rapid moves, the moves at the feed and those made inside the board,
+ * each kind in one call; the last also marked at their middle. */
 void DrawMoves(QPainter &painter, const TDrawing &drawing)
 {
-    QVector<QLineF> rapid, feed;
+    QVector<QLineF> rapid, feed, belowZero;
     rapid.reserve(int(drawing.Program->Moves.size()));
     for (const TMove &move : drawing.Program->Moves) {
         const QLineF line(drawing.Viewport.ToScreen(move.Path.x1(), move.Path.y1()),
                           drawing.Viewport.ToScreen(move.Path.x2(), move.Path.y2()));
-        (move.Rapid ? rapid : feed).append(line);
+        (move.BelowZero ? belowZero : move.Rapid ? rapid : feed).append(line);
     }
     painter.setPen(QPen(RapidColour, 0));
     painter.drawLines(rapid);
     painter.setPen(QPen(FeedColour, 2));
     painter.drawLines(feed);
+    painter.setPen(QPen(BelowZeroColour, 3));
+    painter.drawLines(belowZero);
+    for (const QLineF &line : belowZero)
+        painter.drawText(QRectF(line.center() - QPointF(20, 22), QSizeF(40, 16)), Qt::AlignCenter,
+                         QStringLiteral("Z0 alatt!"));
 }
 
-QPixmap HoleStamp(const QColor &colour)
+QPixmap HoleStamp(const QColor &colour, double radius)
 {
-    QPixmap stamp(StampSide, StampSide);
+    const int side = int(std::ceil(2 * radius)) + 2;
+    QPixmap stamp(side, side);
     stamp.fill(Qt::transparent);
     QPainter painter(&stamp);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(colour.darker(150), 1));
     painter.setBrush(colour);
-    painter.drawEllipse(QPointF(StampSide / 2.0, StampSide / 2.0), HoleRadius, HoleRadius);
+    painter.drawEllipse(QPointF(side / 2.0, side / 2.0), radius, radius);
     return stamp;
 }
 
-/* Every visible hole, one batch of stamps per bit. */
+void Circle(QPainter &painter, const QPointF &at, double radius, const QColor &colour)
+{
+    painter.setPen(QPen(colour.darker(150), 1));
+    painter.setBrush(colour);
+    painter.drawEllipse(at, radius, radius);
+}
+
+/* Holes on pictures at their size to the edge: without an outline. */
+void CircleHoles(QPainter &painter, const TDrawing &drawing)
+{
+    painter.setPen(Qt::NoPen);
+    for (const THole &hole : drawing.Program->Holes) {
+        painter.setBrush(BitColor(hole.Bit));
+        const double radius = HoleRadiusOf(drawing, hole.Bit);
+        painter.drawEllipse(drawing.Viewport.ToScreen(hole.X, hole.Y), radius, radius);
+    }
+}
+
+/* Every visible hole, one batch of stamps per bit; holes drawn large are circles. */
 void StampHoles(QPainter &painter, const TDrawing &drawing)
 {
     const TDrillProgram &program = *drawing.Program;
-    const QRectF visible =
-        QRectF(QPointF(0, 0), drawing.Size).adjusted(-HoleRadius, -HoleRadius, HoleRadius, HoleRadius);
-    const QRectF whole(0, 0, StampSide, StampSide);
+    const double reach = LargestHoleRadius(drawing);
+    const QRectF visible = QRectF(QPointF(0, 0), drawing.Size).adjusted(-reach, -reach, reach, reach);
     std::vector<QVector<QPainter::PixmapFragment>> batches(program.Bits.size());
     for (const THole &hole : program.Holes) {
         const QPointF at = drawing.Viewport.ToScreen(hole.X, hole.Y);
         if (visible.contains(at))
-            batches[size_t(hole.Bit)].append(QPainter::PixmapFragment::create(at, whole));
+            batches[size_t(hole.Bit)].append(QPainter::PixmapFragment::create(at, QRectF()));
     }
     for (size_t bit = 0; bit < batches.size(); ++bit) {
-        const QPixmap stamp = HoleStamp(BitColor(int(bit)));
+        const double radius = HoleRadiusOf(drawing, int(bit));
+        if (radius > LargestStamp) {
+            for (const QPainter::PixmapFragment &fragment : batches[bit])
+                Circle(painter, QPointF(fragment.x, fragment.y), radius, BitColor(int(bit)));
+            continue;
+        }
+        const QPixmap stamp = HoleStamp(BitColor(int(bit)), radius);
+        for (QPainter::PixmapFragment &fragment : batches[bit]) {
+            fragment.width = stamp.width();
+            fragment.height = stamp.height();
+        }
         painter.drawPixmapFragments(batches[bit].constData(), int(batches[bit].size()), stamp);
     }
 }
 
-void CircleHoles(QPainter &painter, const TDrawing &drawing)
-{
-    for (const THole &hole : drawing.Program->Holes) {
-        const QColor colour = BitColor(hole.Bit);
-        painter.setPen(QPen(colour.darker(150), 1));
-        painter.setBrush(colour);
-        painter.drawEllipse(drawing.Viewport.ToScreen(hole.X, hole.Y), HoleRadius, HoleRadius);
-    }
-}
-
-void Ring(QPainter &painter, const TDrawing &drawing, int index, const QColor &colour, double radius,
+void Ring(QPainter &painter, const TDrawing &drawing, int index, const QColor &colour, double room,
           const QString &label)
 {
     const THole &hole = drawing.Program->Holes[size_t(index)];
     const QPointF at = drawing.Viewport.ToScreen(hole.X, hole.Y);
+    const double radius = HoleRadiusOf(drawing, hole.Bit) + room;
     painter.setPen(QPen(colour, 2));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(at, radius, radius);
@@ -159,34 +257,92 @@ void Ring(QPainter &painter, const TDrawing &drawing, int index, const QColor &c
 void MarkHoles(QPainter &painter, const TDrawing &drawing)
 {
     const int count = int(drawing.Program->Holes.size());
-    Ring(painter, drawing, 0, FirstColour, HoleRadius + 3, QStringLiteral("első"));
-    Ring(painter, drawing, count - 1, LastColour, HoleRadius + 3, QStringLiteral("utolsó"));
+    Ring(painter, drawing, 0, FirstColour, 3, QStringLiteral("első"));
+    Ring(painter, drawing, count - 1, LastColour, 3, QStringLiteral("utolsó"));
     if (drawing.Highlighted >= 0 && drawing.Highlighted < count)
-        Ring(painter, drawing, drawing.Highlighted, HighlightColour, HoleRadius + 6,
+        Ring(painter, drawing, drawing.Highlighted, HighlightColour, 6,
              QStringLiteral("%1.").arg(drawing.Highlighted + 1));
 }
 
-/* Which colour is which bit, where the program changes bits. */
-void DrawLegend(QPainter &painter, const TDrawing &drawing)
+/* Which colour and size is which bit, in the strip `area` beside the plan. */
+void DrawLegend(QPainter &painter, const TDrawing &drawing, const QRectF &area)
 {
     const TDrillProgram &program = *drawing.Program;
-    const int rowHeight = painter.fontMetrics().height() + 4;
-    int width = 0;
-    for (int bit = 0; bit < int(program.Bits.size()); ++bit)
-        width = std::max(width, painter.fontMetrics().horizontalAdvance(BitLabel(program, bit)));
-    const QRectF box(8, 8, width + 36, rowHeight * int(program.Bits.size()) + 8);
+    const TLegendLayout layout = LegendLayout(program, area.height());
+    painter.fillRect(area, QColor(245, 245, 245));
     painter.setPen(BoundsColour);
-    painter.setBrush(QColor(255, 255, 255, 220));
-    painter.drawRect(box);
+    painter.drawLine(area.topLeft(), area.bottomLeft());
     for (int bit = 0; bit < int(program.Bits.size()); ++bit) {
-        const QPointF row(box.left() + 8, box.top() + 4 + bit * rowHeight);
-        painter.setPen(BitColor(bit).darker(150));
-        painter.setBrush(BitColor(bit));
-        painter.drawEllipse(row + QPointF(HoleRadius + 1, rowHeight / 2.0), HoleRadius, HoleRadius);
+        const QPointF row(area.left() + 8 + bit / layout.Rows * layout.ColumnWidth,
+                          area.top() + 8 + bit % layout.Rows * layout.RowHeight);
+        Circle(painter, row + QPointF(HoleRadius + 1, layout.RowHeight / 2.0), HoleRadius, BitColor(bit));
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(row + QPointF(20, 0), QSizeF(width + 8, rowHeight)), Qt::AlignVCenter,
-                         BitLabel(program, bit));
+        painter.drawText(QRectF(row + QPointF(2 * HoleRadius + 8, 0),
+                                QSizeF(layout.ColumnWidth - 2 * HoleRadius - 8, layout.RowHeight)),
+                         Qt::AlignVCenter, BitLabel(program, bit));
     }
+}
+
+/* The plan left of the legend, clipped to its area. */
+void DrawPlan(QPainter &painter, const TDrawing &drawing, const QRectF &area)
+{
+    painter.save();
+    painter.setClipRect(area);
+    DrawAxes(painter, drawing, area);
+    DrawScale(painter, drawing, area);
+    DrawMoves(painter, drawing);
+    if (!drawing.Program->Holes.empty()) {
+        DrawBounds(painter, drawing);
+        if (drawing.Vector)
+            CircleHoles(painter, drawing);
+        else
+            StampHoles(painter, drawing);
+        MarkHoles(painter, drawing);
+    }
+    painter.restore();
+}
+
+/* An SVG whose width and height are the drawing's size on paper in
+ * millimetres, to a hundredth, with the drawing's pixels as its units. */
+bool WriteSvg(const TDrawing &drawing, QIODevice &file)
+{
+    constexpr double hundredthsPerInch = 100 * MillimetresPerInch;
+    const double toHundredths = hundredthsPerInch / PaperDpi;
+    QSvgGenerator generator;
+    generator.setOutputDevice(&file);
+    generator.setResolution(int(hundredthsPerInch));
+    generator.setSize(QSize(int(std::lround(drawing.Size.width() * toHundredths)),
+                            int(std::lround(drawing.Size.height() * toHundredths))));
+    generator.setViewBox(QRectF(QPointF(0, 0), drawing.Size));
+    generator.setTitle(QStringLiteral("Fúrási terv"));
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return false;
+    TDrawing vector = drawing;
+    vector.Vector = true;
+    DrawProgram(painter, vector);
+    return painter.end();
+}
+
+/* A PNG of `dpi` dots to the inch, which says so, so that it prints at its size. */
+bool WritePng(const TDrawing &drawing, QIODevice &file, int dpi)
+{
+    const double factor = dpi / PaperDpi;
+    QImage image(QSize(int(std::ceil(drawing.Size.width() * factor)), int(std::ceil(drawing.Size.height() * factor))),
+                 QImage::Format_RGB32);
+    if (image.isNull())
+        return false;
+    const int dotsPerMetre = int(std::lround(dpi * 1000.0 / MillimetresPerInch));
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(factor, factor);
+    TDrawing vector = drawing;
+    vector.Vector = true;
+    DrawProgram(painter, vector);
+    painter.end();
+    return image.save(&file, "PNG");
 }
 
 } // namespace
@@ -206,47 +362,58 @@ QRectF HoleBounds(const TDrillProgram &program)
     return QRectF(QPointF(left, bottom), QPointF(right, top));
 }
 
+double LegendWidth(const TDrillProgram &program, double height)
+{
+    if (!HasLegend(program))
+        return 0.0;
+    const TLegendLayout layout = LegendLayout(program, height);
+    return std::ceil(layout.Columns * layout.ColumnWidth + 16);
+}
+
 TViewport FitViewport(const TDrillProgram &program, QSize size)
 {
-    double left = 0.0, right = 0.0, bottom = 0.0, top = 0.0;
-    auto take = [&](double x, double y) {
-        left = std::min(left, x);
-        right = std::max(right, x);
-        bottom = std::min(bottom, y);
-        top = std::max(top, y);
-    };
-    for (const THole &hole : program.Holes)
-        take(hole.X, hole.Y);
-    for (const TMove &move : program.Moves) {
-        take(move.Path.x1(), move.Path.y1());
-        take(move.Path.x2(), move.Path.y2());
-    }
-    const double width = std::max(size.width() - 2 * FitMargin, 1.0);
+    const QRectF extent = PlanExtent(program);
+    const double area = size.width() - LegendWidth(program, size.height());
+    const double width = std::max(area - 2 * FitMargin, 1.0);
     const double height = std::max(size.height() - 2 * FitMargin, 1.0);
     /* A program that stays on one spot is shown 10 units wide. */
-    const double spanX = std::max(right - left, 1e-9), spanY = std::max(top - bottom, 1e-9);
+    const double spanX = std::max(extent.width(), 1e-9), spanY = std::max(extent.height(), 1e-9);
     TViewport viewport;
-    viewport.Scale = std::max(right - left, top - bottom) > 0.0 ? std::min(width / spanX, height / spanY)
-                                                                 : width / 10.0;
-    const double centreX = (left + right) / 2.0, centreY = (bottom + top) / 2.0;
-    viewport.Offset = QPointF(size.width() / 2.0 - centreX * viewport.Scale,
-                              size.height() / 2.0 + centreY * viewport.Scale);
+    viewport.Scale = std::max(extent.width(), extent.height()) > 0.0 ? std::min(width / spanX, height / spanY)
+                                                                    : width / 10.0;
+    const QPointF centre = extent.center();
+    viewport.Offset = QPointF(area / 2.0 - centre.x() * viewport.Scale,
+                              size.height() / 2.0 + centre.y() * viewport.Scale);
     return viewport;
 }
 
+/* Hues a golden angle apart from a blue, so that each new bit falls in the
+ * widest gap left, at four lightnesses in turn, so that the bits whose hues
+ * come closest (13, 21 and 34 apart) differ in lightness too. */
 QColor BitColor(int bit)
 {
-    static const QColor colours[] = {QColor(0, 90, 200),   QColor(230, 120, 0), QColor(0, 150, 60),
-                                     QColor(170, 0, 170),  QColor(120, 70, 20), QColor(0, 160, 170),
-                                     QColor(200, 30, 60),  QColor(90, 90, 90)};
-    return colours[size_t(bit) % std::size(colours)];
+    static const double lightness[] = {0.42, 0.30, 0.54, 0.36};
+    const double hue = std::fmod(215.0 + bit * 137.50776, 360.0) / 360.0;
+    return QColor::fromHslF(float(hue), 0.9f, float(lightness[bit % 4]));
+}
+
+QString BitName(const TDrillProgram &program, int bit)
+{
+    const TBit &entry = program.Bits[size_t(bit)];
+    if (entry.Diameter > 0.0)
+        return QStringLiteral("%1. fúró, Ø %2 mm").arg(bit + 1).arg(Millimetres(entry.Diameter));
+    return entry.Name.isEmpty() ? QStringLiteral("%1. fúró").arg(bit + 1) : entry.Name;
 }
 
 QString BitLabel(const TDrillProgram &program, int bit)
 {
-    const TBit &entry = program.Bits[size_t(bit)];
-    const QString name = entry.Name.isEmpty() ? QStringLiteral("%1. fúró").arg(bit + 1) : entry.Name;
-    return QStringLiteral("%1: %2 furat").arg(name).arg(entry.Holes);
+    return QStringLiteral("%1: %2 furat").arg(BitName(program, bit)).arg(program.Bits[size_t(bit)].Holes);
+}
+
+QString Coordinates(const TDrillProgram &program, double x, double y)
+{
+    const int decimals = UnitDecimals(program.Unit);
+    return QStringLiteral("X%1 Y%2").arg(x, 0, 'f', decimals).arg(y, 0, 'f', decimals);
 }
 
 QString UnitName(TProgramUnit unit)
@@ -254,43 +421,65 @@ QString UnitName(TProgramUnit unit)
     return unit == TProgramUnit::Inch ? QStringLiteral("coll") : QStringLiteral("mm");
 }
 
-void DrawProgram(QPainter &painter, const TDrawing &drawing)
+double HoleRadiusOf(const TDrawing &drawing, int bit)
 {
-    painter.fillRect(QRectF(QPointF(0, 0), drawing.Size), Paper);
-    DrawAxes(painter, drawing);
-    DrawScale(painter, drawing);
-    DrawMoves(painter, drawing);
-    if (drawing.Program->Holes.empty())
-        return;
-    DrawBounds(painter, drawing);
-    if (drawing.Vector)
-        CircleHoles(painter, drawing);
-    else
-        StampHoles(painter, drawing);
-    MarkHoles(painter, drawing);
-    if (drawing.Program->Bits.size() > 1)
-        DrawLegend(painter, drawing);
+    const TDrillProgram &program = *drawing.Program;
+    const double diameter = program.Bits[size_t(bit)].Diameter;
+    if (diameter <= 0.0)
+        return HoleRadius;
+    const double radius = diameter / 2.0 / UnitInMillimetres(program.Unit) * drawing.Viewport.Scale;
+    return drawing.Vector ? radius : std::max(radius, SmallestHoleRadius);
 }
 
-bool SavePicture(const TDrawing &drawing, const QString &path)
+void DrawProgram(QPainter &painter, const TDrawing &drawing)
 {
-    if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
-        QSvgGenerator generator;
-        generator.setFileName(path);
-        generator.setSize(drawing.Size);
-        generator.setViewBox(QRect(QPoint(0, 0), drawing.Size));
-        generator.setTitle(QStringLiteral("Fúrási terv"));
-        QPainter painter;
-        if (!painter.begin(&generator))
-            return false;
-        TDrawing vector = drawing;
-        vector.Vector = true;
-        DrawProgram(painter, vector);
-        return painter.end();
+    painter.setFont(PlanFont());
+    const double legend = LegendWidth(*drawing.Program, drawing.Size.height());
+    const QRectF area(0, 0, drawing.Size.width() - legend, drawing.Size.height());
+    painter.fillRect(QRectF(QPointF(0, 0), drawing.Size), Paper);
+    DrawPlan(painter, drawing, area);
+    if (legend > 0.0)
+        DrawLegend(painter, drawing, QRectF(area.topRight(), QSizeF(legend, area.height())));
+}
+
+TDrawing TrueScaleDrawing(const TDrillProgram &program, int highlighted)
+{
+    TDrawing drawing;
+    drawing.Program = &program;
+    drawing.Highlighted = highlighted;
+    drawing.Vector = true;
+    drawing.Viewport.Scale = PaperDpi / MillimetresPerInch * UnitInMillimetres(program.Unit);
+    constexpr double pixelsPerMm = PaperDpi / MillimetresPerInch;
+    const QRectF extent = PlanExtent(program);
+    const double margin = PictureMarginMm * pixelsPerMm + LargestHoleRadius(drawing);
+    const double width = std::max(extent.width() * drawing.Viewport.Scale + 2 * margin,
+                                  SmallestPictureMm[0] * pixelsPerMm);
+    const double height = std::max(extent.height() * drawing.Viewport.Scale + 2 * margin,
+                                   SmallestPictureMm[1] * pixelsPerMm);
+    drawing.Size = QSize(int(std::ceil(width + LegendWidth(program, height))), int(std::ceil(height)));
+    const QPointF centre = extent.center();
+    drawing.Viewport.Offset = QPointF(width / 2 - centre.x() * drawing.Viewport.Scale,
+                                      height / 2 + centre.y() * drawing.Viewport.Scale);
+    return drawing;
+}
+
+QString SavePicture(const TDrawing &drawing, const QString &path, int dpi)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    const bool svg = QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
+    const bool written = svg ? WriteSvg(drawing, file) : WritePng(drawing, file, dpi);
+    /* A write that failed while the buffer was emptied leaves its error in
+     * the file but not always in the result of the commit. */
+    const bool flushed = file.flush() && file.error() == QFileDevice::NoError;
+    if (!written || !flushed) {
+        const QString why = flushed ? QStringLiteral("a kép nem készült el")
+                                    : QStringLiteral("a fájl írása nem sikerült (%1)").arg(file.errorString());
+        file.cancelWriting();
+        return why;
     }
-    QImage image(drawing.Size, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    DrawProgram(painter, drawing);
-    painter.end();
-    return image.save(path, "PNG");
+    if (!file.commit())
+        return QStringLiteral("a kész fájl nem léphetett a régi helyére (%1)").arg(file.errorString());
+    return QString();
 }

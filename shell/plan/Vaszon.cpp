@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -21,6 +22,7 @@ TVaszon::TVaszon(QWidget *parent) : QWidget(parent)
     setMinimumSize(200, 150);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
+    setMouseTracking(true);
 }
 
 void TVaszon::SetProgram(const TDrillProgram *program, bool fit)
@@ -63,12 +65,19 @@ int TVaszon::HoleAt(const QPointF &point) const
 {
     if (!Program)
         return -1;
+    /* A hole is hit within its radius, a small one a little beyond; of
+     * holes hit, the nearest centre wins. */
+    const TDrawing drawing = Drawing();
+    std::vector<double> reach(Program->Bits.size());
+    for (size_t bit = 0; bit < reach.size(); ++bit)
+        reach[bit] = std::pow(std::max(HoleRadiusOf(drawing, int(bit)), HoleRadius) + 3, 2);
     int found = -1;
-    double nearest = (HoleRadius + 3) * (HoleRadius + 3);
+    double nearest = INFINITY;
     for (size_t i = 0; i < Program->Holes.size(); ++i) {
-        const QPointF d = Viewport.ToScreen(Program->Holes[i].X, Program->Holes[i].Y) - point;
+        const THole &hole = Program->Holes[i];
+        const QPointF d = Viewport.ToScreen(hole.X, hole.Y) - point;
         const double squared = QPointF::dotProduct(d, d);
-        if (squared <= nearest) {
+        if (squared <= reach[size_t(hole.Bit)] && squared < nearest) {
             nearest = squared;
             found = int(i);
         }
@@ -115,9 +124,11 @@ void TVaszon::mousePressEvent(QMouseEvent *event)
 
 void TVaszon::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!(event->buttons() & Qt::LeftButton))
-        return;
     const QPointF at = event->position();
+    if (!(event->buttons() & Qt::LeftButton)) {
+        emit PointerMoved(Viewport.ToProgram(at), HoleAt(at));
+        return;
+    }
     if (!Dragging && (at - PressedAt).manhattanLength() < ClickSlack)
         return;
     Dragging = true;

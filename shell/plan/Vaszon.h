@@ -1,6 +1,7 @@
 /* Vaszon.h - the canvas of the drilling plan: draws the program and lets the
  * user zoom with the wheel about the pointer, pan by dragging, fit the plan
- * with a double click and pick a hole with a click. */
+ * with a double click and pick a hole with a click; tells where the pointer
+ * is and which hole is under it. */
 #ifndef PLAN_VASZON_H
 #define PLAN_VASZON_H
 
@@ -25,6 +26,8 @@ public:
 
 signals:
     void HoleClicked(int hole);
+    /* The pointer is at `at` in the program's coordinates, over `hole` or -1. */
+    void PointerMoved(const QPointF &at, int hole);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -22,6 +22,7 @@
 
 #include "board.h"
 #include "canon_check.h"
+#include "holes/bit_plan.h"
 #include "reading/excellon.h"
 #include "test_support.h"
 
@@ -226,18 +227,15 @@ const std::vector<drill_case> drill_cases = {
     {"protel_inch_pause_in_inch", "protel-dxp2005-inch-lz.TXT", "szünet", {true, false, 8000, 300, 2, 2, 40, 3}},
 };
 
-/* Every plunge the job holds: its holes and its slots' hits. */
+/* Every plunge the job holds: each position of its holes and its slots' hits once a bit. */
 size_t job_hits(const std::string &path)
 {
     int fd = open(path.c_str(), O_RDONLY);
     excellon_job job = read_excellon(fd, {0, 0});
     close(fd);
     size_t hits = 0;
-    for (const excellon_bit &bit : job.bits) {
-        hits += bit.holes.size();
-        for (const excellon_slot &slot : bit.slots)
-            hits += slot.hits.size();
-    }
+    for (const excellon_bit &bit : job.bits)
+        hits += (size_t)bit_hits(bit);
     return hits;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 #include <unistd.h>
 
+#include "holes/bit_plan.h"
 #include "reading/excellon.h"
 #include "harness.h"
 #include "system/tools.h"
@@ -69,11 +70,15 @@ void check_job(const excellon_job &job)
         std::sort(seen.begin(), seen.end());
         if (std::adjacent_find(seen.begin(), seen.end()) != seen.end())
             broken_promise("a position drilled twice by one bit");
-        hits += bit.holes.size();
+        size_t all_hits = bit.holes.size();
         for (const excellon_slot &s : bit.slots) {
             check_slot(s);
-            hits += s.hits.size();
+            all_hits += s.hits.size();
         }
+        const long plunges = bit_hits(bit);
+        if (plunges < (long)bit.holes.size() || plunges > (long)all_hits)
+            broken_promise("plunges not between the holes and all hits", std::to_string(plunges));
+        hits += all_hits;
     }
     if (hits > (size_t)FUZZ_HIT_LIMIT)
         broken_promise("more hits than the limit", std::to_string(hits));

@@ -139,6 +139,7 @@ private slots:
         RunAndEdit("board.gbr", TwoHoles);
         Dialogs->SaveAnswer = Q(Work->file("kész.nc"));
         Form->SaveAsClick();
+        QCOMPARE(Dialogs->Suggested, Q(Work->file("board.gbr.tap")));
         QCOMPARE(Form->ProgramFile(), Dialogs->SaveAnswer);
         QCOMPARE(QByteArray::fromStdString(read_file(Work->file("kész.nc"))),
                  StoredProgram(Form->Editor()->toPlainText()));

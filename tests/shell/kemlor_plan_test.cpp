@@ -1,7 +1,11 @@
 /* The drilling plan window with the main window's editor: opening after a
- * run, the link between holes and plunge lines, following typed edits, and
- * the saved pictures read back. */
+ * run, the link between holes and plunge lines, following typed edits, the
+ * bits' colours and sizes, the readout, the warnings, and the saved
+ * pictures read back. */
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -16,6 +20,9 @@
 #include "shell_test.h"
 #include "test_support.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 /* Two bits: holes at (1, 1) and (4, 5) with the first, (4, 1) with the second. */
@@ -25,10 +32,54 @@ const char *const TwoBits = "G90\nG21\nF400.00000\nG0 Z2.00000\nS1000\nM3\n"
                             "X0.00000 Y0.00000\nM5\n(MSG, 2. furo 0.80 mm 1 furat)\nT2 M6\nM0\nS1000 M3\n"
                             "X4.00000 Y1.00000\nG1 Z-2.00000\nG0 Z2.00000\nX0.00000 Y0.00000\nM5\nM2\n";
 
+/* Holes of a 3 mm bit at (1, 1) and (10, 5) and of a 0.8 mm bit at (4, 1),
+ * as the converter writes a drill file's program, in `unit` ("G21" or "G20"). */
+QString SizedBits(const char *unit)
+{
+    return QStringLiteral("G90\n%1\nF400\nG0 Z2\nS1000\nX0 Y0\nM5\n(MSG, 1. furo 3.00 mm 2 furat)\nM0\nM3\n"
+                          "X1 Y1\nG1 Z-2\nG0 Z2\nX10 Y5\nG1 Z-2\nG0 Z2\nX0 Y0\nM5\n"
+                          "(MSG, 2. furo 0.80 mm 1 furat)\nM0\nM3\nX4 Y1\nG1 Z-2\nG0 Z2\nX0 Y0\nM5\nM2\n")
+        .arg(QLatin1String(unit));
+}
+
 QPoint HoleOnScreen(const TVaszon &canvas, const THole &hole)
 {
     return canvas.Drawing().Viewport.ToScreen(hole.X, hole.Y).toPoint();
 }
+
+/* Answers the save dialog with `Answer` in the filter `Filter`, and keeps the name it offered. */
+class TPictureDialogs : public TFakeDialogs {
+public:
+    QString Suggested, SaveAnswer, SaveFilter;
+    QString SaveDialog(QWidget *, const QString &, const QString &suggested, const QString &,
+                       QString &filter) override
+    {
+        Suggested = suggested;
+        filter = SaveFilter;
+        return SaveAnswer;
+    }
+};
+
+QImage Rendered(const TDrawing &drawing)
+{
+    QImage image(drawing.Size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    DrawProgram(painter, drawing);
+    return image;
+}
+
+/* Writes beyond `bytes` fail as on a full disk, until the object goes. */
+struct TFileSizeLimit {
+    rlimit Saved;
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &Saved);
+        rlimit limit{bytes, Saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &Saved); }
+};
 
 } // namespace
 
@@ -37,6 +88,7 @@ class PlanTest : public QObject {
 
     std::unique_ptr<TForm1> Form;
     std::unique_ptr<temp_dir> Work;
+    TPictureDialogs *Dialogs = nullptr;
 
     TTervAblak &Plan() { return *Form->PlanWindow(); }
 
@@ -46,7 +98,9 @@ private slots:
         ResetShellState();
         Work = std::make_unique<temp_dir>();
         Form = std::make_unique<TForm1>();
-        InstallFakeDialogs(*Form);
+        auto dialogs = std::make_unique<TPictureDialogs>();
+        Dialogs = dialogs.get();
+        Form->SetDialogs(std::move(dialogs));
         ConverterPath = QStringLiteral(DRELVO_BIN);
     }
     void cleanup()
@@ -126,35 +180,199 @@ private slots:
         QVERIFY(Plan().SummaryLabel->text().startsWith(QStringLiteral("3 furat (fúrónként 2 + 1)")));
     }
 
-    /* The pictures show each bit's holes in its colour where the window does. */
-    void savedPictures()
+    /* Any two of up to 40 bits differ in colour clearly, not only in a bit of RGB. */
+    void bitColours()
     {
-        Form->Editor()->setPlainText(QString::fromLatin1(TwoBits));
-        Form->PlanButtonClick();
-        const TDrawing drawing = Plan().Canvas->Drawing();
-        const QString png = QString::fromStdString(Work->file("terv.png"));
-        const QString svg = QString::fromStdString(Work->file("terv.svg"));
-        QVERIFY(SavePicture(drawing, png));
-        QVERIFY(SavePicture(drawing, svg));
+        for (int a = 0; a < 40; ++a)
+            for (int b = 0; b < a; ++b) {
+                const QColor x = BitColor(a), y = BitColor(b);
+                QVERIFY(std::hypot(x.red() - y.red(), x.green() - y.green(), x.blue() - y.blue()) > 24);
+            }
+    }
 
-        QImage fromPng(png);
-        QCOMPARE(fromPng.size(), drawing.Size);
-        QSvgRenderer renderer(svg);
-        QVERIFY(renderer.isValid());
-        QCOMPARE(renderer.viewBox(), QRect(QPoint(0, 0), drawing.Size));
-        QImage fromSvg(drawing.Size, QImage::Format_ARGB32);
-        fromSvg.fill(Qt::transparent);
-        QPainter painter(&fromSvg);
-        renderer.render(&painter);
-        painter.end();
+    /* Holes at their bit's diameter in the program's unit, on the screen
+     * (never below a small dot) and on pictures; a bit of unknown size keeps
+     * its dot. Checked left of each centre, where no ring of a mark passes. */
+    void holeSizes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QList<double>>("radii");
+        QTest::newRow("mm") << SizedBits("G21") << 10.0 << QList<double>{15, 15, 4};
+        QTest::newRow("inch") << SizedBits("G20") << 254.0 << QList<double>{15, 15, 4};
+        QTest::newRow("mm, small") << SizedBits("G21") << 1.0 << QList<double>{1.5, 1.5, 0.4};
+        QTest::newRow("no sizes") << QString::fromLatin1(TwoBits).remove(QRegularExpression("\\(MSG.*\\)")) << 10.0
+                                  << QList<double>{4, 4, 4};
+    }
 
-        for (const THole &hole : Plan().Program().Holes) {
-            const QPoint at = drawing.Viewport.ToScreen(hole.X, hole.Y).toPoint();
-            QCOMPARE(fromPng.pixelColor(at).rgb(), BitColor(hole.Bit).rgb());
-            QCOMPARE(fromSvg.pixelColor(at).rgb(), BitColor(hole.Bit).rgb());
+    void holeSizes()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, scale);
+        QFETCH(QList<double>, radii);
+        const TDrillProgram program = ReadDrillProgram(text);
+        TDrawing drawing{&program, {scale, QPointF(40, 6 * scale + 40)},
+                         QSize(int(12 * scale) + 300, int(6 * scale) + 80)};
+        for (bool vector : {false, true}) {
+            drawing.Vector = vector;
+            const QImage image = Rendered(drawing);
+            for (int i = 0; i < radii.size(); ++i) {
+                const THole &hole = program.Holes[size_t(i)];
+                const double radius = std::max(radii[i], vector ? 0.0 : SmallestHoleRadius);
+                QCOMPARE(HoleRadiusOf(drawing, hole.Bit), radius);
+                const QPointF at = drawing.Viewport.ToScreen(hole.X, hole.Y);
+                const QRgb colour = BitColor(hole.Bit).rgb();
+                QVERIFY(radius < 4 || image.pixel((at - QPointF(radius - 1.5, 0)).toPoint()) == colour);
+                QVERIFY(radius < 4 || image.pixel((at - QPointF(radius + 1.5, 0)).toPoint()) != colour);
+            }
         }
-        QVERIFY(!SavePicture(drawing, QString::fromStdString(Work->file("nincs/terv.png"))));
-        QVERIFY(!SavePicture(drawing, QString::fromStdString(Work->file("nincs/terv.svg"))));
+    }
+
+    /* The pointer's place in the program's unit, and the hole under it or
+     * else the one clicked: its place in the order, its line, where it is, its bit. */
+    void readout()
+    {
+        for (const char *unit : {"G21", "G20"}) {
+            Form->Editor()->setPlainText(SizedBits(unit));
+            Form->PlanButtonClick();
+            TVaszon &canvas = *Plan().Canvas;
+            const TDrillProgram &program = Plan().Program();
+            const QString third = QStringLiteral("3. furat (3 közül, 23. sor): %1, 2. fúró, Ø 0.80 mm")
+                                      .arg(Coordinates(program, 4, 1));
+            QCOMPARE(HoleText(program, 2), third);
+            const QPoint empty = canvas.Drawing().Viewport.ToScreen(7, 3).toPoint();
+            QTest::mouseMove(&canvas, QPoint(1, 1)); /* a pointer that stays put moves nothing */
+            QTest::mouseMove(&canvas, empty);
+            const QPointF under = canvas.Drawing().Viewport.ToProgram(empty);
+            QCOMPARE(Plan().ReadoutLabel->text(), QStringLiteral("mutató: %1 %2")
+                                                      .arg(Coordinates(program, under.x(), under.y()),
+                                                           UnitName(program.Unit)));
+            QTest::mouseMove(&canvas, HoleOnScreen(canvas, program.Holes[2]));
+            QVERIFY(Plan().ReadoutLabel->text().endsWith(QStringLiteral(" · ") + third));
+            QTest::mouseClick(&canvas, Qt::LeftButton, Qt::NoModifier, HoleOnScreen(canvas, program.Holes[1]));
+            QTest::mouseMove(&canvas, empty);
+            QVERIFY(Plan().ReadoutLabel->text().endsWith(QStringLiteral(" · ") + HoleText(program, 1)));
+        }
+        QCOMPARE(Plan().Program().Unit, TProgramUnit::Inch);
+    }
+
+    /* The estimate counts the bit changes and the dwells; a move sideways
+     * below Z0 is warned of above the plan, in the summary and at the move. */
+    void summaryAndWarnings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("summary");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("bit changes and dwells")
+            << SizedBits("G21").replace(QStringLiteral("M3\n"), QStringLiteral("M3\nG4 P1.5\n"))
+            << QStringList{QStringLiteral("+ 2 fúrócsere"), QStringLiteral("2 várakozás 3 mp")} << false;
+        QTest::newRow("rapid at depth")
+            << QString::fromLatin1(TwoBits).replace(QStringLiteral("G0 Z2.00000\nX4.00000 Y5.00000\n"),
+                                                    QStringLiteral("G0 X4.00000 Y5.00000\n"))
+            << QStringList{QStringLiteral("3 furat"), QStringLiteral("+ 1 fúrócsere"),
+                           QStringLiteral("Figyelem: 1 mozgás X/Y irányban Z0 alatt")}
+            << true;
+    }
+
+    void summaryAndWarnings()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, summary);
+        QFETCH(bool, warned);
+        Form->Editor()->setPlainText(text);
+        Form->PlanButtonClick();
+        for (const QString &part : summary)
+            QVERIFY2(Plan().SummaryLabel->text().contains(part), qPrintable(Plan().SummaryLabel->text()));
+        QCOMPARE(Plan().WarningLabel->isVisibleTo(&Plan()), warned);
+        QCOMPARE(Plan().WarningLabel->text().contains(QStringLiteral("Z0 alatt")), warned);
+        const TDrawing drawing = Plan().Canvas->Drawing();
+        const QImage image = Rendered(drawing);
+        for (const TMove &move : Plan().Program().Moves) {
+            const QPointF middle = move.Path.center();
+            const QColor colour = image.pixelColor(drawing.Viewport.ToScreen(middle.x(), middle.y()).toPoint());
+            QCOMPARE(colour.red() > 200 && colour.green() < 60 && colour.blue() > 150, move.BelowZero);
+        }
+    }
+
+    /* The plan opens inside the screen's available area, wherever the main window is. */
+    void opensOnScreen()
+    {
+        const QRect area = Form->screen()->availableGeometry();
+        for (const QPoint &at :
+             {area.topLeft(), area.topLeft() + QPoint(30, 20), area.bottomRight() - QPoint(400, 300)}) {
+            Form->move(at);
+            Form->show();
+            Form->PlanButtonClick();
+            QVERIFY(area.contains(Plan().frameGeometry()));
+            Plan().close();
+        }
+    }
+
+    /* Pictures at true size: an SVG whose size on paper is the plan's in mm,
+     * PNGs of 300 and 600 dpi that say so, each hole where the program puts
+     * it; the name offered after the program's. */
+    void trueScalePictures()
+    {
+        Form->Editor()->setPlainText(SizedBits("G21"));
+        Form->PlanButtonClick();
+        Plan().SetProgramFile(QStringLiteral("/pcb/board.drl.tap"));
+        const TDrawing drawing = TrueScaleDrawing(Plan().Program(), -1);
+        const QSizeF mm = QSizeF(drawing.Size) * 25.4 / 96;
+        for (int kind = 0; kind < 3; ++kind) {
+            Dialogs->SaveAnswer = QString::fromStdString(Work->file("terv" + std::to_string(kind)));
+            Dialogs->SaveFilter = QStringList{QStringLiteral("PNG kép, 300 dpi (*.png)"),
+                                              QStringLiteral("PNG kép, 600 dpi (*.png)"),
+                                              QStringLiteral("SVG rajz (*.svg)")}[kind];
+            Plan().SaveButtonClick();
+            QCOMPARE(Dialogs->Suggested, QStringLiteral("/pcb/board.drl.png"));
+            const QString path = Dialogs->SaveAnswer + (kind < 2 ? QStringLiteral(".png") : QStringLiteral(".svg"));
+            const int dpi = kind < 2 ? 300 * (kind + 1) : 254;
+            QImage image(path);
+            if (kind == 2) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString size = QStringLiteral("<svg width=\"%1mm\" height=\"%2mm\"")
+                                         .arg(qRound(mm.width() * 100) / 100.0)
+                                         .arg(qRound(mm.height() * 100) / 100.0);
+                QVERIFY(file.readAll().contains(size.toUtf8()));
+                image = QImage((mm * 10).toSize(), QImage::Format_RGB32);
+                QPainter painter(&image);
+                QSvgRenderer(path).render(&painter);
+            }
+            QVERIFY(kind == 2 || image.dotsPerMeterX() == qRound(dpi / 0.0254));
+            QVERIFY(std::abs(image.width() - mm.width() / 25.4 * dpi) <= 1);
+            for (const THole &hole : Plan().Program().Holes)
+                QCOMPARE(image.pixel((drawing.Viewport.ToScreen(hole.X, hole.Y) * dpi / 96).toPoint()),
+                         BitColor(hole.Bit).rgb());
+        }
+        QVERIFY(Dialogs->Boxes.empty());
+    }
+
+    /* A picture that cannot be written whole is told in a box and leaves the
+     * earlier one as it was, with no stray file beside it. A limit on the
+     * size of files written stands in for a full disk. */
+    void failedExport()
+    {
+        Form->Editor()->setPlainText(SizedBits("G21"));
+        Form->PlanButtonClick();
+        for (const char *name : {"terv.png", "terv.svg", "nincs/terv.png"}) {
+            const QString path = QString::fromStdString(Work->file(name));
+            const bool diskFull = !path.contains(QStringLiteral("nincs"));
+            if (diskFull)
+                write_file(path.toStdString(), "earlier");
+            {
+                const TFileSizeLimit limit(diskFull ? 512 : RLIM_INFINITY);
+                QVERIFY(!Plan().ExportPicture(path, 300));
+            }
+            QCOMPARE(Dialogs->Boxes.back().caption, QStringLiteral("Fúrási terv"));
+            QVERIFY(Dialogs->Boxes.back().text.startsWith(QStringLiteral("Nem sikerült menteni a képet:\n") + path));
+            QCOMPARE(read_file(path.toStdString()), diskFull ? "earlier" : "");
+        }
+        QCOMPARE(Dialogs->Boxes.size(), size_t(3));
+        QCOMPARE(QDir(QString::fromStdString(Work->path)).entryList(QDir::Files),
+                 (QStringList{"terv.png", "terv.svg"}));
+        /* Once there is room, the same picture is saved. */
+        QVERIFY(Plan().ExportPicture(QString::fromStdString(Work->file("terv.png")), 300));
     }
 };
 

@@ -231,6 +231,70 @@ private slots:
             QCOMPARE(QPointF(program.Holes[size_t(i)].X, program.Holes[size_t(i)].Y), holes[i]);
         QCOMPARE(program.UnreadLines, unreadLines);
     }
+
+    /* What a user checks before drilling: the bits' sizes from the
+     * converter's messages, the bit changes and dwells the estimate counts,
+     * and every move sideways with the bit in the board, whose end is a hole. */
+    void checks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<QPointF>>("holes");
+        QTest::addColumn<QList<double>>("diameters");
+        QTest::addColumn<int>("bitChanges");
+        QTest::addColumn<double>("dwellSeconds");
+        QTest::addColumn<QList<int>>("belowZeroLines");
+        QTest::addColumn<int>("unreadLines");
+
+        const QString head = QStringLiteral("G90\nG21\nF400\nG0 Z2\nS1000\n");
+        QTest::newRow("converter's bits")
+            << head + QStringLiteral("G0 Z20\nX0 Y0\nM5\n(MSG, 1. furo 3.00 mm 1 furat)\nT1 M6\nM0\n"
+                                     "G0 Z2\nM3\nX1 Y1\nG1 Z-2\nG0 Z20\nX0 Y0\nM5\n"
+                                     "(MSG, 2. furo 0.8125 mm 2 furat)\nT2 M6\nM0\nG0 Z2\nM3\n"
+                                     "X2 Y2\nG1 Z-2\nG0 Z2\nX3 Y2\nG1 Z-2\nG0 Z2\nM2\n")
+            << QList<QPointF>{{1, 1}, {2, 2}, {3, 2}} << QList<double>{3.0, 0.8125} << 2 << 0.0 << QList<int>{}
+            << 0;
+        QTest::newRow("second bit by hand, dwells")
+            << QString::fromLatin1(TwoBits).replace(QStringLiteral("M3\n"), QStringLiteral("M3\nG4 P2.5\n"))
+            << QList<QPointF>{{1, 1}, {4, 5}, {4, 1}} << QList<double>{0.0, 0.8} << 1 << 5.0 << QList<int>{} << 0;
+        QTest::newRow("P without G4") << head + QStringLiteral("M3 P2\nX1 Y1\nG1 Z-2\n") << QList<QPointF>{{1, 1}}
+                                      << QList<double>{0.0} << 0 << 0.0 << QList<int>{} << 1;
+        /* A rapid and a feed move at depth, a move down into the board and one out of it. */
+        QTest::newRow("sideways below Z0")
+            << head + QStringLiteral("X1 Y1\nG1 Z-2\nG0 X5 Y0\nG1 Z-2\nX6\nG0 Z2\nX7 Y1 Z-1\nX8 Z1\nX9\n")
+            << QList<QPointF>{{1, 1}, {5, 0}, {6, 0}, {7, 1}} << QList<double>{0.0} << 0 << 0.0
+            << QList<int>{7, 9, 11, 12} << 0;
+    }
+
+    void checks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<QPointF>, holes);
+        QFETCH(QList<double>, diameters);
+        QFETCH(int, bitChanges);
+        QFETCH(double, dwellSeconds);
+        QFETCH(QList<int>, belowZeroLines);
+        QFETCH(int, unreadLines);
+
+        const TDrillProgram program = ReadDrillProgram(text);
+        QList<QPointF> read;
+        for (const THole &hole : program.Holes)
+            read << QPointF(hole.X, hole.Y);
+        QCOMPARE(read, holes);
+        QList<double> sizes;
+        for (const TBit &bit : program.Bits)
+            sizes << bit.Diameter;
+        QCOMPARE(sizes, diameters);
+        QCOMPARE(program.BitChanges, bitChanges);
+        QCOMPARE(program.DwellSeconds, dwellSeconds);
+        QCOMPARE(QList<int>(program.BelowZeroLines.begin(), program.BelowZeroLines.end()), belowZeroLines);
+        int flagged = 0;
+        for (const TMove &move : program.Moves)
+            flagged += move.BelowZero;
+        QCOMPARE(flagged, belowZeroLines.size());
+        QCOMPARE(program.UnreadLines, unreadLines);
+        const double withoutDwells = program.FeedMinutes + program.RapidTravel / 1000.0;
+        QCOMPARE(EstimatedMinutes(program, 1000.0), withoutDwells + dwellSeconds / 60.0);
+    }
 };
 
 QTEST_APPLESS_MAIN(ReaderTest)

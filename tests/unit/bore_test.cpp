@@ -60,6 +60,7 @@ const grouping_case grouping_cases[] = {
      {{2.5, 0.5}, {6, 0}}, {3, 2}},
     {"negative coordinates", {{-3, -1, -1, -3}}, {{-2, -2}}, {1}},
     {"minus zero is the same point as zero", {{0, 0, 2, 0}, {-0.0, -0.0, 0, 2}}, {{1, 1}}, {2}},
+    {"... also when it comes first", {{-0.0, 0, 2, 0}, {0, 0, 0, 2}}, {{1, 1}}, {2}},
     {"not a number touches nothing", {{NAN, 0, 1, 1}, {NAN, 0, 2, 2}, {2, 2, 3, 3}}, {{1, 0.5}, {2.5, 1.5}}, {1, 2}},
 };
 

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "holes/bit_plan.h"
 #include "reading/excellon.h"
 #include "test_support.h"
 #include "system/tools.h"
@@ -414,6 +415,9 @@ TEST_F(Excellon, DetectionByContent)
         {"T1C.015\nX01095Y01056*\n", false},              /* a Gerber block end */
         {"T1C.015\nX01095Y01056\n;*\n", false},           /* even in a comment */
         {"G04 drill*\nM48\n", false},                     /* M48 is not the first line */
+        {"G91\nM48\nM30\n", false},                       /* nor after a word no header holds */
+        {"INCH,TZ\n%\nM48\nM72\nT1C.04\n", true},          /* header words above M48 */
+        {"\xEF\xBB\xBFM48\nINCH\n", true},                  /* a UTF-8 byte-order mark */
         {"X100Y100D03\n", false},                         /* D is no Excellon word */
         {"", false},
     };
@@ -443,6 +447,8 @@ std::string render(const excellon_job &job)
             out << " |" << s.from.x << "/" << s.from.y << "-" << s.to.x << "/" << s.to.y;
         out << ";";
     }
+    for (const std::string &text : job.messages)
+        out << "msg:" << text << ";";
     return out.str();
 }
 
@@ -460,9 +466,9 @@ TEST_F(Excellon, FormatsAndWords)
          "hüvelyk (feltételezve), 2.4 (feltételezve), a vezető nullák megmaradnak (a számokból)"},
         {"trailing zeros kept, seen from the numbers", "M48\nMETRIC\nT1C1.0\n%\nT1\nX12500Y1500\nX2000Y125\nM30\n", {0, 0},
          "1.0000:T1: 12.5000/1.5000 2.0000/0.1250;", "mm, 3.3 (feltételezve), a záró nullák megmaradnak (a számokból)"},
-        {"the user's digits beat the file's", "M48\nINCH,LZ,00.0000\nT1C.04\n%\nT1\nX015Y1\n", {3, 3},
+        {"the user's digits beat the file's", "M48\nINCH,LZ,00.0000\nT1C.04\n%\nT1\nX015Y1\nM30\n", {3, 3},
          "1.0160:T1: 381.0000/2540.0000;", "hüvelyk, 3.3 (a -n kapcsolóból), a vezető nullák megmaradnak"},
-        {"M71 in the body gives the header's diameter its unit", "M48\nT1C.5\n%\nM71\nT1\nX1.0Y2.0\n", {0, 0},
+        {"M71 in the body gives the header's diameter its unit", "M48\nT1C.5\n%\nM71\nT1\nX1.0Y2.0\nM30\n", {0, 0},
          "0.5000:T1: 1.0000/2.0000;", "mm, tizedesponttal írt számok"},
         {"tools of one diameter are one bit, each position once",
          "M48\nMETRIC\nT2C0.5\nT1C0.50\nT3C0.3\n%\nT2\nX1.0Y1.0\nT1\nX1.0Y1.0\nX2.0Y1.0\nX2.0Y1.0\nT3\nX1.0Y1.0\nT0\nM30\n",
@@ -471,16 +477,39 @@ TEST_F(Excellon, FormatsAndWords)
          "M48\nMETRIC\nICI,ON\nT1C1.0\n%\nT1\nX+1.0Y-1.0\nX1.0\nR2Y0.5\nG90\nX-3.0\nM30\nX9.0\n", {0, 0},
          "1.0000:T1: 1.0000/-1.0000 2.0000/-1.0000 2.0000/-0.5000 2.0000/0.0000 -3.0000/0.0000;",
          "mm, tizedesponttal írt számok"},
-        {"a zero set moves what follows", "M48\nMETRIC\nT1C1.0\n%\nG93X10.0Y20.0\nT1\nX1.0Y1.0\n", {0, 0},
-         "1.0000:T1: 11.0000/21.0000;", "mm, tizedesponttal írt számok"},
+        {"a zero set to the origin changes nothing", "M48\nMETRIC\nT1C1.0\n%\nG93X0Y0\nT1\nX1.0Y1.0\nM30\n", {0, 0},
+         "1.0000:T1: 1.0000/1.0000;", "mm, tizedesponttal írt számok"},
         {"G85 slot and a routed path back across its own line",
          "M48\nMETRIC\nT1C1.0\n%\nT1\nX0Y0G85X2.0Y0\nG00X5.0Y0\nM15\nG01X6.0\nX4.0\nM16\nG05\nX9.0Y9.0\nM30\n", {0, 0},
          "1.0000:T1: 9.0000/9.0000 |0.0000/0.0000-2.0000/0.0000 |4.0000/0.0000-6.0000/0.0000;",
          "mm, tizedesponttal írt számok"},
         {"a routed corner is two slots", "M48\nMETRIC\nT1C1.0\n%\nT1\nG00X0Y0\nM15\nG01X1.0\nY1.0\nM17\nM30\n", {0, 0},
          "1.0000:T1: |0.0000/0.0000-1.0000/0.0000 |1.0000/0.0000-1.0000/1.0000;", "mm, tizedesponttal írt számok"},
-        {"Allegro's size comment in mm", ";T02 Holesize 2. = 0.800000 Tolerance = +0/-0 PLATED MM Quantity = 1\n%\nT02\nX1.0Y1.0\n",
+        {"Allegro's size comment in mm", ";T02 Holesize 2. = 0.800000 Tolerance = +0/-0 PLATED MM Quantity = 1\n%\nT02\nX1.0Y1.0\nM30\n",
          {0, 0}, "0.8000:T2: 25.4000/25.4000;", "hüvelyk (feltételezve), tizedesponttal írt számok"},
+        {"M71 with its zero mode", "M48\nM71,TZ\nT1C0.8\n%\nT1\nX1000Y2000\nM30\n", {0, 0},
+         "0.8000:T1: 1.0000/2.0000;", "mm, 3.3 (feltételezve), a záró nullák megmaradnak"},
+        {"M72 with a digit pattern", "M48\nM72,LZ,00.000\nT1C.04\n%\nT1\nX01Y002\nM30\n", {0, 0},
+         "1.0160:T1: 25.4000/5.0800;", "hüvelyk, 2.3, a vezető nullák megmaradnak"},
+        {"header words above M48, after a byte-order mark", "\xEF\xBB\xBFINCH,TZ\n%\nM48\nM72\nT1C0.04\n%\nT1\nX1000Y2000\nM30\n",
+         {0, 0}, "1.0160:T1: 2.5400/5.0800;", "hüvelyk, 2.4 (feltételezve), a záró nullák megmaradnak"},
+        {"T0 defined in the header is a tool", "M48\nINCH\nT0C0.006\nT1C0.04\n%\nT0\nX1.0Y1.0\nT1\nX2.0Y2.0\nT0\nX3.0Y3.0\nM30\n",
+         {0, 0}, "0.1524:T0: 25.4000/25.4000 76.2000/76.2000;1.0160:T1: 50.8000/50.8000;", "hüvelyk, tizedesponttal írt számok"},
+        {"T0 defined by a size comment", ";T00 Holesize 1. = 8.000000 Tolerance = +0/-0 PLATED MILS Quantity = 1\n%\nT0\nX1.0Y1.0\nM30\n",
+         {0, 0}, "0.2032:T0: 25.4000/25.4000;", "hüvelyk (feltételezve), tizedesponttal írt számok"},
+        {"a unit switch in the body keeps the header's diameters", "M48\nMETRIC\nT1C1.0\n%\nM72\nT1\nX1.0Y1.0\nM30\n",
+         {0, 0}, "1.0000:T1: 25.4000/25.4000;", "hüvelyk, tizedesponttal írt számok"},
+        {"... either way, and M02 ends the program", "M48\nINCH\nT1C0.04\n%\nM71\nT1\nX1.0Y1.0\nM02\n", {0, 0},
+         "1.0160:T1: 1.0000/1.0000;", "mm, tizedesponttal írt számok"},
+        {"operator messages", "M48\nMETRIC\nT1C1.0\n%\nM47,Tedd be: 1 mm\nT1\nX1.0Y1.0\nM47\nM30\n", {0, 0},
+         "1.0000:T1: 1.0000/1.0000;msg:Tedd be: 1 mm;msg:;", "mm, tizedesponttal írt számok"},
+        {"digits of equal length, fewer than the format", "%\nT1C.04\nX1234Y5678\nM30\n", {0, 0},
+         "1.0160:T1: 3.1344/14.4221;", "hüvelyk (feltételezve), 2.4 (feltételezve), a záró nullák megmaradnak (feltételezve)"},
+        {"a routed cut away from the last one's end is a slot of its own",
+         "M48\nMETRIC\nT1C1.0\n%\nT1\nG00X0Y0\nM15\nG01X5.0\nG00X7.0\nG01X9.0\nM16\nM30\n", {0, 0},
+         "1.0000:T1: |0.0000/0.0000-5.0000/0.0000 |7.0000/0.0000-9.0000/0.0000;", "mm, tizedesponttal írt számok"},
+        {"a slot cut again, either way, is one slot", "M48\nMETRIC\nT1C1.0\nT2C1.0\n%\nT1\nX0Y0G85X2.0Y0\nT2\nX2.0Y0G85X0Y0\nM30\n",
+         {0, 0}, "1.0000:T1,2: |0.0000/0.0000-2.0000/0.0000;", "mm, tizedesponttal írt számok"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -505,7 +534,7 @@ TEST_F(Excellon, SlotHitsOverlapWithALowRidge)
 {
     for (const char *diameter : {"0.03", "0.04", "0.3", "1.0", "3.175"})
         for (const char *end : {"0.001", "0.5", "7.3", "100.0"}) {
-            std::string text = std::string("M48\nMETRIC\nT1C") + diameter + "\n%\nT1\nX1.0Y2.0G85X" + end + "Y3.0\n";
+            std::string text = std::string("M48\nMETRIC\nT1C") + diameter + "\n%\nT1\nX1.0Y2.0G85X" + end + "Y3.0\nM30\n";
             SCOPED_TRACE(text);
             outcome r = read_text(text);
             if (r.fatal) {
@@ -519,15 +548,109 @@ TEST_F(Excellon, SlotHitsOverlapWithALowRidge)
         }
 }
 
+/* Arcs of G02/G03 by radius (the shorter arc for a positive one) or by
+ * centre, full circles too: every hit on the circle, both ends first, each
+ * later one midway along the arc between drilled neighbours, and no ridge
+ * above SLOT_RIDGE_MM between neighbours. */
+TEST_F(Excellon, ArcsAreRowsOfHitsAlongTheirCircle)
+{
+    const struct {
+        const char *move;   /* from X0 Y0 */
+        double cx, cy, sweep_degrees;
+    } cases[] = {
+        {"G03X2.0Y0A1.0", 1, 0, 180},
+        {"G02X1.0Y1.0A1.0", 1, 0, -90},
+        {"G02X1.0Y1.0A-1.0", 0, 1, -270},
+        {"G03X1.0Y1.0I1.0J0", 1, 0, 270},
+        {"G02I1.0", 1, 0, -360},
+        {"G03X0Y0J1.0", 0, 1, 360},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.move);
+        outcome r = read_text(std::string("M48\nMETRIC\nT1C0.5\n%\nT1\nG00X0Y0\nM15\n") + c.move + "\nM16\nM30\n");
+        ASSERT_FALSE(r.fatal) << r.message;
+        ASSERT_EQ(r.job.bits.size(), 1u);
+        ASSERT_EQ(r.job.bits[0].slots.size(), 1u);
+        const auto &h = r.job.bits[0].slots[0].hits;
+        const bool full = std::fabs(c.sweep_degrees) == 360;
+        const double radius = std::hypot(c.cx, c.cy), sweep = std::fabs(c.sweep_degrees) * M_PI / 180;
+        const double start = std::atan2(-c.cy, -c.cx);
+        ASSERT_GE(h.size(), 2u);
+        EXPECT_TRUE(h[0].x == 0.0 && h[0].y == 0.0);
+        std::set<double> drilled;   /* each hit's fraction of the way along the arc */
+        for (size_t k = 0; k < h.size(); k++) {
+            ASSERT_NEAR(std::hypot(h[k].x - c.cx, h[k].y - c.cy), radius, 1e-9) << "hit " << k;
+            double turned = std::atan2(h[k].y - c.cy, h[k].x - c.cx) - start;
+            double t = k == 0 ? 0.0 : std::fmod((c.sweep_degrees > 0 ? turned : -turned) + 4 * M_PI, 2 * M_PI) / sweep;
+            if (k >= 2) {
+                auto after = drilled.upper_bound(t);
+                ASSERT_TRUE(after != drilled.begin() && (full || after != drilled.end())) << "hit " << k;
+                double next = after == drilled.end() ? 1.0 : *after;   /* a full circle's start again */
+                EXPECT_NEAR(t, (*std::prev(after) + next) / 2, 1e-9) << "hit " << k << " is not midway";
+            }
+            EXPECT_TRUE(drilled.insert(t).second) << "hit " << k << " twice";
+        }
+        EXPECT_NEAR(*drilled.rbegin(), full ? 1.0 - 1.0 / h.size() : 1.0, 1e-9) << "the end";
+        /* the hits are equally spaced: the finest step leaves a low ridge, twice it would not */
+        const double d = r.job.bits[0].diameter, step = sweep / (full ? h.size() : h.size() - 1.0);
+        auto ridge = [&](double angle) {
+            double chord = 2 * radius * std::sin(angle / 2);
+            return d / 2 - std::sqrt(d * d / 4 - chord * chord / 4);
+        };
+        EXPECT_LE(ridge(step), SLOT_RIDGE_MM + 1e-12);
+        EXPECT_GT(ridge(2 * step), SLOT_RIDGE_MM);
+    }
+}
+
+/* Each position of a bit is drilled once, slot hits included, and the hit
+ * limit counts every hit up to it. */
+TEST_F(Excellon, PlungesAndTheHitLimit)
+{
+    const struct {
+        const char *body;   /* after a header of a 1 mm tool T1 and a 0.04 mm T2 */
+        long limit;
+        long plunges;       /* of the first bit; -1: refused for the limit */
+    } cases[] = {
+        {"T1\nX0Y0\nX0Y0G85X0.5Y0\nX0Y0G85X0.5Y0\n", 0, 3},
+        {"T1\nG00X0Y0\nM15\nG01X1.0\nY1.0\nM16\n", 0, 9},
+        {"T2\nX0Y0G85X0.02Y0\n", 0, 2},   /* a ridge of exactly 0.02 mm */
+        {"T1\nX0Y0\nX1.0\nX2.0\n", 3, 3},
+        {"T1\nX0Y0\nX1.0\nX2.0\nX3.0\n", 3, -1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.body);
+        excellon_hit_limit = c.limit;
+        outcome r = read_text(std::string("M48\nMETRIC\nT1C1.0\nT2C0.04\n%\n") + c.body + "M30\n");
+        excellon_hit_limit = 0;
+        EXPECT_EQ(r.fatal, c.plunges < 0) << r.message;
+        if (c.plunges >= 0 && !r.fatal) {
+            EXPECT_EQ(bit_hits(r.job.bits.at(0)), c.plunges);
+        }
+    }
+}
+
 TEST_F(Excellon, WhatIsNotUnderstoodIsReportedWithItsLine)
 {
     const struct {
-        const char *text;
+        std::string text;
         excellon_digits digits;
         int line;
         const char *message;
     } cases[] = {
-        {"M48\nINCH\nT1C.04\n%\n", {0, 0}, 0, "A fájlban nincs furat."},
+        {"M48\nINCH\nT1C.04\n%\nM30\n", {0, 0}, 0, "A fájlban nincs furat."},
+        {"M48\nMETRIC,TZ\nT1C0.800\n%\nT1\nX10.0Y5.0\nX12.54Y2", {0, 0}, 0,
+         "A fájl nem ér véget M30 sorral, lehet, hogy csonka."},
+        {"M48\nMETRIC\nT1C1.0\n%\nG93X10.0Y20.0\nT1\nX1.0Y1.0\nM30\n", {0, 0}, 5,
+         "A fájl %d. sorában G93 helyezi át a nullpontot; ezt az olvasók eltérően értik, ezért a fájl nem alakítható át.\\n"},
+        {"M48\nMETRIC\nT1C1.0\n%\nT1\nT0\nX1.0Y1.0\nM30\n", {0, 0}, 7,
+         "A fájl %d. sorában furat áll, de nincs kiválasztott szerszám.\\n"},
+        {std::string("M48\nINCH\nFO\0O,1\n", 16), {0, 0}, 3, "A fájl %d. sorában ismeretlen a(z) <FO\\x00O> utasítás.\\n"},
+        {std::string("M48\nINCH\nT1C.04\n%\nT1\nX1.0\0Y1.0\n", 31), {0, 0}, 6,
+         "A fájl %d. sorában ismeretlen a(z) '\\x00' utasítás.\\n"},
+        {"M48\nMETRIC\nT1C1.0\n%\nT1\nG00X0Y0\nM15\nG02X5.0Y0A2.0\nM30\n", {0, 0}, 8,
+         "A fájl %d. sorában hibás az ív: a végpontjai, a sugara és a középpontja nem illenek össze, vagy túl messzire ér.\\n"},
+        {"M48\nMETRIC\nT1C1.0\n%\nT1\nX1.0Y1.0I1.0\nM30\n", {0, 0}, 6,
+         "A fájl %d. sorában ív adata (I, J, A) áll G02 vagy G03 nélkül.\\n"},
         {"M48\nINCH\nFOO,1\n", {0, 0}, 3, "A fájl %d. sorában ismeretlen a(z) <FOO> utasítás.\\n"},
         {"M48\nINCH,XZ\n", {0, 0}, 2, "A fájl %d. sorában hibás a mértékegység paramétere: XZ\\n"},
         {"M48\nINCH\nT1C.04\n%\nX1.0Y1.0\n", {0, 0}, 5, "A fájl %d. sorában furat áll, de nincs kiválasztott szerszám.\\n"},
@@ -536,8 +659,9 @@ TEST_F(Excellon, WhatIsNotUnderstoodIsReportedWithItsLine)
         {"M48\nINCH\nT1C.04\n%\nT1C.05\n", {0, 0}, 5, "A fájl %d. sorában a T%d szerszám átmérője eltér a korábbitól.\\n"},
         {"M48\nINCH\nT1C0\n", {0, 0}, 3, "A fájl %d. sorában hibás a szerszám átmérője.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nG00X1.0Y1.0\nM15\nG02X2.0Y2.0\n", {0, 0}, 8,
-         "A fájl %d. sorában ismeretlen a(z) %c%ld utasítás.\\n"},
-        {"M48\nINCH\nT1C.04\n%\nT1\nM97,TEXT\n", {0, 0}, 6, "A fájl %d. sorában ismeretlen a(z) '%c' utasítás.\\n"},
+         "A fájl %d. sorában hibás az ív: a végpontjai, a sugara és a középpontja nem illenek össze, vagy túl messzire ér.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nG87X1.0\n", {0, 0}, 6, "A fájl %d. sorában ismeretlen a(z) %c%ld utasítás.\\n"},
+        {"M48\nINCH\nT1C.04\n%\nT1\nM97,TEXT\n", {0, 0}, 6, "A fájl %d. sorában ismeretlen a(z) '%s' utasítás.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nG00X1.0Y1.0\nM15\nG01X2.0\nM16\nX3.0\n", {0, 0}, 10,
          "A fájl %d. sorában a koordináta marás közben, felemelt szerszámmal, G00 és G01 nélkül áll: nem tudni, furat-e.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0X2.0\n", {0, 0}, 6, "A fájl %d. sorában kétszer áll az '%c' koordináta.\\n"},
@@ -545,7 +669,7 @@ TEST_F(Excellon, WhatIsNotUnderstoodIsReportedWithItsLine)
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0G85\n", {0, 0}, 6, "A fájl %d. sorában a G85 után nincs koordináta.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y1.0\nR99999999X1.0\n", {0, 0}, 7, "A fájl %d. sorában hibás a(z) '%c' paramétere.\\n"},
         {"M48\nINCH\nT1C.04\n%\nT1\nX1.0Y2000000.0\n", {0, 0}, 6, "A fájl %d. sorában hibás az 'Y' koordináta.\\n"},
-        {"M48\nMETRIC\nT1C0.04\n%\nT1\nX0Y0G85X900.0Y0\n", {0, 0}, 6,
+        {"M48\nMETRIC\nT1C0.04\n%\nT1\nX0Y0G85X900.0Y0\nM30\n", {0, 0}, 6,
          "A fájl %d. sorában a horony túl hosszú a szerszámhoz: legföljebb %d furatból állhat.\\n"},
         /* Allegro's 3.5 read as the default 2.4: ten times too far, refused. */
         {"%\nT1C.04\nX00130500Y00184500\n", {0, 0}, 3,
@@ -555,6 +679,8 @@ TEST_F(Excellon, WhatIsNotUnderstoodIsReportedWithItsLine)
          "A fájl %d. sorában a számok ellentmondanak egymásnak: nem dönthető el, hogy a vezető vagy a záró nullák "
          "maradnak-e el.\\n"},
         {";T01 Holesize 1. = 8.0 Tolerance = +3/-3 PLATED Quantity = 1\n", {0, 0}, 1,
+         "A fájl %d. sorában hibás a furatméret megjegyzése.\\n"},
+        {";T4294967297 Holesize 1. = 8.0 Tolerance = +3/-3 PLATED MILS Quantity = 1\n", {0, 0}, 1,
          "A fájl %d. sorában hibás a furatméret megjegyzése.\\n"},
     };
     for (const auto &c : cases) {

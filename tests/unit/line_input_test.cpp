@@ -177,12 +177,8 @@ TEST(ReadLine, UnseekableInputFailsInsteadOfLosingBytes)
 }
 
 /* Reads with load_line until the first negative status. */
-std::vector<read_result> load_all(const std::string &content)
+std::vector<read_result> load_from(int fd)
 {
-    temp_dir dir;
-    write_file(dir.file("in"), content);
-    int fd = open(dir.file("in").c_str(), O_RDONLY);
-    EXPECT_GE(fd, 0);
     std::vector<read_result> results;
     for (;;) {
         int status = load_line(fd);
@@ -190,8 +186,50 @@ std::vector<read_result> load_all(const std::string &content)
         if (status < 0)
             break;
     }
+    return results;
+}
+
+std::vector<read_result> load_all(const std::string &content)
+{
+    temp_dir dir;
+    write_file(dir.file("in"), content);
+    int fd = open(dir.file("in").c_str(), O_RDONLY);
+    EXPECT_GE(fd, 0);
+    std::vector<read_result> results = load_from(fd);
     close(fd);
     return results;
+}
+
+/* A descriptor other than the last one read from its start, without
+ * forget_input: the other still open, or closed after its end and its number
+ * taken again. */
+TEST(LoadLine, ANewDescriptorReadsFromItsStart)
+{
+    struct {
+        std::string first;
+        int reads;            /* load_line calls on the first file */
+        bool close_first;     /* before the second is opened */
+        std::string second;
+        std::vector<read_result> expected;
+    } cases[] = {
+        {"one\ntwo\n", 1, false, "abc\r", {line("abc"), eof}},
+        {"one\n", 2, true, "x\r", {line("x"), eof}},
+    };
+    for (const auto &c : cases) {
+        temp_dir dir;
+        write_file(dir.file("a"), c.first);
+        write_file(dir.file("b"), c.second);
+        int first = open(dir.file("a").c_str(), O_RDONLY);
+        for (int k = 0; k < c.reads; k++)
+            load_line(first);
+        if (c.close_first)
+            close(first);
+        int second = open(dir.file("b").c_str(), O_RDONLY);
+        EXPECT_EQ(load_from(second), c.expected) << c.first << " then " << c.second;
+        close(second);
+        if (!c.close_first)
+            close(first);
+    }
 }
 
 /* load_line reads large blocks and scans them; it must give exactly the lines

@@ -70,6 +70,8 @@ TEST(order, greedy_tour_and_its_ties)
         {"greedy, not optimal", {{0, 0}, {1, 0}, {-1.5, 0}, {2.1, 0}}, {0, 1, 3, 2}},
         {"far beyond the start value is never chosen", {{0, 0}, {3e9, 0}}, {0}},
         {"not a number never wins", {{NAN, 0}, {1, 1}, {10, 1}}, {1, 2}},
+        {"not even in Y alone, among enough holes for a tree",
+         {{0, NAN}, {5, 9}, {1, 1}, {9, 9}, {2, 5}, {8, 1}, {3, 3}, {7, 7}, {4, 0}, {6, 2}}, {2, 6, 4, 1, 7, 3, 9, 5, 8}},
     };
     for (const tour_case &c : cases) {
         for (bool reference : {true, false}) {
