@@ -1,7 +1,8 @@
 # Set-up and everyday commands; see README.md.
 #   make run    install what is missing, build, convert the example board
 #   make test   install what is missing, build, run every test (also under sanitizers), the
-#               programs also through LinuxCNC's interpreter, fetched into $(BUILD)/rs274
+#               programs also through LinuxCNC's interpreter, fetched into $(BUILD)/rs274, and
+#               through GRBL 1.1h, built from ../shared/grbl-check into $(BUILD)/grbl
 #   make bench  build, time the converter on generated boards, rewrite bench/RESULTS.md
 #   make fuzz   run every fuzz target (or those named in FUZZ_TARGETS) for FUZZ_TIME seconds (default 300) under ASan and UBSan
 #   make deb    build the Debian package $(DEB_BUILD)/drelvo_<version>_amd64.deb
@@ -57,7 +58,7 @@ build: deps
 
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDRELVO_SANITIZE=ON \
-	  -DDRELVO_BUILD_SHELL=OFF -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF
+	  -DDRELVO_BUILD_SHELL=OFF -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF -DDRELVO_GRBL=OFF
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 
 run: build
@@ -86,7 +87,7 @@ fuzz-smoke: fuzz-build
 # linker flags (all hardening on, immediate binding too), and only what it holds.
 deb: deb-deps
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
-	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF \
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None -DDRELVO_BUILD_BENCH=OFF -DDRELVO_ACCEPT=OFF -DDRELVO_GRBL=OFF \
 	  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
 	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"

@@ -13,8 +13,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/bit_set.h"
 #include "app/output_name.h"
 #include "holes/bit_plan.h"
+#include "holes/mirror.h"
 #include "reading/excellon.h"
 #include "system/platform.h"
 #include "writing/program_file.h"
@@ -55,6 +57,18 @@ static void print_job_summary(const excellon_job &job)
         }
     if (slots > 0)
         print_text(stdout, "%ld horonyból %ld furat lett.\n", slots, hits);
+}
+
+/* The file read and what was read said; then the job on the bits at hand
+ * (-b), mirrored as asked (-k). */
+static excellon_job read_job(int in, const settings_t &s)
+{
+    excellon_job job = read_excellon(in, s.number_format);
+    print_job_summary(job);
+    if (s.bit_count > 0)
+        print_bit_set(job, fit_bit_set(job, std::vector<double>(s.bit_set, s.bit_set + s.bit_count)));
+    mirror_job(job, (mirror_axis)s.mirror);
+    return job;
 }
 
 /* "1. fúró: 0.80 mm (T1, T3), 37 furat", and the file it went into. */
@@ -168,8 +182,7 @@ static int write_job_file(int in, settings_t &s)
     int out = open_output(s);
     if (out < 0)
         return 1;
-    excellon_job job = read_excellon(in, s.number_format);
-    print_job_summary(job);
+    excellon_job job = read_job(in, s);
     std::vector<bit_plan> plans = plan_bits(job, std::trunc(s.x_offset), std::trunc(s.y_offset));
     if (plans.size() == 1)
         print_one_bit(out, style_of(s), plans[0]);
@@ -187,8 +200,7 @@ static int write_drill_programs(int in, settings_t &s)
 {
     if (s.tool_change != CHANGE_PER_FILE)
         return write_job_file(in, s);
-    excellon_job job = read_excellon(in, s.number_format);
-    print_job_summary(job);
+    excellon_job job = read_job(in, s);
     std::vector<bit_plan> plans = plan_bits(job, std::trunc(s.x_offset), std::trunc(s.y_offset));
     int status = write_bit_files(s, plans);
     free_bit_plans(plans);

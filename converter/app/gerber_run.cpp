@@ -7,6 +7,7 @@
 #include "app/output_name.h"
 #include "holes/bore.h"
 #include "holes/d_list.h"
+#include "holes/mirror.h"
 #include "reading/gerber.h"
 #include "system/tools.h"
 #include "writing/gcode_writer.h"
@@ -21,6 +22,7 @@ int convert_gerber(int in, settings_t &s)
     std::unique_ptr<d_list, int (*)(d_list *)> holes(new_bores(), d_list_free);
     gerber(holes.get(), in, s.integer_digits);
     compute_quad(holes.get());
+    mirror_holes(holes.get(), (mirror_axis)s.mirror);
     /* The corner moves by whole millimetres, in either output unit. */
     normalize_coords(holes.get(), std::trunc(s.x_offset), std::trunc(s.y_offset));
     bore *first_bore = tour_start(holes.get());

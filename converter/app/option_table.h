@@ -23,6 +23,9 @@ typedef enum option_id {
     OPT_NUMBER_FORMAT,   /* -n */
     OPT_TOOL_CHANGE,     /* -t */
     OPT_CHANGE_HEIGHT,   /* -c */
+    OPT_WARMUP,          /* -w */
+    OPT_BIT_SET,         /* -b */
+    OPT_MIRROR,          /* -k */
 #ifdef DRELVO_EXTRA_OPTION
     OPT_EXTRA,           /* a made-up row of the tests' build: one row reaches the usage and the checks */
 #endif
@@ -35,7 +38,7 @@ typedef enum option_kind {
     VALUE_INTEGER,  /* a whole number in [low, high] */
     VALUE_REAL,     /* a real number in [low, high] */
     VALUE_CHOICE,   /* one word of `choices` */
-    VALUE_TEXT,     /* a word of its own syntax, checked by its option's code (-n) */
+    VALUE_TEXT,     /* a text of its own syntax, checked by its option's code (-n, -b) */
 } option_kind;
 
 typedef struct option_spec {
@@ -43,17 +46,20 @@ typedef struct option_spec {
     const char *short_name;    /* "-i" */
     const char *long_name;     /* "--egészrész", UTF-8 */
     option_kind kind;
-    double low, high;          /* the range of VALUE_INTEGER and VALUE_REAL; 0, 0 otherwise */
+    double low, high;          /* the range of VALUE_INTEGER and VALUE_REAL, and of each size of -b's list; 0, 0 otherwise */
     const char *default_text;  /* the default as typed on the command line; "" when the option has none */
     const char *unit;          /* "mm", "mm/perc", "ford/perc"; "" when the value has none */
     const char *choices;       /* VALUE_CHOICE: the words, separated by '|', UTF-8; null otherwise */
     int drill_only;            /* 1 when the option concerns drill files only */
     const char *help;          /* the usage's help lines, each led by two tabs, UTF-8 */
     const char *panel_help;    /* kemlor's help box where it says more than the usage; null: the usage's lines */
-    const char *scan_format;   /* how the matcher scans the value: "%d", "%u", "%lf" or "%15s"; null: none */
+    const char *scan_format;   /* how the matcher scans the value: "%d", "%u", "%lf", "%15s" or, for a
+                                  text that may hold blanks, "%511[^\n]"; null: none */
     const char *too_low;       /* the range check's messages, given the limit; null: the option's code checks */
     const char *too_high;
     const char *unknown;       /* VALUE_CHOICE: the message for a word that is none of the choices */
+    const char *cut_name;      /* the value reaches the program cut to whole units: its name in the warning
+                                  when a fraction is cut ("a mélység"); null: used as given */
 } option_spec;
 
 /* The table, indexed by option_id (option_table[k].id == k). */

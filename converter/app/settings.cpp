@@ -1,7 +1,9 @@
 /* settings.cpp - the settings' defaults and checks, both from the option table. */
 #include "app/settings.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -24,6 +26,9 @@ void option_values(settings_t &s, void *values[OPTION_COUNT])
     values[OPT_NUMBER_FORMAT] = s.format_name;
     values[OPT_TOOL_CHANGE] = s.change_name;
     values[OPT_CHANGE_HEIGHT] = &s.change_height;
+    values[OPT_WARMUP] = &s.warmup;
+    values[OPT_BIT_SET] = s.bit_set_text;
+    values[OPT_MIRROR] = s.mirror_name;
 #ifdef DRELVO_EXTRA_OPTION
     values[OPT_EXTRA] = &s.extra;
 #endif
@@ -57,6 +62,42 @@ static bool check_number_format(settings_t &s)
     }
     s.number_format = {whole, fraction};
     return true;
+}
+
+/* -b: sizes in mm separated by commas, blanks around them allowed; at most
+ * BIT_SET_MAX, each in the row's range. */
+static bool check_bit_set(settings_t &s, const option_spec &row)
+{
+    if (strlen(s.bit_set_text) >= LIST_SIZE - 1) {
+        print_text(stdout, "A fúrókészlet túl hosszú, legföljebb %d karakter lehet.\n", LIST_SIZE - 2);
+        return false;
+    }
+    s.bit_count = 0;
+    if (s.bit_set_text[0] == '\0')
+        return true;
+    for (const char *item = s.bit_set_text;;) {
+        char *end;
+        const double size = strtod(item, &end);
+        const char *next = end + strspn(end, " \t");
+        if (end == item || std::isnan(size) || (*next != ',' && *next != '\0')) {
+            print_text(stdout, "Hibás fúrókészlet: \"%s\", vesszővel elválasztott méretek kellenek mm-ben, "
+                       "például 0.6,0.8,1.0\n", s.bit_set_text);
+            return false;
+        }
+        if (s.bit_count == BIT_SET_MAX) {
+            print_text(stdout, "A fúrókészletben legföljebb %d fúró lehet.\n", BIT_SET_MAX);
+            return false;
+        }
+        if (size < row.low || size > row.high) {
+            print_text(stdout, size < row.low ? row.too_low : row.too_high, s.precision,
+                       size < row.low ? row.low : row.high);
+            return false;
+        }
+        s.bit_set[s.bit_count++] = size;
+        if (*next == '\0')
+            return true;
+        item = next + 1;
+    }
 }
 
 /* A whole or real option's value as a number. */
@@ -124,6 +165,9 @@ static void settle_choice(settings_t &s, option_id id, int index)
     case OPT_TOOL_CHANGE:
         s.tool_change = index;
         break;
+    case OPT_MIRROR:
+        s.mirror = index;
+        break;
     default:
         break;
     }
@@ -149,11 +193,45 @@ static bool check_option(settings_t &s, const option_spec &row, const void *valu
     case VALUE_CHOICE:
         return check_choice(s, row, (const char *)value);
     case VALUE_TEXT:
+        if (row.id == OPT_BIT_SET)
+            return check_bit_set(s, row);
         return row.id != OPT_NUMBER_FORMAT || check_number_format(s);
     case VALUE_NONE:
         break;
     }
     return true;
+}
+
+/* The shortest text that reads back as the value: 1.8, not 1.80000. */
+static std::string shortest_text(double value)
+{
+    char text[32];
+    for (int digits = 1; digits <= 17; digits++) {
+        snprintf(text, sizeof text, "%.*g", digits, value);
+        if (strtod(text, nullptr) == value)
+            break;
+    }
+    return text;
+}
+
+/* "Figyelem: a mélység egész mm-re vágva: 1.8 helyett 1 mm." for each value
+ * given with a fraction that the program takes in whole units; the run-up
+ * likewise when it has more than tenths. */
+static void warn_cut_values(const settings_t &s, void *const values[OPTION_COUNT])
+{
+    const int err = fileno(stderr);
+    for (const option_spec &row : option_table) {
+        if (row.cut_name == nullptr || !s.given[row.id])
+            continue;
+        const double value = *(const double *)values[row.id];
+        if (value != std::trunc(value))
+            print_text(stderr, "Figyelem: %s egész %s-re vágva: %s helyett %s %s.\n",
+                       console_text(err, row.cut_name).c_str(), row.unit, shortest_text(value).c_str(),
+                       std::to_string((long)value).c_str(), row.unit);
+    }
+    if (std::fabs(s.warmup_tenths - s.warmup * 10) > 1e-9)
+        print_text(stderr, "Figyelem: a felfutás tizedmásodpercre kerekítve: %s helyett %s s.\n",
+                   shortest_text(s.warmup).c_str(), tenths_text(s.warmup_tenths).c_str());
 }
 
 bool check_settings(settings_t &s)
@@ -165,11 +243,14 @@ bool check_settings(settings_t &s)
     for (const option_spec &row : option_table)
         if (!check_option(s, row, values[row.id]))
             return false;
+    /* Up, so that the spindle never has less time than asked. */
+    s.warmup_tenths = (int)std::ceil(s.warmup * 10 - 1e-9);
+    warn_cut_values(s, values);
     return true;
 }
 
 program_style style_of(const settings_t &s)
 {
     return {s.inch_output, s.precision, s.spindle_speed, s.spindle_left, s.feed,
-            s.neutral_height, s.depth, s.change_height, s.tool_change == CHANGE_M6};
+            s.neutral_height, s.depth, s.change_height, s.tool_change == CHANGE_M6, s.warmup_tenths};
 }

@@ -33,10 +33,21 @@ static void print_program_head(int fd, const program_style &style)
     message(fd, "F%0.*lf\n", style.precision, output_length(style, std::trunc(style.feed)));
 }
 
+std::string tenths_text(int tenths)
+{
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0)
+        text += "." + std::to_string(tenths % 10);
+    return text;
+}
+
+/* The spindle on; a controller that does not wait for its speed (GRBL) dwells for the run-up. */
 static void print_spindle_on(int fd, const program_style &style)
 {
     message(fd, "S%u\n", style.spindle_speed);
     message(fd, style.spindle_left ? "M4\n" : "M3\n");
+    if (style.warmup_tenths > 0)
+        message(fd, "G4 P%s\n", tenths_text(style.warmup_tenths).c_str());
 }
 
 /* Up to the safe height and the spindle on. */

@@ -25,6 +25,7 @@ typedef struct program_style {
     double depth;             /* mm */
     double change_height;     /* where the drill rises for a bit change, mm */
     int change_m6;            /* 1: T<n> M6 before each change's pause */
+    int warmup_tenths;        /* the dwell after each spindle start, tenths of a second; 0: none */
 } program_style;
 
 /* Writes the drilling program for the holes of `holes`, starting at first_bore. */
@@ -34,6 +35,8 @@ void print_one_bit(int fd, const program_style &style, bit_plan &plan);
 /* One program of several bits, each after its change: rise, park, spindle
  * stop, a message naming the bit, T<k> M6 when asked, a pause, spindle start. */
 void print_bits(int fd, const program_style &style, std::vector<bit_plan> &plans);
+/* Seconds from tenths, with the one decimal they may need: "1.5", "2". */
+std::string tenths_text(int tenths);
 /* A bit's diameter as the operator reads it: two decimals, more where they count. */
 std::string diameter_text(double mm);
 

@@ -71,6 +71,7 @@ private:
     std::string traverse(double x, double y, double z);
     std::string plunge(double x, double y, double z);
     std::string start_spindle(int direction);
+    std::string dwell(double seconds);
     std::string stop_spindle();
     std::string pause();
     std::string end_program();
@@ -85,6 +86,7 @@ private:
     bool message_ = false, paused_ = false;
     bool last_move_parks_ = false;   /* the latest motion went to X0 Y0 at the safe height */
     bool just_moved_ = false;
+    bool dwell_due_ = false;         /* the spindle has started, its run-up dwell not yet made */
     bool stop_follows_move_ = false; /* the call after the latest motion stopped the spindle */
     int ends_ = 0;
 };
@@ -109,6 +111,8 @@ std::string machine::step(const call &c)
         speed_ = c.numbers[1];
     else if (c.name == "START_SPINDLE_CLOCKWISE" || c.name == "START_SPINDLE_COUNTERCLOCKWISE")
         fault = start_spindle(c.name == "START_SPINDLE_CLOCKWISE" ? 1 : -1);
+    else if (c.name == "DWELL" && c.numbers.size() == 1)
+        fault = dwell(c.numbers[0]);
     else if (c.name == "STOP_SPINDLE_TURNING")
         fault = stop_spindle();
     else if (c.name == "MESSAGE")
@@ -126,6 +130,8 @@ std::string machine::step(const call &c)
 
 std::string machine::traverse(double x, double y, double z)
 {
+    if (dwell_due_)
+        return "move before the spindle's run-up dwell";
     if (near(z_, plan_.safe_z)) {
         if (!near(z, plan_.safe_z))
             return "rapid move leaves the safe height";
@@ -144,6 +150,8 @@ std::string machine::traverse(double x, double y, double z)
 
 std::string machine::plunge(double x, double y, double z)
 {
+    if (dwell_due_)
+        return "move before the spindle's run-up dwell";
     if (units_ != (plan_.inch ? "CANON_UNITS_INCHES" : "CANON_UNITS_MM"))
         return "the unit is not set to the program's unit";
     if (!near(feed_, plan_.feed))
@@ -173,6 +181,17 @@ std::string machine::start_spindle(int direction)
         return "spindle restarted without a pause";
     spindle_ = direction;
     stopped_ = message_ = paused_ = false;
+    dwell_due_ = plan_.dwell > 0;
+    return "";
+}
+
+std::string machine::dwell(double seconds)
+{
+    if (!dwell_due_)
+        return "dwell that follows no spindle start";
+    if (!near(seconds, plan_.dwell))
+        return "dwell of " + std::to_string(seconds) + " s instead of " + std::to_string(plan_.dwell);
+    dwell_due_ = false;
     return "";
 }
 

@@ -4,7 +4,8 @@
  *
  * A program may drill with several bits. Between two bits it rises to the
  * safe height, parks at X0 Y0, stops the spindle, shows a message, may change
- * the tool, pauses (M0) and starts the spindle again. */
+ * the tool, pauses (M0) and starts the spindle again. A program for a
+ * spindle that needs time to reach its speed dwells after every start. */
 #ifndef CANON_CHECK_H
 #define CANON_CHECK_H
 
@@ -21,6 +22,7 @@ struct drilling_plan {
     double drill_z = 0;            /* depth of every plunge */
     double corner_x = 0, corner_y = 0;  /* lowest X and Y of the holes */
     std::size_t holes = 0;         /* over all bits */
+    double dwell = 0;              /* seconds after every spindle start, before any move; 0: none */
 };
 
 /* The first fault of the program `tap` (its text), whose canonical calls are

@@ -8,22 +8,11 @@
  * fetch_rs274.sh, which CTest runs first. */
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <map>
-#include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include "board.h"
+#include "accept_cases.h"
 #include "canon_check.h"
-#include "holes/bit_plan.h"
-#include "reading/excellon.h"
 #include "test_support.h"
 
 #ifndef RS274_DIR
@@ -31,20 +20,6 @@
 #endif
 
 namespace {
-
-/* A run's settings as drelvo takes them, in whole millimetres. */
-struct settings {
-    bool inch = false;
-    bool left = false;
-    int speed = 1000, feed = 400, safe = 2, depth = 2, x = 0, y = 0;
-};
-
-std::vector<std::string> options(const settings &s)
-{
-    return {"-m", s.inch ? "coll" : "mm", "-f", s.left ? "bal" : "jobb", "-p", std::to_string(s.speed),
-            "-e", std::to_string(s.feed), "-a", std::to_string(s.safe), "-h", std::to_string(s.depth),
-            "-x", std::to_string(s.x), "-y", std::to_string(s.y)};
-}
 
 drilling_plan plan_for(const settings &s, size_t holes)
 {
@@ -59,6 +34,7 @@ drilling_plan plan_for(const settings &s, size_t holes)
     plan.corner_x = s.x / unit;
     plan.corner_y = s.y / unit;
     plan.holes = holes;
+    plan.dwell = s.warmup;
     return plan;
 }
 
@@ -79,88 +55,20 @@ std::string verdict(const std::string &program, const drilling_plan &plan)
 
 /* ---- every golden program ---- */
 
-/* Holes of the example boards, counted on the boards themselves. */
-const std::map<std::string, size_t> example_holes = {{"board", 7}, {"outlines", 4}, {"scaled", 5}, {"metric", 5}};
-
-/* Reads the settings from a golden file's name: <board>.<mm|coll>.<jobb|bal>, then
- * p<speed>, e<feed>, a<safe height>, h<depth>, x<X>y<Y> where they differ from the defaults. */
-settings settings_of(const std::vector<std::string> &parts)
-{
-    settings s;
-    s.inch = parts.at(1) == "coll";
-    s.left = parts.at(2) == "bal";
-    for (size_t i = 3; i < parts.size(); ++i) {
-        const char *value = parts[i].c_str() + 1;
-        switch (parts[i][0]) {
-        case 'p': s.speed = std::stoi(value); break;
-        case 'e': s.feed = std::stoi(value); break;
-        case 'a': s.safe = std::stoi(value); break;
-        case 'h': s.depth = std::stoi(value); break;
-        case 'x': std::sscanf(value, "%dy%d", &s.x, &s.y); break;
-        default: ADD_FAILURE() << "unknown setting " << parts[i];
-        }
-    }
-    return s;
-}
-
-std::vector<std::string> golden_names()
-{
-    std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(std::string(TESTS_DIR) + "/golden"))
-        if (entry.path().extension() == ".tap")
-            names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class golden_program : public testing::TestWithParam<std::string> {};
 
 TEST_P(golden_program, is_drilled_as_set_by_the_interpreter)
 {
-    std::vector<std::string> parts;
-    std::istringstream name(GetParam());
-    for (std::string part; std::getline(name, part, '.');)
-        parts.push_back(part);
-    ASSERT_GE(parts.size(), 3u);
-    ASSERT_EQ(example_holes.count(parts[0]), 1u) << "no hole count for the board " << parts[0];
+    const std::string board = GetParam().substr(0, GetParam().find('.'));
+    ASSERT_EQ(example_holes.count(board), 1u) << "no hole count for the board " << board;
     const std::string program = read_file(std::string(TESTS_DIR) + "/golden/" + GetParam() + ".tap");
-    EXPECT_EQ(verdict(program, plan_for(settings_of(parts), example_holes.at(parts[0]))), "");
+    EXPECT_EQ(verdict(program, plan_for(golden_settings(GetParam()), example_holes.at(board))), "");
 }
 
-std::string dots_to_underscores(const testing::TestParamInfo<std::string> &info)
-{
-    std::string name = info.param;
-    std::replace(name.begin(), name.end(), '.', '_');
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(rs274, golden_program, testing::ValuesIn(golden_names()), dots_to_underscores);
+INSTANTIATE_TEST_SUITE_P(rs274, golden_program, testing::ValuesIn(golden_names()),
+                         [](const testing::TestParamInfo<std::string> &info) { return dots_to_underscores(info.param); });
 
 /* ---- generated boards, converted now ---- */
-
-struct generated_case {
-    const char *name;
-    board_spec board;
-    settings set;
-};
-
-void PrintTo(const generated_case &c, std::ostream *os) { *os << c.name; }
-
-/* Output in both units from boards in both units, both spindle directions,
- * corner offsets up to the limit, and the extremes of speed, feed and heights. */
-const std::vector<generated_case> generated_cases = {
-    {"thousand_flashes_mm", {1000, hole_shape::flash, board_unit::mm, 1}, {}},
-    {"thousand_mixed_inch_left", {1000, hole_shape::mix, board_unit::inch, 2},
-     {true, true, 24000, 1000, 10, 10, 0, 0}},
-    {"mm_board_in_mm_far_corner", {60, hole_shape::outline16, board_unit::mm, 3},
-     {false, false, 30000, 1, 1, 1, 1000, 250}},
-    {"inch_board_in_inch_corner", {60, hole_shape::flash, board_unit::inch, 4},
-     {true, false, 1, 250, 5, 3, 17, 999}},
-    {"inch_board_in_mm_left_corner", {60, hole_shape::outline4, board_unit::inch, 5},
-     {false, true, 12000, 600, 3, 4, 5, 7}},
-    {"mm_board_in_inch_left_corner", {60, hole_shape::mix, board_unit::mm, 6},
-     {true, true, 8000, 300, 2, 2, 40, 3}},
-};
 
 class generated_board : public testing::TestWithParam<generated_case> {};
 
@@ -177,6 +85,8 @@ TEST_P(generated_board, is_drilled_as_set_by_the_interpreter)
 }
 
 INSTANTIATE_TEST_SUITE_P(rs274, generated_board, testing::ValuesIn(generated_cases),
+                         [](const testing::TestParamInfo<generated_case> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(rs274_machine, generated_board, testing::ValuesIn(machine_board_cases),
                          [](const testing::TestParamInfo<generated_case> &info) { return info.param.name; });
 
 /* ---- programs with several bits ---- */
@@ -209,42 +119,12 @@ TEST(rs274_several_bits, are_accepted_with_and_without_a_tool_change)
 
 /* ---- drill files of several bits, converted now ---- */
 
-struct drill_case {
-    const char *name;
-    const char *file;    /* in the shared drill corpus */
-    const char *style;   /* -t */
-    settings set;
-};
-
-void PrintTo(const drill_case &c, std::ostream *os) { *os << c.name; }
-
-/* Slots and many bits, with a pause or a tool change before each bit, in
- * both output units and with a corner offset. */
-const std::vector<drill_case> drill_cases = {
-    {"kicad7_slots_pause", "kicad7-metric-routed-slots.drl", "szünet", {}},
-    {"kicad7_slots_m6_inch_left", "kicad7-metric-routed-slots.drl", "m6", {true, true, 24000, 1000, 10, 10, 0, 0}},
-    {"altium_eleven_bits_m6_corner", "altium-metric-lz-round-holes.TXT", "m6", {false, false, 12000, 600, 3, 4, 5, 7}},
-    {"protel_inch_pause_in_inch", "protel-dxp2005-inch-lz.TXT", "szünet", {true, false, 8000, 300, 2, 2, 40, 3}},
-};
-
-/* Every plunge the job holds: each position of its holes and its slots' hits once a bit. */
-size_t job_hits(const std::string &path)
-{
-    int fd = open(path.c_str(), O_RDONLY);
-    excellon_job job = read_excellon(fd, {0, 0});
-    close(fd);
-    size_t hits = 0;
-    for (const excellon_bit &bit : job.bits)
-        hits += (size_t)bit_hits(bit);
-    return hits;
-}
-
 class drill_file : public testing::TestWithParam<drill_case> {};
 
 TEST_P(drill_file, is_drilled_bit_by_bit_as_set_by_the_interpreter)
 {
     const drill_case &c = GetParam();
-    const std::string source = std::string(EXCELLON_CORPUS_DIR) + "/" + c.file;
+    const std::string source = drill_corpus_file(c.file);
     if (!file_exists(source))
         GTEST_SKIP() << "no drill corpus at " << EXCELLON_CORPUS_DIR;
     temp_dir dir;
@@ -257,10 +137,12 @@ TEST_P(drill_file, is_drilled_bit_by_bit_as_set_by_the_interpreter)
     /* a second bit, after its change */
     EXPECT_NE(program.find(std::string(c.style) == "m6" ? ")\r\nT2 M6\r\nM0\r\n" : "M5\r\n(MSG, 2. furo"),
               std::string::npos);
-    EXPECT_EQ(verdict(program, plan_for(c.set, job_hits(source))), "");
+    EXPECT_EQ(verdict(program, plan_for(c.set, drill_job_size(source, c.set.bits).hits)), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(rs274, drill_file, testing::ValuesIn(drill_cases),
+                         [](const testing::TestParamInfo<drill_case> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(rs274_machine, drill_file, testing::ValuesIn(machine_drill_cases),
                          [](const testing::TestParamInfo<drill_case> &info) { return info.param.name; });
 
 /* ---- faulty programs are rejected ---- */
@@ -324,5 +206,38 @@ INSTANTIATE_TEST_SUITE_P(rs274, faulty_program, testing::ValuesIn(std::vector<fa
     {true, "tool_outside_the_table", "T2 M6", "T21 M6", "rs274 ended with status 1"},
     {true, "second_bit_not_restarted", "S1000\nM3\nX3", "S1000\nX3", "not turning"},
 }), [](const testing::TestParamInfo<faulty_case> &info) { return info.param.name; });
+
+/* The run-up dwell: right after the spindle start, before any move, as long as asked. */
+TEST(rs274_dwell, follows_the_spindle_start_as_asked)
+{
+    const std::string golden = read_file(std::string(TESTS_DIR) + "/golden/board.mm.jobb.tap");
+    auto changed = [&golden](const char *find, const char *replace) {
+        std::string program = golden;
+        program.replace(program.find(find), std::string(find).size(), replace);
+        return program;
+    };
+    struct row {
+        std::string program;
+        double dwell;
+        const char *fault;  /* part of the verdict; empty: accepted */
+    };
+    const row rows[] = {
+        {changed("M3\r\n", "M3\r\nG4 P1.5\r\n"), 1.5, ""},
+        {changed("M3\r\n", "M3\r\nG4 P1.5\r\n"), 2, "instead of"},
+        {changed("M3\r\n", "M3\r\nG4 P1.5\r\n"), 0, "follows no spindle start"},
+        {golden, 1.5, "move before the spindle's run-up dwell"},
+        {changed("G1 Z-2.00000\r\n", "G4 P1.5\r\nG1 Z-2.00000\r\n"), 1.5, "move before the spindle's run-up dwell"},
+    };
+    for (const row &r : rows) {
+        drilling_plan plan = plan_for(settings{}, 7);
+        plan.dwell = r.dwell;
+        const std::string text = verdict(r.program, plan);
+        if (*r.fault == '\0') {
+            EXPECT_EQ(text, "");
+        } else {
+            EXPECT_NE(text.find(r.fault), std::string::npos) << text;
+        }
+    }
+}
 
 }  // namespace

@@ -71,18 +71,19 @@ TEST(conversion, one_flash_gives_the_twelve_line_program_with_the_hole_on_the_co
 {
     struct {
         std::vector<std::string> args;
-        std::string expected;
+        std::string expected, warning;
     } const cases[] = {
-        {{}, one_flash_mm_tap},
+        {{}, one_flash_mm_tap, ""},
         {{"-m", "coll", "-f", "bal", "-x", "254.9", "-y", "508"},
          "G90\r\nG20\r\nF15.748031\r\nG0 Z0.078740\r\nS1000\r\nM4\r\n"
          "X10.000000 Y20.000000\r\n"
-         "G1 Z-0.078740\r\nG0 Z0.078740\r\nX0.000000 Y0.000000\r\nM5\r\nM2\r\n"},
+         "G1 Z-0.078740\r\nG0 Z0.078740\r\nX0.000000 Y0.000000\r\nM5\r\nM2\r\n",
+         cp1250("Figyelem: az X koordináta egész mm-re vágva: 254.9 helyett 254 mm.\n")},
     };
     for (const auto &c : cases) {
         conversion run(one_flash_gbr, c.args);
         EXPECT_EQ(run.result.status, 0) << run.result.err;
-        EXPECT_EQ(run.result.err, "");
+        EXPECT_EQ(run.result.err, c.warning);
         EXPECT_EQ(run.output, c.expected);
         EXPECT_EQ(crlf_lines(run.output).size(), 12u);
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,7 +67,9 @@ TEST_P(golden, conversion_matches_the_checked_program)
     run_result r = run_drelvo(args, dir.path);
 
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
+    /* nothing but a warning for each value cut to whole millimetres */
+    const std::regex cut_values("(" + cp1250("Figyelem: [^:\n]* egész mm[^\n]*-re vágva: ") + "[^\n]*\n)*");
+    EXPECT_TRUE(std::regex_match(r.err, cut_values)) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(read_file(dir.file(std::string(c.board) + ".tap")), expected);
 }

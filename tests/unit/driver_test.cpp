@@ -68,11 +68,13 @@ TEST(Driver, UsageListing)
     run_result res = run_drelvo({"-s"});
     ASSERT_EQ(res.status, 0);
     /* head, 9 options with a value (name lines and help), the help option, the drill file's
-     * three, a blank and the credit */
-    EXPECT_EQ(std::count(res.out.begin(), res.out.end(), '\n'), 2 + 7 + 7 + 7 * 5 + 3 + 8 + 8 + 6 + 1 + 1);
+     * three, the machine's three (-w, -b, -k), a blank and the credit */
+    EXPECT_EQ(std::count(res.out.begin(), res.out.end(), '\n'),
+              2 + 7 + 7 + 7 * 5 + 3 + 8 + 8 + 6 + 6 + 10 + 8 + 1 + 1);
     EXPECT_NE(res.out.find(cp1250("\t-h <>\n\t--mélység <>\n\t\tA fúrás mélysége.\n")), std::string::npos);
     EXPECT_NE(res.out.find(cp1250("\t-s\n\t--súgó\n\t\tEzt a szöveget jeleníti meg.\n\t-n <>\n")), std::string::npos);
-    EXPECT_NE(res.out.find(cp1250("\t\tAz alapérték: az alaphelyzet\n\n\t")), std::string::npos);
+    EXPECT_NE(res.out.find(cp1250("\t\tAz alapérték: az alaphelyzet\n\t-w <>\n")), std::string::npos);
+    EXPECT_NE(res.out.find(cp1250("\t\tAz alapérték a \"nincs\".\n\n\t")), std::string::npos);
 }
 
 TEST(Driver, RangeChecks)
@@ -159,6 +161,32 @@ TEST(Driver, RangeChecks)
         {{"-c", "4", "-a", "5"}, "A cseremagasság kevés, legalább az alaphelyzet, 5.00000 mm legyen.\n"},
         {{cp1250("--cseremagasság"), "100.5"}, "A cseremagasság sok, legföljebb 100.00000 mm lehet.\n"},
         {{"-t", "x", "-n", "9.9"}, "A számformátum egész és tizedes része is 1 ... 6 jegyű lehet.\n"},
+        /* the machine's: the run-up, the bits at hand (checked for a Gerber file too), the mirror */
+        {{"-w", "0"}, nullptr},
+        {{"-w", "60"}, nullptr},
+        {{"-w", "-0.1"}, "A felfutás ideje kevés, legalább 0.00000 s legyen.\n"},
+        {{"-w", "60.01"}, "A felfutás ideje sok, legföljebb 60.00000 s lehet.\n"},
+        {{"-b", "0.1,10"}, nullptr},
+        {{"-b", " 0.6 , 0.8,1"}, nullptr},
+        {{"-b", "0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,"
+                "0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6"}, nullptr},
+        {{"-b", "0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,"
+                "0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6,0.6"},
+         "A fúrókészletben legföljebb 32 fúró lehet.\n"},
+        {{"-b", "0.6,0.09"}, "A fúrókészlet egyik fúrója kicsi, legalább 0.10000 mm legyen.\n"},
+        {{"-b", "10.01", "-m", "coll"}, "A fúrókészlet egyik fúrója nagy, legföljebb 10.000000 mm lehet.\n"},
+        {{"-b", "0.6,,0.8"}, "Hibás fúrókészlet: \"0.6,,0.8\", vesszővel elválasztott méretek kellenek mm-ben, "
+                             "például 0.6,0.8,1.0\n"},
+        {{"-b", "0.6;0.8"}, "Hibás fúrókészlet: \"0.6;0.8\", vesszővel elválasztott méretek kellenek mm-ben, "
+                            "például 0.6,0.8,1.0\n"},
+        {{"-b", "0.8,"}, "Hibás fúrókészlet: \"0.8,\", vesszővel elválasztott méretek kellenek mm-ben, "
+                         "például 0.6,0.8,1.0\n"},
+        {{"-b", "nan"}, "Hibás fúrókészlet: \"nan\", vesszővel elválasztott méretek kellenek mm-ben, "
+                        "például 0.6,0.8,1.0\n"},
+        {{"-b", std::string(600, '1')}, "A fúrókészlet túl hosszú, legföljebb 510 karakter lehet.\n"},
+        {{"-k", "nincs"}, nullptr},
+        {{cp1250("--tükrözés"), "y"}, nullptr},
+        {{"-k", "X"}, "Ismeretlen tükrözés: \"X\"\n"},
     };
     for (const row &r : rows) {
         SCOPED_TRACE(::testing::PrintToString(r.options));
@@ -192,6 +220,7 @@ TEST(Driver, ArgumentAndFileErrors)
         {{"board.gbr", "-e", "-nan"}, "Hibás paraméter: \"-nan\"\n"},
         {{"board.gbr", "-i", "x3"}, "Hibás paraméter: \"x3\"\n"},
         {{"board.gbr", "-m", ""}, "Hibás paraméter: \"\"\n"},
+        {{"board.gbr", "-b", ""}, "Hibás paraméter: \"\"\n"},
         {{"-p", "abc", "-s"}, "Hibás paraméter: \"abc\"\n"},    /* a value error before -s wins */
         {{"missing.gbr"}, "Nem sikerült megnyitni a fájlt: missing.gbr\n"},
         {{"-z"}, "Nem sikerült megnyitni a fájlt: -z\n"},         /* not an option: the file name */

@@ -212,10 +212,10 @@ TEST_F(GetOptions, GenericTableWithoutValuesOrNames)
 {
     float ratio = 1.5f;
     const option_spec table[] = {
-        {OPT_HELP, nullptr, "--only-long", VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
-        {OPT_HELP, "-r", nullptr, VALUE_REAL, 0, 0, "", "", nullptr, 0, nullptr, nullptr, "%f", nullptr, nullptr, nullptr},
+        {OPT_HELP, nullptr, "--only-long", VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+        {OPT_HELP, "-r", nullptr, VALUE_REAL, 0, 0, "", "", nullptr, 0, nullptr, nullptr, "%f", nullptr, nullptr, nullptr, nullptr},
         /* the first match wins */
-        {OPT_HELP, "-r", "--again", VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+        {OPT_HELP, "-r", "--again", VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     };
     void *const table_values[] = {nullptr, &ratio, nullptr};
     int given[3] = {};
@@ -261,10 +261,10 @@ TEST_F(GetOptions, MisuseEndsWithADiagnostic)
 TEST(PrintUsage, HeadListingAndClosingLine)
 {
     const option_spec table[] = {
-        {OPT_HELP, "-v", "--véges", VALUE_INTEGER, 0, 0, "", "", nullptr, 0, "\t\tSegítség.", nullptr, "%d", nullptr, nullptr, nullptr},
+        {OPT_HELP, "-v", "--véges", VALUE_INTEGER, 0, 0, "", "", nullptr, 0, "\t\tSegítség.", nullptr, "%d", nullptr, nullptr, nullptr, nullptr},
         /* no help: left out */
-        {OPT_HELP, "-q", nullptr, VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
-        {OPT_HELP, nullptr, "--kész", VALUE_NONE, 0, 0, "", "", nullptr, 0, "\t\tElső sor\n\t\tmásodik sor", nullptr, nullptr, nullptr, nullptr, nullptr},
+        {OPT_HELP, "-q", nullptr, VALUE_NONE, 0, 0, "", "", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+        {OPT_HELP, nullptr, "--kész", VALUE_NONE, 0, 0, "", "", nullptr, 0, "\t\tElső sor\n\t\tmásodik sor", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     };
     struct row {
         const char *program, *synopsis;

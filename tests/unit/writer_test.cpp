@@ -38,7 +38,7 @@ struct run_settings {
 
 program_style style_of(const run_settings &s)
 {
-    return {s.inch, s.inch ? 6 : 5, s.speed, s.left, s.feed, s.neutral_height, s.depth, s.neutral_height, 0};
+    return {s.inch, s.inch ? 6 : 5, s.speed, s.left, s.feed, s.neutral_height, s.depth, s.neutral_height, 0, 0};
 }
 
 /* The hole list of a test. */
