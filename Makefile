@@ -26,7 +26,7 @@ PACKAGES = cmake g++ make python3 libgtest-dev libbenchmark-dev qt6-base-dev qt6
            qt6-translations-l10n clang libclang-rt-14-dev time
 # What building and checking the Debian package needs besides; installed by
 # make deb only, so that make test does not wait for lintian.
-DEB_PACKAGES = dpkg-dev file lintian
+DEB_PACKAGES = dpkg-dev file lintian shared-mime-info
 # What cross-building drelvo.exe and running it need besides; installed by make windows only.
 WIN_PACKAGES = g++-mingw-w64-x86-64 wine wine64
 

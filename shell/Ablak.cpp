@@ -9,18 +9,22 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QPlainTextEdit>
+#include <QMap>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextDocument>
 #include <QTranslator>
 #include <cerrno>
 #include <unistd.h>
 
 #include "Controls.h"
 #include "Gyerek.h"
+#include "Kapcsolok.h"
+#include "Magyarazat.h"
 #include "Mentes.h"
 #include "ProgramLoader.h"
 #include "plan/Terv.h"
 
-TShellSettings ShellSettings;
 QString ConverterPath;
 QString InputFileName;
 QString OutputFileName;
@@ -91,6 +95,8 @@ TForm1::TForm1(QWidget *parent)
     CreateCornerControls();
     Plan = new TTervAblak(RichEdit, Dialogs.get(), this);
     SetTabOrder();
+    CreateShortcuts();
+    setAcceptDrops(true);
     ConverterPath = FindConverter(QDir::currentPath(), QCoreApplication::applicationDirPath());
     findChild<QWidget *>(QStringLiteral("OpenButton"))->setFocus();
 }
@@ -105,6 +111,7 @@ void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs)
 {
     Dialogs = std::move(dialogs);
     Plan->SetDialogs(Dialogs.get());
+    Options->SetDialogs(Dialogs.get());
 }
 
 /* Building the window. */
@@ -130,6 +137,18 @@ void TForm1::CreateEditor()
     FileNameLabel->setObjectName(QStringLiteral("FileNameLabel"));
     FileNameLabel->setGeometry(8, 522, 753, 14);
     FileNameLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StripNote = new QLabel(this);
+    StripNote->setObjectName(QStringLiteral("StripNote"));
+    StripNote->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    connect(RichEdit->document(), &QTextDocument::modificationChanged, this, &TForm1::ShowStrip);
+
+    /* Left of the editor's title, shown after a run of one program per bit. */
+    BitComboBox = new QComboBox(this);
+    Place(BitComboBox, QStringLiteral("BitComboBox"), QRect(384, 4, 121, 24));
+    BitComboBox->setFont(MakeFont("MS Sans Serif", 13, false));
+    BitComboBox->setToolTip(QStringLiteral("Melyik fúró programja látszik a szerkesztőben."));
+    BitComboBox->hide();
+    connect(BitComboBox, &QComboBox::activated, this, &TForm1::BitComboBoxChange);
 }
 
 void TForm1::CreateCommandButtons()
@@ -175,11 +194,8 @@ void TForm1::OpenButtonClick()
         InputFileName.isEmpty() ? QDir::currentPath() : QFileInfo(InputFileName).absolutePath();
     const QString chosen = Dialogs->OpenDialog(
         this, QStringLiteral("Keresse meg  azt a gerber fájlt amiből G kódot szeretne."), directory);
-    if (chosen.isEmpty())
-        return;
-    InputFileName = chosen;
-    FileNameLabel->setText(FileNameLabel->fontMetrics().elidedText(QDir::toNativeSeparators(chosen),
-                                                                   Qt::ElideMiddle, FileNameLabel->width()));
+    if (!chosen.isEmpty())
+        PickInput(chosen);
 }
 
 /* A stale output of an earlier run must not pass for the result of this one. */
@@ -216,9 +232,12 @@ void TForm1::StartButtonClick()
                             QStringLiteral("A \"megnyit\" gomb használatával ki kell választani a gerber fájlt."));
         return;
     }
+    if (!ConfirmDiscard() || !ConfirmReplace())
+        return;
     /* Every control shows the value that the run passes on. */
     for (TRowControls &row : Rows)
         ShowValueUsed(row);
+    Options->ShowValuesUsed();
     delete Worker;
     Worker = nullptr;
     OutputFileName = InputFileName + QStringLiteral(".tap");
@@ -227,14 +246,34 @@ void TForm1::StartButtonClick()
         return;
     RunConverter();
 
-    QFile output(OutputFileName);
-    const bool loaded = output.open(QIODevice::ReadOnly);
-    if (loaded)
-        LoadProgram(RichEdit, output.readAll());
-    LastRunSucceeded = loaded && Worker->Result.Succeeded();
-    if (LastRunSucceeded)
+    const QStringList outputs = RunOutputs();
+    /* A failed run leaves the editor as it was; its file may be gone now. */
+    LastRunSucceeded = Worker->Result.Succeeded() && !outputs.isEmpty() && LoadProgramFile(outputs.first());
+    if (LastRunSucceeded) {
+        ShowBitFiles(outputs.first() != OutputFileName ? outputs : QStringList());
+        SavedEditFile.clear();
         Plan->ShowProgram();
-    ReportRun(Worker->Result, loaded);
+    } else if (!ProgramFileName.isEmpty() && QFileInfo(ProgramFileName).size() == 0 &&
+               !RichEdit->document()->isEmpty()) {
+        RichEdit->document()->setModified(true);
+    }
+    ReportRun(Worker->Result, !outputs.isEmpty());
+}
+
+/* The programs the run left: with one program per bit "<input>.T<n>.tap"
+ * in the order of n, else (and for a Gerber file) "<input>.tap". */
+QStringList TForm1::RunOutputs() const
+{
+    QMap<int, QString> bits;
+    const QFileInfo input(InputFileName);
+    const QRegularExpression bitName(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(input.fileName()) + QStringLiteral("\\.T(\\d+)\\.tap")));
+    for (const QString &name : PerBitPrograms(ShellSettings) ? input.dir().entryList(QDir::Files) : QStringList())
+        if (const QRegularExpressionMatch match = bitName.match(name); match.hasMatch())
+            bits.insert(match.captured(1).toInt(), input.dir().filePath(name));
+    if (bits.isEmpty() && QFileInfo::exists(OutputFileName))
+        return {OutputFileName};
+    return bits.values();
 }
 
 /* Says how the run went whenever there is anything to say: the converter's
@@ -249,7 +288,7 @@ void TForm1::ReportRun(const TRunResult &result, bool outputLoaded)
         return;
     }
     QStringList lines;
-    const QString messages = DecodeConverterText(result.Output, InputFileName).trimmed();
+    const QString messages = ExplainConverterText(DecodeConverterText(result.Output, InputFileName));
     if (!messages.isEmpty())
         lines << messages;
     if (result.Signal != 0)
@@ -261,6 +300,8 @@ void TForm1::ReportRun(const TRunResult &result, bool outputLoaded)
                                 "Valamilyen hiba lehet a gerber fájlban,\n"
                                 "vagy az értelmező program nem tudott fel-\n"
                                 "dolgozi valamit.");
+    if (!LastRunSucceeded && !RichEdit->document()->isEmpty())
+        lines << QStringLiteral("A szerkesztő tartalma nem változott.");
     if (lines.isEmpty())
         return;
     Dialogs->MessageBox(this,
@@ -274,8 +315,7 @@ void TForm1::ReportRun(const TRunResult &result, bool outputLoaded)
 void TForm1::SaveFileClick()
 {
     FinishLoading();
-    QString text = RichEdit->toPlainText();
-    if (text.isEmpty()) {
+    if (RichEdit->document()->isEmpty()) {
         Dialogs->MessageBox(this, QStringLiteral("Nincs mit menteni !"),
                             QStringLiteral("Hiányzik a G-kód amit menteni lehetne. Előbb a \"megnyit\"\n"
                                            "gomb segítségével ki kell jelölni a feldolgozandó fált aztán\n"
@@ -285,38 +325,29 @@ void TForm1::SaveFileClick()
                                            "rajta és ezt újból menteni."));
         return;
     }
-    if (OutputFileName.isEmpty()) {
+    if (ProgramFileName.isEmpty()) {
         Dialogs->MessageBox(this, QStringLiteral("Nincs hová menteni !"),
                             QStringLiteral("Ez öreg hiba, mert már bent kéne hogy legyen\n"
                                            "a G-kód az ablakban, ez pedig csak úgy lehet-\n"
                                            "séges ha már megvan a kimenő fájl neve."));
         return;
     }
-    /* After a failed run the editor holds an earlier board's program or a
-     * cut-off one: neither belongs under this board's name. */
-    if (!LastRunSucceeded) {
-        Dialogs->MessageBox(this, QStringLiteral("Nem sikerült az átalakítás !"),
-                            QStringLiteral("Az utolsó átalakítás nem sikerült, ezért a szerkesztőben\n"
-                                           "látható G-kód nem menthető a kimenő fájlba:\n%1\n"
-                                           "Javítsa a hibát, és indítsa újra az átalakítást.")
-                                .arg(QDir::toNativeSeparators(OutputFileName)));
-        return;
-    }
-    /* Every line, the last included, ends with CR LF, as the converter writes them. */
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    if (!text.endsWith(QLatin1String("\r\n")))
-        text += QLatin1String("\r\n");
-    if (int error = SaveWhole(OutputFileName, text.toUtf8()))
-        Dialogs->MessageBox(this, QStringLiteral("Nem sikerült menteni !"),
-                            QDir::toNativeSeparators(OutputFileName) + QLatin1Char('\n') + FileErrorText(error) +
-                                QStringLiteral("\nA fájl változatlan maradt."));
+    SaveProgram(ProgramFileName);
 }
 
 void TForm1::ExitButtonClick()
 {
+    if (!ConfirmDiscard())
+        return;
     delete Worker; /* its run has ended: every run is waited for */
     Worker = nullptr;
     QCoreApplication::quit();
+}
+
+void TForm1::OptionsButtonClick()
+{
+    Options->show();
+    Options->raise();
 }
 
 void TForm1::PlanButtonClick() { Plan->ShowProgram(); }
@@ -335,5 +366,4 @@ void TForm1::NeutralHelpClick() { HelpBox(OPT_SAFE_HEIGHT); }
 void TForm1::DepthHelpClick() { HelpBox(OPT_DEPTH); }
 void TForm1::XCoordHelpClick() { HelpBox(OPT_X_OFFSET); }
 void TForm1::YCoordHelpClick() { HelpBox(OPT_Y_OFFSET); }
-void TForm1::ChangeHelpClick() { HelpBox(OPT_TOOL_CHANGE); }
 

@@ -13,27 +13,27 @@
 #include "Beallitasok.h"
 #include "Dialogs.h"
 
+class QCloseEvent;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QPlainTextEdit;
 class TComboBox;
 class TCSpinButton;
 class TCSpinEdit;
 class TEdit;
+class TKapcsoloAblak;
 class TTervAblak;
 class gyerek;
 struct TRunResult;
 
-extern TShellSettings ShellSettings;
 extern QString ConverterPath;  /* the converter program, fixed when the window is created */
 extern QString InputFileName;  /* the chosen Gerber file; empty until one is chosen */
 extern QString OutputFileName; /* InputFileName followed by ".tap"; empty until the first run */
 extern bool LastRunSucceeded;  /* the latest run ended with status 0 and left its output */
 extern gyerek *Worker;         /* the worker of the latest run, or null */
 extern std::atomic<int> ConversionDone; /* set by the worker once the converter has ended */
-
-/* The program's name, the caption of the help boxes. */
-inline constexpr char ApplicationTitle[] = "kemlor";
 
 /* The converter to run: "drelvo" beside the shell's own program file in
  * `programDir`, or, when there is none, the one in the start-up directory
@@ -57,6 +57,13 @@ public:
     void SetDialogs(std::unique_ptr<TDialogs> dialogs);
     QPlainTextEdit *Editor() const { return RichEdit; }
     TTervAblak *PlanWindow() const { return Plan; }
+    TKapcsoloAblak *OptionsWindow() const { return Options; }
+    /* The file the editor's program was loaded from or last saved to; empty when none. */
+    const QString &ProgramFile() const { return ProgramFileName; }
+
+    /* The input file named on the command line, as its bytes: chosen as if
+     * picked, or refused with a box. */
+    void OpenNamed(const QByteArray &name);
 
     /* The design's handlers; each passes its row to the handler of its kind of field. */
     void IntegerEditChange();
@@ -78,7 +85,6 @@ public:
     void UnitComboBoxExit();
     void SpinComboBoxChange();
     void SpinComboBoxExit();
-    void ChangeComboBoxChange(int index);
     void XCoordEditChange();
     void XCoordEditExit();
     void XCoordEditKeyUp(int key, Qt::KeyboardModifiers shift);
@@ -105,7 +111,16 @@ public:
     void DepthHelpClick();
     void XCoordHelpClick();
     void YCoordHelpClick();
-    void ChangeHelpClick();
+    void OptionsButtonClick();
+    /* "Mentés másként": the editor's text into a file the user chooses. */
+    void SaveAsClick();
+    /* One program per bit: shows the program of the chosen bit. */
+    void BitComboBoxChange(int index);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     /* The value control of a panel row, by its kind, and its Enter state. */
@@ -147,14 +162,30 @@ private:
 
     bool DeleteStaleOutput();
     void RunConverter();
+    QStringList RunOutputs() const;
     void ReportRun(const TRunResult &result, bool outputLoaded);
+
+    void CreateShortcuts();
+    void ShowStrip();
+    void PickInput(const QString &path);
+    bool LoadProgramFile(const QString &path);
+    void ShowBitFiles(const QStringList &files);
+    bool SaveProgram(const QString &path);
+    bool ConfirmDiscard();
+    bool ConfirmReplace();
 
     std::unique_ptr<TDialogs> Dialogs;
     std::array<TRowControls, PanelRowCount> Rows;
-    QComboBox *ChangeComboBox;
+    TKapcsoloAblak *Options;
     QPlainTextEdit *RichEdit;
     QLabel *FileNameLabel; /* the chosen Gerber file, under the settings */
+    QLabel *StripNote;     /* beside it: the settings a run passes that need saying */
+    QComboBox *BitComboBox; /* above the editor after a run of one program per bit */
     TTervAblak *Plan;
+    QString ProgramFileName;
+    QStringList BitFiles; /* the programs of the latest run of one program per bit */
+    /* A file that holds an edit saved from the editor, which a run would overwrite. */
+    QString SavedEditFile;
 };
 
 extern TForm1 *Form1;

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "Controls.h"
+#include "Kapcsolok.h"
 
 namespace {
 
@@ -128,6 +129,10 @@ QWidget *TForm1::CreateValueControl(TRowControls &controls, int top)
     case TFieldKind::Spin: {
         const option_spec &option = option_row(row.Option);
         controls.Spin = new TCSpinEdit(int32_t(option.low), int32_t(option.high), ShellSettings.*row.Whole, this);
+        const QString unit = QString::fromUtf8(option.unit);
+        controls.Spin->SetFractionNote(
+            QStringLiteral("Ide csak egész %1 írható: a tizedesjelet és a tört részt a mező nem veszi fel.")
+                .arg(unit.isEmpty() ? QStringLiteral("szám") : unit));
         return Place(controls.Spin, name + QLatin1String("Edit"), QRect(192, top, 73, 26));
     }
     case TFieldKind::Choice:
@@ -157,20 +162,16 @@ void TForm1::CreateHelpButtons()
     }
 }
 
-/* The other free corner, left of the settings' title: a choice from a list
- * (a drill file of one bit, and a Gerber file, are never changed by it). */
+/* The other free corner, left of the settings' title: the window of the
+ * options that have no row here. */
 void TForm1::CreateCornerControls()
 {
-    ChangeComboBox = new QComboBox(this);
-    ChangeComboBox->addItems(ChoiceWords(ChangeRow));
-    ChangeComboBox->setCurrentIndex(ShellSettings.ChangeChoice);
-    Place(ChangeComboBox, QStringLiteral("ChangeComboBox"), QRect(8, 4, 73, 24));
-    ChangeComboBox->setFont(MakeFont("MS Sans Serif", 13, false));
-    ChangeComboBox->setToolTip(QString::fromUtf8(ChangeRow.Hint));
-    connect(ChangeComboBox, &QComboBox::currentIndexChanged, this, &TForm1::ChangeComboBoxChange);
-    QPushButton *help = MakeButton(this, QStringLiteral("ChangeHelp"), QStringLiteral("súgó"),
-                                   MakeFont("Lucida Sans Typewriter", 13, false), QRect(84, 4, 62, 25));
-    connect(help, &QPushButton::clicked, this, &TForm1::ChangeHelpClick);
+    QPushButton *options = MakeButton(this, QStringLiteral("OptionsButton"), QStringLiteral("to&vábbi beállítások"),
+                                      MakeFont("Arial", 13, false), QRect(8, 4, 138, 25));
+    options->setToolTip(QStringLiteral("A fúrófájlok és a gép további beállításai: számformátum, fúrócsere, ..."));
+    connect(options, &QPushButton::clicked, this, &TForm1::OptionsButtonClick);
+    Options = new TKapcsoloAblak(Dialogs.get(), this);
+    connect(Options, &TKapcsoloAblak::Changed, this, &TForm1::ShowStrip);
 }
 
 /* The command buttons, then the rows top to bottom, the corner, the editor. */
@@ -184,7 +185,7 @@ void TForm1::SetTabOrder()
             names << name + QLatin1String("SpinButton");
         names << name + QLatin1String("Help");
     }
-    names << "ChangeComboBox" << "ChangeHelp" << "RichEdit";
+    names << "OptionsButton" << "RichEdit";
     for (int i = 1; i < names.size(); ++i)
         setTabOrder(findChild<QWidget *>(names[i - 1]), findChild<QWidget *>(names[i]));
 }
@@ -201,7 +202,10 @@ void TForm1::ConnectRow(TRowControls &row)
         connect(box, &QComboBox::editTextChanged, this, [this, &row] { ChoiceBoxChange(row); });
         connect(box, &TComboBox::Exit, this, [this, &row] { ChoiceBoxExit(row); });
     } else {
-        connect(row.Coord, &QLineEdit::textChanged, this, [this, &row] { CoordEditChange(row); });
+        connect(row.Coord, &QLineEdit::textChanged, this, [this, &row] {
+            CoordEditChange(row);
+            ShowStrip();
+        });
         connect(row.Coord, &TEdit::KeyUp, this, [this, &row] { CoordEditKeyUp(row); });
         connect(row.Coord, &TEdit::Exit, this, [this, &row] { CoordEditExit(row); });
         connect(row.Arrows, &TCSpinButton::UpClick, this, [this, &row] { CoordStep(row, CoordStepSize); });
@@ -361,7 +365,4 @@ void TForm1::YCoordEditKeyUp(int, Qt::KeyboardModifiers) { CoordEditKeyUp(RowOf(
 void TForm1::YCoordEditExit() { CoordEditExit(RowOf(OPT_Y_OFFSET)); }
 void TForm1::YCoordSpinButtonUpClick() { CoordStep(RowOf(OPT_Y_OFFSET), CoordStepSize); }
 void TForm1::YCoordSpinButtonDownClick() { CoordStep(RowOf(OPT_Y_OFFSET), -CoordStepSize); }
-
-/* The corner's list is not editable: its index is the choice. */
-void TForm1::ChangeComboBoxChange(int index) { ShellSettings.ChangeChoice = std::max(index, 0); }
 

@@ -1,7 +1,12 @@
 /* Beallitasok.cpp - the panel's rows over the converter's option table. */
 #include "Beallitasok.h"
 
+#include <QLocale>
 #include <algorithm>
+#include <cmath>
+#include <iterator>
+
+TShellSettings ShellSettings;
 
 namespace {
 
@@ -54,12 +59,6 @@ const TSettingRow PanelRows[PanelRowCount] = {
      "A furatcsoport bal alsó Y koordinátáját állítja be.", nullptr, &TShellSettings::YCoordValue, false, 0},
 };
 
-/* One program per bit ("fájlonként") leaves no single output to load, so the
- * panel offers the first two ways only. */
-const TSettingRow ChangeRow = {OPT_TOOL_CHANGE, TFieldKind::Choice, "Change", "", 0,
-                               "Több fúróméretű fúrófájlnál a fúrócsere módja.", &TShellSettings::ChangeChoice,
-                               nullptr, false, 2};
-
 QStringList ChoiceWords(const TSettingRow &row)
 {
     QStringList words = QString::fromUtf8(option_row(row.Option).choices).split(QLatin1Char('|'));
@@ -87,14 +86,66 @@ QString HelpText(option_id id)
 
 QString FormatCoord(double value) { return QString::number(value, 'f', 6); }
 
+std::vector<const option_spec *> WindowOptions()
+{
+    std::vector<const option_spec *> options;
+    for (const option_spec &option : option_table) {
+        const bool onPanel = std::any_of(std::begin(PanelRows), std::end(PanelRows),
+                                         [&option](const TSettingRow &row) { return row.Option == option.id; });
+        if (option.kind != VALUE_NONE && !onPanel)
+            options.push_back(&option);
+    }
+    return options;
+}
+
+QString OptionName(const option_spec &option) { return QString::fromUtf8(option.long_name).mid(2); }
+
+QString CheckOptionText(const option_spec &option, const QString &text, QString &value)
+{
+    value = text.trimmed();
+    const bool number = option.kind == VALUE_INTEGER || option.kind == VALUE_REAL;
+    if (number)
+        value.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (value == QString::fromUtf8(option.default_text))
+        value.clear();
+    if (!number || value.isEmpty())
+        return QString();
+    bool read = false;
+    const double read_value = QLocale::c().toDouble(value, &read);
+    if (read && read_value >= option.low && read_value <= option.high &&
+        (option.kind == VALUE_REAL || read_value == std::trunc(read_value)))
+        return QString();
+    return QStringLiteral("A(z) „%1” értéke %2 ... %3 %4 lehet.")
+        .arg(OptionName(option), QString::number(option.low), QString::number(option.high),
+             QString::fromUtf8(option.unit))
+        .replace(QLatin1String("  lehet"), QLatin1String(" lehet"));
+}
+
+QString DifferingOptions(const TShellSettings &settings)
+{
+    QStringList differing;
+    for (const option_spec *option : WindowOptions()) {
+        const QString &text = settings.OptionTexts[option->id];
+        if (!text.isEmpty())
+            differing << (OptionName(*option) + QLatin1Char(' ') + text + QLatin1Char(' ') +
+                          QString::fromUtf8(option->unit)).trimmed();
+    }
+    return differing.join(QStringLiteral(", "));
+}
+
+/* "fájlonként" is the converter's word for one program per bit. */
+bool PerBitPrograms(const TShellSettings &settings)
+{
+    return settings.OptionTexts[OPT_TOOL_CHANGE] == QStringLiteral("fájlonként");
+}
+
 QStringList ConverterArgs(const TShellSettings &settings, const QString &converter, const QString &input)
 {
     QStringList args{converter};
-    auto add = [&](const TSettingRow &row) {
-        args << QString::fromLatin1(option_row(row.Option).short_name) << ValueText(row, settings);
-    };
     for (const TSettingRow &row : PanelRows)
-        add(row);
-    add(ChangeRow);
+        args << QString::fromLatin1(option_row(row.Option).short_name) << ValueText(row, settings);
+    for (const option_spec *option : WindowOptions())
+        if (!settings.OptionTexts[option->id].isEmpty())
+            args << QString::fromLatin1(option->short_name) << settings.OptionTexts[option->id];
     return args << input;
 }

@@ -7,7 +7,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "app/option_table.h"
 
@@ -27,8 +29,13 @@ struct TShellSettings {
     int32_t DepthValue = DefaultNumber(OPT_DEPTH);
     double XCoordValue = DefaultReal(OPT_X_OFFSET);
     double YCoordValue = DefaultReal(OPT_Y_OFFSET);
-    int32_t ChangeChoice = DefaultChoice(OPT_TOOL_CHANGE); /* a drill file's bit change: 0 "szünet", 1 "m6" */
+    /* The options window's values, indexed by option_id, as the command line
+     * takes them; empty: the option's default, which is not passed. */
+    std::array<QString, OPTION_COUNT> OptionTexts;
 };
+
+/* The settings of the window, which every run passes on. */
+extern TShellSettings ShellSettings;
 
 /* How a row's value is edited. */
 enum class TFieldKind {
@@ -54,8 +61,20 @@ struct TSettingRow {
 /* The framed rows, top to bottom. */
 enum { PanelRowCount = 9 };
 extern const TSettingRow PanelRows[PanelRowCount];
-/* The bit-change choice, in the corner above the rows. */
-extern const TSettingRow ChangeRow;
+
+/* The options of the options window: every option of the table that takes
+ * a value and has no row on the panel, in the table's order. */
+std::vector<const option_spec *> WindowOptions();
+/* An option's name without its dashes: "számformátum". */
+QString OptionName(const option_spec &option);
+/* Checks `text` typed for a window option: empty when it is a value, with
+ * the value as the command line takes it in `value` (empty: the default);
+ * else what is wrong with it. The converter checks the rest when it runs. */
+QString CheckOptionText(const option_spec &option, const QString &text, QString &value);
+/* The window options that differ from their defaults, in a few words. */
+QString DifferingOptions(const TShellSettings &settings);
+/* Whether a drill file becomes one program per bit. */
+bool PerBitPrograms(const TShellSettings &settings);
 
 /* The words a choice row offers, in the table's order. */
 QStringList ChoiceWords(const TSettingRow &row);
@@ -67,7 +86,8 @@ QString HelpText(option_id id);
 QString FormatCoord(double value);
 
 /* The converter's command line: its path, every row's option followed by
- * its value, the input file last. */
+ * its value, every window option that differs from its default, the input
+ * file last. */
 QStringList ConverterArgs(const TShellSettings &settings, const QString &converter, const QString &input);
 
 #endif

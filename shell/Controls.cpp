@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
+#include <QToolTip>
 #include <algorithm>
 
 TEdit::TEdit(QWidget *parent) : QLineEdit(parent) {}
@@ -110,8 +111,22 @@ void TCSpinEdit::Step(int32_t delta)
     SetValue(Held(Value()) + delta);
 }
 
+/* A decimal mark, and the digits after it, never reach the text: 1.8 typed
+ * would read 18 there. The edit keeps its value and says why. */
+bool TCSpinEdit::RefusesFraction(const QString &typed)
+{
+    const bool mark = typed == QLatin1String(".") || typed == QLatin1String(",");
+    const bool fraction = mark || (InFraction && typed.size() == 1 && typed[0].isDigit());
+    InFraction = fraction;
+    if (fraction)
+        QToolTip::showText(mapToGlobal(QPoint(0, height())), FractionNote, this);
+    return fraction;
+}
+
 void TCSpinEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (RefusesFraction(event->text()))
+        return;
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
         emit KeyDown(event->key(), event->modifiers());
         Step(event->key() == Qt::Key_Up ? 1 : -1);
@@ -128,6 +143,7 @@ void TCSpinEdit::HoldToLimits()
 
 void TCSpinEdit::focusOutEvent(QFocusEvent *event)
 {
+    InFraction = false;
     HoldToLimits();
     TEdit::focusOutEvent(event);
 }

@@ -94,6 +94,8 @@ public:
     void HoldToLimits();
     int32_t MinValue() const { return Min; }
     int32_t MaxValue() const { return Max; }
+    /* What a decimal mark typed into the edit is answered with, beside the edit. */
+    void SetFractionNote(const QString &note) { FractionNote = note; }
 
     TCSpinButton *Button;
 
@@ -105,9 +107,13 @@ protected:
 private:
     int32_t Held(int32_t value) const;
     void Step(int32_t delta);
+    bool RefusesFraction(const QString &typed);
 
     int32_t Min;
     int32_t Max;
+    QString FractionNote;
+    /* A decimal mark was refused: the digits typed next are its fraction. */
+    bool InFraction = false;
 };
 
 /* A frame that draws a rectangle or only its top edge, raised or lowered,

@@ -22,3 +22,13 @@ QString TDialogs::SaveDialog(QWidget *owner, const QString &title, const QString
 {
     return QFileDialog::getSaveFileName(owner, title, suggested, filters, &filter);
 }
+
+QMessageBox::StandardButton TDialogs::Question(QWidget *owner, const QString &caption, const QString &text,
+                                               QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, buttons, owner);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    return buttons.testFlag(QMessageBox::StandardButton(answer)) ? QMessageBox::StandardButton(answer)
+                                                                 : QMessageBox::Cancel;
+}

@@ -3,9 +3,13 @@
 #ifndef DIALOGS_H
 #define DIALOGS_H
 
+#include <QMessageBox>
 #include <QString>
 
 class QWidget;
+
+/* The program's name, the caption of the help boxes. */
+inline constexpr char ApplicationTitle[] = "kemlor";
 
 class TDialogs {
 public:
@@ -19,6 +23,10 @@ public:
      * as the one chosen. */
     virtual QString SaveDialog(QWidget *owner, const QString &title, const QString &suggested,
                                const QString &filters, QString &filter);
+    /* A box with caption, text and `buttons`, no icon; the button chosen,
+     * Cancel when the box is closed otherwise. */
+    virtual QMessageBox::StandardButton Question(QWidget *owner, const QString &caption, const QString &text,
+                                                 QMessageBox::StandardButtons buttons);
 };
 
 #endif

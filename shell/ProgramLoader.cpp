@@ -56,7 +56,8 @@ protected:
     }
 
 private:
-    /* Each part begins with the line end that closes the text before it. */
+    /* Each part begins with the line end that closes the text before it.
+     * With undo off the document does not count it as a modification. */
     void AppendPart()
     {
         const qsizetype end = PartEnd(Text, From);
@@ -84,19 +85,52 @@ QPointer<TProgramLoader> Pending;
 
 } // namespace
 
+QString ProgramText(const QByteArray &stored)
+{
+    QString text = QString::fromUtf8(stored);
+    QChar *const begin = text.data();
+    const QChar *const end = begin + text.size();
+    QChar *out = begin;
+    for (const QChar *in = begin; in != end; ++in)
+        if (*in != u'\r' || in + 1 == end || in[1] != u'\n')
+            *out++ = *in;
+    text.truncate(out - begin);
+    return text;
+}
+
+QByteArray StoredProgram(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray stored(utf8.size() + utf8.count('\n') + 2, Qt::Uninitialized);
+    char *const begin = stored.data();
+    char *out = begin;
+    for (char c : utf8) {
+        if (c == '\n')
+            *out++ = '\r';
+        *out++ = c;
+    }
+    if (out - begin < 2 || out[-2] != '\r' || out[-1] != '\n') {
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+    stored.truncate(out - begin);
+    return stored;
+}
+
 void LoadProgram(QPlainTextEdit *editor, const QByteArray &stored)
 {
     delete Pending.data();
-    QString text = QString::fromUtf8(stored);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QString text = ProgramText(stored);
     const qsizetype first = PartEnd(text, -1);
     if (first == text.size()) {
         editor->setPlainText(text);
+        editor->document()->setModified(false);
         return;
     }
     /* The parts to come must not become steps that undo could take away. */
     editor->document()->setUndoRedoEnabled(false);
     editor->setPlainText(text.left(first));
+    editor->document()->setModified(false);
     Pending = new TProgramLoader(editor, text, first);
 }
 

@@ -6,7 +6,8 @@
  * editor shows, scrolls and takes typing straight away, the others from the
  * event loop, each short enough not to stall the window. Undo starts when the
  * whole program is in. The editor then holds exactly what setPlainText would
- * have put there. */
+ * have put there, and a load leaves the editor marked unmodified: what it
+ * shows is what the file holds. */
 #ifndef PROGRAMLOADER_H
 #define PROGRAMLOADER_H
 
@@ -16,6 +17,13 @@ class QPlainTextEdit;
 
 /* Lines put into the editor at a time. */
 enum { ProgramLinesAtOnce = 10000 };
+
+/* A stored program (CR LF line ends) as the editor's text, and back (every
+ * line, the last included, ended by CR LF). One pass each over the text:
+ * replacing the line ends in place takes time that grows with the square of
+ * a long program's length. */
+QString ProgramText(const QByteArray &stored);
+QByteArray StoredProgram(const QString &text);
 
 /* Replaces the editor's text with the program read from a file (CR LF line
  * ends), stopping a load still going on. */

@@ -28,6 +28,9 @@ int main(int argc, char **argv)
         TForm1 form;
         Form1 = &form;
         form.show();
+        /* "kemlor <file>": the file chosen as if picked; Qt has taken its own options out. */
+        if (argc > 1)
+            form.OpenNamed(QByteArray(argv[1]));
         return application.exec();
     } catch (const std::exception &error) {
         QMessageBox::critical(nullptr, QString::fromLatin1(ApplicationTitle), QString::fromLocal8Bit(error.what()));

@@ -18,7 +18,7 @@ struct TShownBox {
     QString text;
 };
 
-/* Records every box; answers the open dialog with `Answer`. */
+/* Records every box and question; answers the open dialog with `Answer`. */
 class TFakeDialogs : public TDialogs {
 public:
     std::vector<TShownBox> Boxes;
@@ -37,6 +37,26 @@ public:
         OpenTitle = title;
         OpenDirectory = directory;
         return Answer;
+    }
+    /* Questions asked, answered in turn from `Answers`; Discard when none is left. */
+    std::vector<TShownBox> Questions;
+    std::vector<QMessageBox::StandardButton> Answers;
+    QMessageBox::StandardButton Question(QWidget *, const QString &caption, const QString &text,
+                                         QMessageBox::StandardButtons) override
+    {
+        Questions.push_back({caption, text});
+        if (Answers.empty())
+            return QMessageBox::Discard;
+        const QMessageBox::StandardButton answer = Answers.front();
+        Answers.erase(Answers.begin());
+        return answer;
+    }
+    /* The save dialog answers with `SaveAnswer` and keeps the name it offered. */
+    QString SaveAnswer, Suggested;
+    QString SaveDialog(QWidget *, const QString &, const QString &suggested, const QString &, QString &) override
+    {
+        Suggested = suggested;
+        return SaveAnswer;
     }
 };
 

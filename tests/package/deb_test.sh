@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: unpacked, its converter writes the
 # expected program, its manual pages name every option the converter takes,
-# its desktop entry finds its icon, its dependencies resolve, and lintian
+# its desktop entry finds its icon and takes a file of the types its MIME
+# definition gives the usual extensions, its dependencies resolve, and lintian
 # reports no error.
 #   deb_test.sh <package.deb>
 set -euo pipefail
@@ -37,6 +38,24 @@ done
 
 icon=$(sed -n 's/^Icon=//p' "$usr/share/applications/kemlor.desktop")
 compgen -G "$usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null || fail "no icon $icon for the desktop entry"
+# The desktop entry takes a file and declares its types; the package's MIME
+# definition gives every usual extension one of them.
+desktop=$usr/share/applications/kemlor.desktop
+grep -q '^Exec=kemlor %f$' "$desktop" || fail "the desktop entry takes no file"
+types=$(sed -n 's/^MimeType=//p' "$desktop" | tr ';' ' ')
+[ -n "$types" ] || fail "the desktop entry declares no MIME type"
+mkdir -p "$work/mime/packages"
+cp /usr/share/mime/packages/freedesktop.org.xml "$usr/share/mime/packages/kemlor.xml" "$work/mime/packages/" \
+  || fail "no MIME definition in the package"
+update-mime-database "$work/mime" 2>/dev/null || fail "the MIME definition does not load"
+for type in $types; do
+  [ -f "$work/mime/$type.xml" ] || fail "the MIME definition lacks $type"
+done
+for extension in gbr gtl gbl gbo gto gko drl xln drd exc ncd; do
+  grep -qE "^[0-9]+:($(tr ' ' '|' <<<"${types% }")):\*\.$extension\$" "$work/mime/globs2" \
+    || fail "no MIME type of the desktop entry for .$extension"
+done
+
 grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
   "$usr/share/doc/drelvo/copyright" || fail "no machine-readable copyright file"
 

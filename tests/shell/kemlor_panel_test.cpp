@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QPushButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include "Ablak.h"
@@ -91,7 +92,6 @@ private slots:
         QTest::newRow("within, Enter") << "Feed" << "250" << true << "250" << 250;
         QTest::newRow("feed at its limit") << "Feed" << "1000" << true << "1000" << 1000;
         QTest::newRow("letters are refused") << "Feed" << "4x5" << false << "45" << 45;
-        QTest::newRow("point is refused") << "Depth" << "2.5" << false << "25" << 25;
         QTest::newRow("cleared reads as the lower limit") << "Turn" << "" << false << "" << 1;
         QTest::newRow("cleared, Enter") << "Turn" << "" << true << "1" << 1;
     }
@@ -109,6 +109,35 @@ private slots:
             ClickEnter(control);
         QCOMPARE(control->text(), text);
         QCOMPARE(SpinSetting(edit), setting);
+    }
+
+    /* A decimal mark is refused with its fraction, never merged into the
+     * digits, and the edit says it takes whole numbers of its unit. */
+    void decimalMarkRefusedVisibly_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("depth 1.8") << "Depth" << "1.8" << "1" << "egész mm";
+        QTest::newRow("decimal comma") << "Neutral" << "2,75" << "2" << "egész mm";
+        QTest::newRow("feed") << "Feed" << "250.5" << "250" << "egész mm/perc";
+        QTest::newRow("digits without a unit") << "Integer" << "3.4" << "3" << "egész szám";
+        QTest::newRow("a fraction ends at a blank") << "Turn" << "1.5 2" << "12" << "egész ford/perc";
+        QTest::newRow("no mark, no note") << "Depth" << "3" << "3" << "";
+    }
+
+    void decimalMarkRefusedVisibly()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(QString, note);
+        QToolTip::hideText();
+        TypeOver(SpinEdit(edit), typed);
+        QCOMPARE(SpinEdit(edit)->text(), text);
+        QCOMPARE(SpinSetting(edit), text.toInt());
+        QCOMPARE(QToolTip::isVisible() && QToolTip::text().contains(note), !note.isEmpty());
     }
 
     /* A key-up of Enter whose key-down went elsewhere (closing a box, say)
@@ -451,7 +480,7 @@ private slots:
                      {"SpinHelp", &TForm1::SpinHelpClick},       {"TurnHelp", &TForm1::TurnHelpClick},
                      {"FeedHelp", &TForm1::FeedHelpClick},       {"NeutralHelp", &TForm1::NeutralHelpClick},
                      {"DepthHelp", &TForm1::DepthHelpClick},     {"XCoordHelp", &TForm1::XCoordHelpClick},
-                     {"YCoordHelp", &TForm1::YCoordHelpClick},   {"ChangeHelp", &TForm1::ChangeHelpClick}};
+                     {"YCoordHelp", &TForm1::YCoordHelpClick}};
         for (const auto &row : helps) {
             (f.*row.click)();
             Control<QPushButton>(f, row.button)->click();

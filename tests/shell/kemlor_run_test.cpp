@@ -13,6 +13,8 @@
 #include "Ablak.h"
 #include "Controls.h"
 #include "Gyerek.h"
+#include "Magyarazat.h"
+#include "ProgramLoader.h"
 #include "plan/Olvaso.h"
 #include "shell_test.h"
 #include "test_support.h"
@@ -168,8 +170,7 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::newRow("initial") << TShellSettings()
                                  << QStringList{"-i", "2",   "-m", "mm", "-f", "jobb", "-p",       "1000", "-e",
-                                                "400", "-a", "2",  "-h", "2",  "-x",   "0.000000", "-y",  "0.000000",
-                                                "-t", "szünet"};
+                                                "400", "-a", "2",  "-h", "2",  "-x",   "0.000000", "-y",  "0.000000"};
         TShellSettings changed;
         changed.IntegerDigits = 3;
         changed.UnitChoice = 1;
@@ -180,11 +181,22 @@ private slots:
         changed.DepthValue = 1;
         changed.XCoordValue = 12.5;
         changed.YCoordValue = 1000.0;
-        changed.ChangeChoice = 1;
-        QTest::newRow("changed") << changed
-                                 << QStringList{"-i", "3", "-m", "coll", "-f", "bal",       "-p", "30000",      "-e",
-                                                "1",  "-a", "10", "-h",  "1",  "-x", "12.500000", "-y", "1000.000000",
-                                                "-t", "m6"};
+        changed.OptionTexts[OPT_CHANGE_HEIGHT] = "20";
+        changed.OptionTexts[OPT_TOOL_CHANGE] = "m6";
+        const QStringList panel{"-i", "3", "-m", "coll", "-f", "bal",       "-p", "30000",      "-e",
+                                "1",  "-a", "10", "-h",  "1",  "-x", "12.500000", "-y", "1000.000000"};
+        QTest::newRow("changed") << changed << panel + QStringList{"-t", "m6", "-c", "20"};
+        /* Every option of the options window reaches the command line when it
+         * differs from its default, whatever rows the table has. */
+        for (const option_spec *option : WindowOptions()) {
+            TShellSettings one = changed;
+            const QStringList words = QString::fromUtf8(option->choices).split('|');
+            one.OptionTexts = {};
+            one.OptionTexts[option->id] = option->kind == VALUE_CHOICE ? words.last()
+                                          : option->kind == VALUE_TEXT ? QStringLiteral("2.4")
+                                                                       : QString::number(option->high);
+            QTest::newRow(option->long_name) << one << panel + QStringList{option->short_name, one.OptionTexts[option->id]};
+        }
     }
 
     void argumentVector()
@@ -304,6 +316,7 @@ private slots:
         Form->StartButtonClick();
         QTRY_COMPARE(Form->Editor()->toPlainText(), expected);
         QVERIFY(!Form->Editor()->document()->isUndoAvailable());
+        QVERIFY(!Form->Editor()->document()->isModified()); /* the parts are the file's, not edits */
         QTest::keyClicks(Form->Editor(), "X");
         Form->Editor()->undo();
         QCOMPARE(Form->Editor()->toPlainText(), expected);
@@ -323,7 +336,7 @@ private slots:
     {
         Choose("board.drl", "M48\nMETRIC\nT1C1.0\nT2C0.6\n%\nT1\nX10.0Y20.0\nX30.0Y20.0\nT2\nX15.0Y5.0\n"
                             "X12.0Y5.0\nM30\n");
-        Control<QComboBox>(*Form, "ChangeComboBox")->setCurrentIndex(1);
+        Control<QComboBox>(*Form, "-t")->setCurrentText("m6");
         Form->StartButtonClick();
         QVERIFY(LastRunSucceeded);
         QCOMPARE(Dialogs->Boxes.size(), size_t(1));
@@ -350,7 +363,7 @@ private slots:
         QTest::addColumn<QStringList>("says");
         QTest::addColumn<QString>("editor");
         QTest::newRow("syntax error") << "syntax error" << RunFailed
-                                      << QStringList{"gerber.cpp", "A fájl 3. sorában", "'Q'"} << "";
+                                      << QStringList{"gerber.cpp", "A fájl 3. sorában", "'Q'"} << "previous";
         QTest::newRow("accented name that is gone")
             << "gone" << RunFailed
             << QStringList {"Nem sikerült megnyitni a fájlt: <dir>/fúró lap.gbr", MissingOutputText} << "previous";
@@ -361,9 +374,9 @@ private slots:
         QTest::newRow("no converter") << "no converter" << NotStarted
                                       << QStringList {"<dir>/nincs/drelvo", "Nincs ilyen fájl vagy mappa."}
                                       << "previous";
-        QTest::newRow("killed while writing") << "killed" << RunFailed << QStringList{"9. jelzés"} << "G90\nX1";
+        QTest::newRow("killed while writing") << "killed" << RunFailed << QStringList{"9. jelzés"} << "previous";
         QTest::newRow("status 1 without a word") << "status 1" << RunFailed
-                                                 << QStringList{"1 hibakóddal"} << "G90\nM2\n";
+                                                 << QStringList{"1 hibakóddal"} << "previous";
         QTest::newRow("warning with status 0")
             << "warning" << "Az átalakító üzenete"
             << QStringList{"Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka."} << "G90\n";
@@ -444,7 +457,7 @@ private slots:
         if (QFile::exists(OutputFileName))
             QVERIFY(Form->Editor()->toPlainText().startsWith("G90\n"));
         else
-            QVERIFY(Dialogs->Boxes.at(0).text.endsWith(MissingOutputText));
+            QVERIFY(Dialogs->Boxes.at(0).text.contains(MissingOutputText));
     }
 
     /* Saving. */
@@ -499,6 +512,32 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(read_file(Work->file("board.gbr.tap"))), saved);
     }
 
+    /* The one-pass line ends give what replacing them in place gave, on
+     * every text of up to six of the bytes that matter (lone CR, CR CR LF,
+     * a CR at the end, a character of two bytes). */
+    void lineEndsAsReplacingGave()
+    {
+        const QByteArray alphabet("\r\na\xc3\xa1", 4);
+        for (int length = 0; length <= 6; ++length) {
+            int count = 1;
+            for (int i = 0; i < length; ++i)
+                count *= 4;
+            for (int n = 0; n < count; ++n) {
+                QByteArray stored;
+                for (int i = 0, rest = n; i < length; ++i, rest /= 4)
+                    stored += alphabet[rest % 4];
+                QString loaded = QString::fromUtf8(stored);
+                loaded.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+                QCOMPARE(ProgramText(stored), loaded);
+                QString saved = loaded;
+                saved.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+                if (!saved.endsWith(QLatin1String("\r\n")))
+                    saved += QLatin1String("\r\n");
+                QCOMPARE(StoredProgram(loaded), saved.toUtf8());
+            }
+        }
+    }
+
     void loadAndSaveKeepTheConverterOutput()
     {
         Choose("board.gbr", TwoHoles);
@@ -509,8 +548,8 @@ private slots:
         QCOMPARE(read_file(Work->file("board.gbr.tap")), converted);
     }
 
-    /* After a failed run the editor holds another board's program or a cut-off
-     * one: saving refuses until a run succeeds, and no file changes. */
+    /* A failed run leaves the editor's program as it was, and saving writes
+     * it back to its own file; the failed run's output stays as it was left. */
     void saveAfterAFailedRun_data()
     {
         QTest::addColumn<QString>("scenario");
@@ -526,33 +565,22 @@ private slots:
         QFETCH(QString, scenario);
         Choose("first.gbr", TwoHoles);
         Form->StartButtonClick();
-        const std::string first = read_file(Work->file("first.gbr.tap"));
+        const QString program = Form->Editor()->toPlainText();
         Choose("second.gbr", scenario == "syntax error" ? SyntaxError : TwoHoles);
         Prepare(scenario);
         Form->StartButtonClick();
         const bool existed = file_exists(Work->file("second.gbr.tap"));
         const std::string second = existed ? read_file(Work->file("second.gbr.tap")) : std::string();
+        QCOMPARE(Form->Editor()->toPlainText(), program);
         Form->Editor()->appendPlainText("M2");
         Dialogs->Boxes.clear();
         Form->SaveFileClick();
-        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
-        QCOMPARE(Dialogs->Boxes[0].caption, RunFailed);
-        QVERIFY(Dialogs->Boxes[0].text.contains(OutputFileName));
+        QVERIFY(Dialogs->Boxes.empty());
+        QCOMPARE(QByteArray::fromStdString(read_file(Work->file("first.gbr.tap"))),
+                 StoredProgram(program + "\nM2"));
         QCOMPARE(file_exists(Work->file("second.gbr.tap")), existed);
         if (existed)
             QCOMPARE(read_file(Work->file("second.gbr.tap")), second);
-        QCOMPARE(read_file(Work->file("first.gbr.tap")), first);
-
-        /* A successful run allows saving again. */
-        ConverterPath = QStringLiteral(DRELVO_BIN);
-        ShellSettings.FeedValue = 400;
-        Choose("second.gbr", TwoHoles);
-        Form->StartButtonClick();
-        Form->Editor()->setPlainText("M2\n");
-        Dialogs->Boxes.clear();
-        Form->SaveFileClick();
-        QVERIFY(Dialogs->Boxes.empty());
-        QCOMPARE(read_file(Work->file("second.gbr.tap")), std::string("M2\r\n"));
     }
 
     void saveGoesToTheLatestRunsOutput()
@@ -609,6 +637,70 @@ private slots:
 
     /* Help boxes. */
 
+    /* Each message a user can cause, from the real converter: what is wrong
+     * and what to do in plain words, then the converter's own line. */
+    void messagesInPlainWords_data()
+    {
+        QTest::addColumn<QByteArray>("board");
+        QTest::addColumn<QStringList>("says");
+        const QByteArray head("%FSLAX24Y24*%\n%MOMM*%\n%ADD10C,0.8*%\nG54D10*\n");
+        QTest::newRow("negative coordinate") << head + "X-100Y100D03*\nM02*\n"
+                                             << QStringList{"5. sorában az X", "negatív", "KiCad", "Altium"};
+        QTest::newRow("number format") << QByteArray("M48\nINCH\nT1C0.8\n%\nT1\nX12345678Y100\nM30\n")
+                                       << QStringList{"2.4 számformátumhoz", "8 számjegyű", "„számformátum” mező"};
+        QTest::newRow("no holes") << head + "M02*\n" << QStringList{"nincs egyetlen furat"};
+        QTest::newRow("neither Gerber nor drill file") << QByteArray("%PDF-1.4\n")
+                                                       << QStringList{"nem Gerber (RS-274X) és nem Excellon"};
+        QTest::newRow("missing file") << QByteArray() << QStringList{"nem nyitható meg", "„megnyit”"};
+        QTest::newRow("word not understood") << head + "X100Y100D03*\nQ\n" << QStringList{"6. sorában olyan utasítás"};
+        QTest::newRow("cut-off file") << head + "X100Y100D03*\n" << QStringList{"A fájl vége hiányzik"};
+    }
+
+    void messagesInPlainWords()
+    {
+        QFETCH(QByteArray, board);
+        QFETCH(QStringList, says);
+        Choose("board.gbr", board.toStdString());
+        if (board.isEmpty())
+            unlink(Work->file("board.gbr").c_str());
+        Form->StartButtonClick();
+        QCOMPARE(Dialogs->Boxes.size(), size_t(1));
+        const QString text = Dialogs->Boxes[0].text;
+        for (const QString &part : says + QStringList{"\n(Az átalakító üzenete: "})
+            QVERIFY2(text.contains(part), qPrintable(text));
+    }
+
+    /* The table's rows for the converter's warnings and its drill-file and
+     * bit-set diagnostics, keyed on their texts. */
+    void messageTable_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("cut value") << "Figyelem: a mélység egész mm-re vágva: 1.8 helyett 1 mm."
+                                   << "egész milliméterekkel";
+        QTest::newRow("no bit for a size")
+            << "excellon.cpp, plan.12(): \"Ehhez a mérethez nincs fúró a készletben: 0.95 mm; a legközelebbi, "
+               "1.20 mm, túl messze van.\\n\""
+            << "0.95 mm-es furat is van, és a fúrókészlet legközelebbi fúrója (1.20 mm)";
+        QTest::newRow("bit set refused") << "Hibás fúrókészlet: \"0.8;1\"" << "vesszővel elválasztva";
+        QTest::newRow("drill file cut off") << "\"A fájl nem ér véget M30 sorral, lehet, hogy csonka.\""
+                                            << "A fájl vége hiányzik";
+        QTest::newRow("a bit to mill") << "Figyelem: a(z) T3 szerszám átmérője 12.00 mm, több mint 10 mm: ekkora "
+                                          "furatot marni szokás, nem fúrni."
+                                       << "marni kell";
+        QTest::newRow("unknown line kept as it is") << "Üzenet a fájlban: PANEL 3" << "";
+    }
+
+    void messageTable()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, says);
+        const QString explained = ExplainConverterText("1. fúró: 0.80 mm (T1), 2 furat\n" + line + "\n");
+        const QString quoted = says.isEmpty() ? "furat\n" + line : "\n(Az átalakító üzenete: " + line + ")";
+        QVERIFY2(explained.startsWith("1. fúró") && explained.contains(says) && explained.endsWith(quoted),
+                 qPrintable(explained));
+    }
+
     void helpBoxes_data()
     {
         QTest::addColumn<QString>("button");
@@ -654,7 +746,7 @@ private slots:
                                     << "A furatcsoport bal alsó Y koordinátájának beállítására szolgál.\n"
                                        "A lehetséges értékek: 1 ... 1000 mm\n"
                                        "Az alapérték: 0 mm";
-        QTest::newRow("ChangeHelp") << "ChangeHelp"
+        QTest::newRow("options window, -t") << "-tHelp"
                                     << "Több fúróméretű fúrófájlnál (Excellon) a fúrócsere módja.\n"
                                        "\"szünet\": minden fúró előtt a gép X0 Y0 fölé áll, leállítja\n"
                                        "a főorsót, kiírja a következő fúró méretét, és megáll (M0).\n"
@@ -677,7 +769,7 @@ private slots:
                                                        {"DepthHelp", Control<QPushButton>(f, "DepthHelp")},
                                                        {"XCoordHelp", Control<QPushButton>(f, "XCoordHelp")},
                                                        {"YCoordHelp", Control<QPushButton>(f, "YCoordHelp")},
-                                                       {"ChangeHelp", Control<QPushButton>(f, "ChangeHelp")}};
+                                                       {"-tHelp", Control<QPushButton>(f, "-tHelp")}};
         /* The texts are fixed: changed settings do not show in them. */
         ShellSettings.TurnValue = 5;
         QTest::mouseClick(buttons.value(button), Qt::LeftButton);

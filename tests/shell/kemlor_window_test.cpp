@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <algorithm>
+#include <iterator>
 
 #include "Ablak.h"
 #include "Controls.h"
@@ -93,8 +95,7 @@ private slots:
         QTest::newRow("StartButton") << (QWidget *)Control<QPushButton>(f, "StartButton") << QRect(240, 544, 97, 25);
         QTest::newRow("SaveFile") << (QWidget *)Control<QPushButton>(f, "SaveFile") << QRect(432, 544, 97, 25);
         QTest::newRow("ExitButton") << (QWidget *)Control<QPushButton>(f, "ExitButton") << QRect(616, 544, 97, 25);
-        QTest::newRow("ChangeComboBox") << (QWidget *)Control<QComboBox>(f, "ChangeComboBox") << QRect(8, 4, 73, 24);
-        QTest::newRow("ChangeHelp") << (QWidget *)Control<QPushButton>(f, "ChangeHelp") << QRect(84, 4, 62, 25);
+        QTest::newRow("OptionsButton") << (QWidget *)Control<QPushButton>(f, "OptionsButton") << QRect(8, 4, 138, 25);
     }
 
     void layout()
@@ -344,8 +345,7 @@ private slots:
                                            Control<TEdit>(f, "YCoordEdit"),
                                            Control<TCSpinButton>(f, "YCoordSpinButton"),
                                            Control<QPushButton>(f, "YCoordHelp"),
-                                           Control<QComboBox>(f, "ChangeComboBox"),
-                                           Control<QPushButton>(f, "ChangeHelp"),
+                                           Control<QPushButton>(f, "OptionsButton"),
                                            f.Editor()};
         /* Walk the chain as Tab does: controls that take the focus by Tab, each once. */
         QList<QWidget *> order;
@@ -392,23 +392,38 @@ private slots:
         QCOMPARE(FindConverter(startDir, emptyDir), startDir + "/drelvo");
     }
 
-    /* The bit-change choice and its help sit where nothing else is: every
-     * other control keeps its place and stays whole. */
-    void bitChangeInFreeSpace()
+    /* The options button and the list of bit programs sit where nothing
+     * else is: every other control keeps its place and stays whole. */
+    void addedControlsInFreeSpace()
     {
-        for (QWidget *added : {(QWidget *)Control<QComboBox>(*Form, "ChangeComboBox"),
-                               (QWidget *)Control<QPushButton>(*Form, "ChangeHelp")}) {
+        QWidget *options = Control<QPushButton>(*Form, "OptionsButton");
+        QWidget *bits = Control<QComboBox>(*Form, "BitComboBox");
+        bits->show();
+        for (QWidget *added : {options, bits}) {
             QVERIFY(Form->rect().contains(added->geometry()));
             for (QWidget *other : Form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-                if (other != Control<QComboBox>(*Form, "ChangeComboBox")
-                    && other != Control<QPushButton>(*Form, "ChangeHelp") && !other->isWindow() && other->isVisible())
+                if (other != options && other != bits && !other->isWindow() && other->isVisible())
                     QVERIFY2(!other->geometry().intersects(added->geometry()),
                              qPrintable(QString(other->metaObject()->className()) + " " + other->objectName()));
         }
-        QCOMPARE(Control<QComboBox>(*Form, "ChangeComboBox")->count(), 2);
-        QCOMPARE(Control<QComboBox>(*Form, "ChangeComboBox")->itemText(0), QStringLiteral("szünet"));
-        QCOMPARE(Control<QComboBox>(*Form, "ChangeComboBox")->itemText(1), QStringLiteral("m6"));
-        QCOMPARE(Control<QPushButton>(*Form, "ChangeHelp")->text(), QStringLiteral("súgó"));
+    }
+
+    /* The options window has a field for every option of the table that
+     * takes a value and has no row on the panel, with the table's words. */
+    void optionsWindowFromTheTable()
+    {
+        for (const option_spec &option : option_table) {
+            QWidget *field = Form->findChild<QWidget *>(QString::fromLatin1(option.short_name));
+            const bool onPanel = std::any_of(std::begin(PanelRows), std::end(PanelRows),
+                                             [&](const TSettingRow &row) { return row.Option == option.id; });
+            QCOMPARE(field != nullptr, option.kind != VALUE_NONE && !onPanel);
+            if (auto *choice = qobject_cast<QComboBox *>(field)) {
+                QStringList words;
+                for (int i = 0; i < choice->count(); ++i)
+                    words << choice->itemText(i);
+                QCOMPARE(words.join('|'), QString::fromUtf8(option.choices));
+            }
+        }
     }
 
     /* The chosen file's name shows in the free strip above the command
