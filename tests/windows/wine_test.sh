@@ -136,7 +136,7 @@ done <<'EOF'
 nincs.gbr|Nem sikerült megnyitni a fájlt: nincs.gbr
 -y 2000 board.gbr|Az Y koordináta nagy, legföljebb 1000.00000 mm lehet.
 -t fájlonként drill.drl|1. fúró: 0.80 mm (T1), 2 furat: drill.drl.T1.tap
-bad.gbr|gerber.cpp, gerber.495(): "A fájl 5. sorában hibás az 'X' koordináta.
+bad.gbr|(): "A fájl 5. sorában hibás az 'X' koordináta.
 EOF
 
 if [ "$failures" -gt 0 ]; then
