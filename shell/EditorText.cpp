@@ -58,6 +58,9 @@ private:
         cursor.setPosition(int(position + inserted), QTextCursor::KeepAnchor);
         QString text = cursor.selectedText();
         AsPlainText(text);
+        /* Room to grow, or a load by parts would copy the whole text at every part. */
+        if (Plain.capacity() < newLength)
+            Plain.reserve(newLength + newLength / 2);
         Plain.replace(position, removed, text);
     }
 

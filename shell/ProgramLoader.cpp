@@ -10,25 +10,28 @@
 
 namespace {
 
-/* Where the part that starts at `from` ends: at a line end, ProgramLinesAtOnce
- * lines on, or at the end of the text. A part never ends between a CR and an
- * LF, which the editor takes together as one line end. */
-qsizetype PartEnd(const QString &text, qsizetype from)
+/* Where the part of the stored program that starts at `from` (-1 for the
+ * first) ends: before the line end of its ProgramLinesAtOnce-th line, a
+ * CR LF kept whole, or at the end. A part never ends in a CR either, which
+ * the editor would take together with the LF that begins the next part. */
+qsizetype PartEnd(QByteArrayView stored, qsizetype from)
 {
-    qsizetype end = from;
-    for (int lines = 0; lines < ProgramLinesAtOnce || (end > 0 && text.at(end - 1) == QLatin1Char('\r')); lines++) {
-        end = text.indexOf(QLatin1Char('\n'), end + 1);
+    qsizetype end = from < 0 ? -1 : from + (stored[from] == '\r' ? 1 : 0);
+    for (int lines = 1;; lines++) {
+        end = stored.indexOf('\n', end + 1);
         if (end < 0)
-            return text.size();
+            return stored.size();
+        const qsizetype boundary = end > 0 && stored[end - 1] == '\r' ? end - 1 : end;
+        if (lines >= ProgramLinesAtOnce && !(boundary > 0 && stored[boundary - 1] == '\r'))
+            return boundary;
     }
-    return end;
 }
 
 /* The parts still to come, appended from the event loop; a child of its editor. */
 class TProgramLoader : public QObject {
 public:
-    TProgramLoader(QPlainTextEdit *editor, const QString &text, qsizetype from)
-        : QObject(editor), Document(editor->document()), Text(text), From(from)
+    TProgramLoader(QPlainTextEdit *editor, const QByteArray &stored, qsizetype from)
+        : QObject(editor), Document(editor->document()), Stored(stored), From(from)
     {
         Timer.start(0, this);
     }
@@ -42,7 +45,7 @@ public:
 
     void Finish()
     {
-        while (From < Text.size())
+        while (From < Stored.size())
             AppendPart();
         Done();
     }
@@ -51,19 +54,20 @@ protected:
     void timerEvent(QTimerEvent *) override
     {
         AppendPart();
-        if (From >= Text.size())
+        if (From >= Stored.size())
             Done();
     }
 
 private:
-    /* Each part begins with the line end that closes the text before it.
-     * With undo off the document does not count it as a modification. */
+    /* Each part begins with the line end that closes the text before it,
+     * and is decoded only when its turn comes. With undo off the document
+     * does not count it as a modification. */
     void AppendPart()
     {
-        const qsizetype end = PartEnd(Text, From);
+        const qsizetype end = PartEnd(Stored, From);
         QTextCursor cursor(Document);
         cursor.movePosition(QTextCursor::End);
-        cursor.insertText(Text.mid(From, end - From));
+        cursor.insertText(ProgramText(QByteArrayView(Stored).sliced(From, end - From)));
         From = end;
     }
 
@@ -76,8 +80,8 @@ private:
     }
 
     QPointer<QTextDocument> Document;   /* the editor's; may go before this, with the editor */
-    QString Text;
-    qsizetype From;
+    QByteArray Stored;
+    qsizetype From; /* in bytes */
     QBasicTimer Timer;
 };
 
@@ -85,7 +89,7 @@ QPointer<TProgramLoader> Pending;
 
 } // namespace
 
-QString ProgramText(const QByteArray &stored)
+QString ProgramText(QByteArrayView stored)
 {
     QString text = QString::fromUtf8(stored);
     QChar *const begin = text.data();
@@ -120,18 +124,17 @@ QByteArray StoredProgram(const QString &text)
 void LoadProgram(QPlainTextEdit *editor, const QByteArray &stored)
 {
     delete Pending.data();
-    const QString text = ProgramText(stored);
-    const qsizetype first = PartEnd(text, -1);
-    if (first == text.size()) {
-        editor->setPlainText(text);
+    const qsizetype first = PartEnd(stored, -1);
+    if (first == stored.size()) {
+        editor->setPlainText(ProgramText(stored));
         editor->document()->setModified(false);
         return;
     }
     /* The parts to come must not become steps that undo could take away. */
     editor->document()->setUndoRedoEnabled(false);
-    editor->setPlainText(text.left(first));
+    editor->setPlainText(ProgramText(QByteArrayView(stored).first(first)));
     editor->document()->setModified(false);
-    Pending = new TProgramLoader(editor, text, first);
+    Pending = new TProgramLoader(editor, stored, first);
 }
 
 void FinishLoading()

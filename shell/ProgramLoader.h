@@ -11,6 +11,7 @@
 #ifndef PROGRAMLOADER_H
 #define PROGRAMLOADER_H
 
+#include <QByteArrayView>
 #include <QString>
 
 class QPlainTextEdit;
@@ -22,7 +23,7 @@ enum { ProgramLinesAtOnce = 10000 };
  * line, the last included, ended by CR LF). One pass each over the text:
  * replacing the line ends in place takes time that grows with the square of
  * a long program's length. */
-QString ProgramText(const QByteArray &stored);
+QString ProgramText(QByteArrayView stored);
 QByteArray StoredProgram(const QString &text);
 
 /* Replaces the editor's text with the program read from a file (CR LF line

@@ -540,6 +540,29 @@ private slots:
         }
     }
 
+    /* A program loaded by parts, each decoded in its turn, leaves the
+     * editor as one load of the whole would; the lines end in every way
+     * and hold bytes that are no UTF-8, next to the line ends too. */
+    void loadByPartsGivesWhatOneLoadGives()
+    {
+        const char *const pieces[] = {"X1", "\xc3\xa1", "\xe2\x82", "\xff", "\r", ""};
+        const char *const ends[] = {"\n", "\r\n", "\r\r\n", "\n\r\n"};
+        std::mt19937 random(7);
+        for (int program = 0; program < 4; ++program) {
+            QByteArray stored;
+            for (int line = 0; line < 3 * ProgramLinesAtOnce + 7; ++line)
+                stored += QByteArray(pieces[random() % 6]) + pieces[random() % 6] + ends[random() % 4];
+            if (program % 2)
+                stored.chop(1);
+            QPlainTextEdit byParts, whole;
+            LoadProgram(&byParts, stored);
+            FinishLoading();
+            whole.setPlainText(ProgramText(stored));
+            QCOMPARE(byParts.document()->blockCount(), whole.document()->blockCount());
+            QCOMPARE(byParts.toPlainText(), whole.toPlainText());
+        }
+    }
+
     /* The plain text kept beside the editor equals its toPlainText() after
      * any edit: random typing, deleting and replacing of the characters the
      * document stores differently (separators, non-breaking space, CR),
