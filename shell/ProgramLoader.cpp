@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimerEvent>
+#include <algorithm>
 
 namespace {
 
@@ -102,22 +103,35 @@ QString ProgramText(QByteArrayView stored)
     return text;
 }
 
+int StoredPieces(QStringView text, const std::function<int(QByteArrayView)> &take)
+{
+    QByteArray piece, tail; /* the last two bytes given */
+    for (qsizetype from = 0, size; from < text.size(); from += size) {
+        size = std::min<qsizetype>(StoredPieceCharacters, text.size() - from);
+        if (from + size < text.size() && text[from + size - 1].isHighSurrogate())
+            --size; /* a pair stays together */
+        const QByteArray utf8 = text.sliced(from, size).toUtf8();
+        piece.resize(utf8.size() + utf8.count('\n'));
+        char *out = piece.data();
+        for (char c : utf8) {
+            if (c == '\n')
+                *out++ = '\r';
+            *out++ = c;
+        }
+        tail = (tail + piece.right(2)).right(2);
+        if (int error = take(piece))
+            return error;
+    }
+    return tail == "\r\n" ? 0 : take("\r\n");
+}
+
 QByteArray StoredProgram(const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray stored(utf8.size() + utf8.count('\n') + 2, Qt::Uninitialized);
-    char *const begin = stored.data();
-    char *out = begin;
-    for (char c : utf8) {
-        if (c == '\n')
-            *out++ = '\r';
-        *out++ = c;
-    }
-    if (out - begin < 2 || out[-2] != '\r' || out[-1] != '\n') {
-        *out++ = '\r';
-        *out++ = '\n';
-    }
-    stored.truncate(out - begin);
+    QByteArray stored;
+    StoredPieces(text, [&stored](QByteArrayView piece) {
+        stored += piece;
+        return 0;
+    });
     return stored;
 }
 

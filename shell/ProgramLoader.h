@@ -13,11 +13,15 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 
 class QPlainTextEdit;
 
 /* Lines put into the editor at a time. */
 enum { ProgramLinesAtOnce = 10000 };
+
+/* Characters of the editor's text turned into stored bytes at a time. */
+enum { StoredPieceCharacters = 1 << 16 };
 
 /* A stored program (CR LF line ends) as the editor's text, and back (every
  * line, the last included, ended by CR LF). One pass each over the text:
@@ -25,6 +29,10 @@ enum { ProgramLinesAtOnce = 10000 };
  * a long program's length. */
 QString ProgramText(QByteArrayView stored);
 QByteArray StoredProgram(const QString &text);
+/* The same bytes as StoredProgram, handed to `take` piece by piece, so that
+ * a long program is saved without a copy of it whole; stops at the first
+ * non-zero `take` returns, and returns it. */
+int StoredPieces(QStringView text, const std::function<int(QByteArrayView)> &take);
 
 /* Replaces the editor's text with the program read from a file (CR LF line
  * ends), stopping a load still going on. */

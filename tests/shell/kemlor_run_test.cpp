@@ -604,6 +604,26 @@ private slots:
         QCOMPARE(plain, document->toPlainText());
     }
 
+    /* Saved by pieces, a long text gives the same bytes: pairs of
+     * surrogates, lone ones and line ends fall on the pieces' seams. */
+    void longTextSavedAsReplacingGave()
+    {
+        const QString alphabet = QStringLiteral("a\n\r\u00e1") + QChar(0xd83d) + QChar(0xde00);
+        std::mt19937 random(3);
+        for (int text = 0; text < 4; ++text) {
+            QString edited;
+            while (edited.size() < 3 * StoredPieceCharacters + text)
+                edited += alphabet[random() % alphabet.size()];
+            for (int seam = StoredPieceCharacters; seam < edited.size(); seam += StoredPieceCharacters)
+                edited.replace(seam - 1, 2, alphabet.right(text % 2 ? 2 : 1)); /* a pair, or a lone half, on it */
+            QString saved = edited;
+            saved.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+            if (!saved.endsWith(QLatin1String("\r\n")))
+                saved += QLatin1String("\r\n");
+            QCOMPARE(StoredProgram(edited), saved.toUtf8());
+        }
+    }
+
     void loadAndSaveKeepTheConverterOutput()
     {
         Choose("board.gbr", TwoHoles);
