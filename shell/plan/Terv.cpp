@@ -262,7 +262,7 @@ void TTervAblak::CanvasHoleClick(int hole)
 void TTervAblak::Reread(bool fit)
 {
     TypingPause->stop();
-    Drill = ReadDrillProgram(PlainText(Editor->document()));
+    ReadDrillProgram(PlainText(Editor->document()), Drill);
     PointerHole = -1;
     Canvas->SetProgram(&Drill, fit);
     EditorCursorChange();
