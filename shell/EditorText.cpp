@@ -32,6 +32,8 @@ public:
     explicit TTextFollower(QTextDocument *document) : QObject(document), Document(document)
     {
         setObjectName(FollowerName);
+        /* A document tells its changes only once it has a layout; an editor's has one. */
+        document->documentLayout();
         Plain = document->toPlainText();
         connect(document, &QTextDocument::contentsChange, this, &TTextFollower::Follow);
     }

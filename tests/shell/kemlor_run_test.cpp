@@ -602,6 +602,10 @@ private slots:
         }
         FinishLoading();
         QCOMPARE(plain, document->toPlainText());
+        QTextDocument alone; /* no editor's */
+        const QString &aloneText = PlainText(&alone);
+        alone.setPlainText(QStringLiteral("G0\nX1"));
+        QCOMPARE(aloneText, alone.toPlainText());
     }
 
     /* Saved by pieces, a long text gives the same bytes: pairs of
