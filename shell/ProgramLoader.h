@@ -18,7 +18,7 @@
 class QPlainTextEdit;
 
 /* Lines put into the editor at a time. */
-enum { ProgramLinesAtOnce = 10000 };
+enum { ProgramLinesAtOnce = 5000 };
 
 /* Characters of the editor's text turned into stored bytes at a time. */
 enum { StoredPieceCharacters = 1 << 16 };
