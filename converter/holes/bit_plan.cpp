@@ -2,6 +2,8 @@
 #include "holes/bit_plan.h"
 
 #include <algorithm>
+#include <climits>
+#include <new>
 
 namespace {
 
@@ -37,21 +39,78 @@ bore *add_stop(d_list *stops, excellon_point at)
     return stop;
 }
 
+/* A hit's position, -0.0 as 0.0, and its number among the bit's hits. */
+struct numbered_hit {
+    double x, y;
+    int32_t at;
+};
+
+/* Gives each of the bit's hits (its holes, then each slot's hits in order)
+ * the number of its place, shared by equal positions; returns how many places. */
+long number_places(const excellon_bit &bit, std::vector<int32_t> &place)
+{
+    size_t count = bit.holes.size();
+    for (const excellon_slot &slot : bit.slots)
+        count += slot.hits.size();
+    /* Past 32-bit numbers the hits alone would take tens of GiB. */
+    if (count > (size_t)INT32_MAX)
+        throw std::bad_alloc();
+    std::vector<numbered_hit> all;
+    all.reserve(count);
+    auto take = [&all](excellon_point p) { all.push_back({p.x + 0.0, p.y + 0.0, (int32_t)all.size()}); };
+    for (excellon_point p : bit.holes)
+        take(p);
+    for (const excellon_slot &slot : bit.slots)
+        for (excellon_point p : slot.hits)
+            take(p);
+    std::sort(all.begin(), all.end(), [](const numbered_hit &a, const numbered_hit &b) {
+        return a.x != b.x ? a.x < b.x : a.y < b.y;
+    });
+    place.resize(count);
+    long places = 0;
+    for (size_t k = 0; k < count; k++) {
+        if (k == 0 || all[k].x != all[k - 1].x || all[k].y != all[k - 1].y)
+            places++;
+        place[all[k].at] = (int32_t)(places - 1);
+    }
+    return places;
+}
+
+/* Hit number `at` of the plan's bit, unless its place is drilled already. */
+void take_hit(bit_plan &plan, size_t at, excellon_point p)
+{
+    if (!plan.place.empty()) {
+        char &drilled = plan.drilled[plan.place[at]];
+        if (drilled)
+            return;
+        drilled = 1;
+    }
+    plan.hits.push_back(moved(plan.move, p));
+}
+
 }  // namespace
 
 std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double y_offset)
 {
     const corner_move move = job_corner(job, x_offset, y_offset);
     std::vector<bit_plan> plans;
+    plans.reserve(job.bits.size());
     for (const excellon_bit &bit : job.bits) {
-        bit_plan plan{&bit, new_bores(), {}, move, {}};
+        plans.push_back(bit_plan{&bit, new_bores(), {}, move, (long)bit.holes.size(), {}, {}, {}, {}});
+        bit_plan &plan = plans.back();
         for (excellon_point p : bit.holes)
             add_stop(plan.stops, moved(move, p));
+        if (bit.slots.empty())
+            continue;   /* its holes are each once already */
+        int32_t at = (int32_t)bit.holes.size();
         for (const excellon_slot &slot : bit.slots) {
             plan.slot_ends.push_back(add_stop(plan.stops, moved(move, slot.from)));
             plan.slot_ends.push_back(add_stop(plan.stops, moved(move, slot.to)));
+            plan.first_hit.push_back(at);
+            at += (int32_t)slot.hits.size();
         }
-        plans.push_back(plan);
+        plan.plunges = number_places(bit, plan.place);
+        plan.drilled.assign((size_t)plan.plunges, 0);
     }
     return plans;
 }
@@ -63,42 +122,32 @@ void free_bit_plans(std::vector<bit_plan> &plans)
     plans.clear();
 }
 
-std::vector<excellon_point> stop_hits(bit_plan &plan, bore *stop)
+const std::vector<excellon_point> &stop_hits(bit_plan &plan, bore *stop)
 {
     stop->drilled = 1;
     const excellon_bit &bit = *plan.bit;
     const int32_t holes = (int32_t)bit.holes.size();
-    if (bit.slots.empty())
-        return {moved(plan.move, bit.holes[stop->ordinal])};
-    std::vector<excellon_point> in_file;
+    plan.hits.clear();
     if (stop->ordinal < holes) {
-        in_file.push_back(bit.holes[stop->ordinal]);
-    } else {
-        const int32_t end = stop->ordinal - holes;
-        plan.slot_ends[end ^ 1]->drilled = 1;
-        const excellon_slot &slot = bit.slots[end / 2];
-        in_file = slot.hits;
-        /* Entered at `to`: that end first, then `from`; the midpoints stay as they are. */
-        if (end % 2 == 1 && in_file.size() >= 2 && !(slot.from.x == slot.to.x && slot.from.y == slot.to.y))
-            std::swap(in_file[0], in_file[1]);
+        take_hit(plan, (size_t)stop->ordinal, bit.holes[stop->ordinal]);
+        return plan.hits;
     }
-    std::vector<excellon_point> hits;
-    for (excellon_point p : in_file)
-        if (plan.drilled.insert({p.x + 0.0, p.y + 0.0}).second)   /* + 0.0: -0.0 is 0.0 */
-            hits.push_back(moved(plan.move, p));
-    return hits;
+    const int32_t end = stop->ordinal - holes;
+    plan.slot_ends[end ^ 1]->drilled = 1;
+    const excellon_slot &slot = bit.slots[end / 2];
+    /* Entered at `to`: that end first, then `from`; the midpoints stay as they are. */
+    const bool at_to = end % 2 == 1 && slot.hits.size() >= 2 && !(slot.from.x == slot.to.x && slot.from.y == slot.to.y);
+    for (size_t k = 0; k < slot.hits.size(); k++) {
+        size_t hit = at_to && k < 2 ? 1 - k : k;
+        take_hit(plan, (size_t)plan.first_hit[end / 2] + hit, slot.hits[hit]);
+    }
+    return plan.hits;
 }
 
 long bit_hits(const excellon_bit &bit)
 {
     if (bit.slots.empty())
         return (long)bit.holes.size();   /* each position once already */
-    std::vector<std::pair<double, double>> all;
-    for (excellon_point p : bit.holes)
-        all.emplace_back(p.x + 0.0, p.y + 0.0);
-    for (const excellon_slot &slot : bit.slots)
-        for (excellon_point p : slot.hits)
-            all.emplace_back(p.x + 0.0, p.y + 0.0);
-    std::sort(all.begin(), all.end());
-    return (long)(std::unique(all.begin(), all.end()) - all.begin());
+    std::vector<int32_t> place;
+    return number_places(bit, place);
 }
