@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "reading/decimal.h"
 #include "reading/line_input.h"
 #include "system/tools.h"
 
@@ -69,6 +70,13 @@ struct tool_rec {
     std::vector<raw_slot> slots;
 };
 
+/* A letter and the number text after it. */
+struct word {
+    char letter;
+    const char *text;
+    int len;
+};
+
 struct reader {
     int fd = -1;
     int line_no = 0;
@@ -92,13 +100,7 @@ struct reader {
     bool tool_down = false;
     int path_slot = -1;                   /* the current routed path's last slot, or -1 */
     long hits = 0;
-};
-
-/* A letter and the number text after it. */
-struct word {
-    char letter;
-    const char *text;
-    int len;
+    std::vector<word> words;              /* of the line at hand */
 };
 
 /* The coordinates and codes of one body line, acted on at its end. */
@@ -382,19 +384,34 @@ bool well_formed(const word &w, bool *point, int *digits)
 }
 
 /* A coordinate word's value in the file's unit. */
+/* The digits of a well-formed number of at most MAX_DIGITS digits as a
+ * whole number, the point skipped: exact as a double. */
+double digits_integer(const word &w)
+{
+    int64_t whole = 0;
+    for (int i = 0; i < w.len; i++)
+        if (w.text[i] >= '0' && w.text[i] <= '9')
+            whole = whole * 10 + (w.text[i] - '0');
+    return (double)whole;
+}
+
 double coordinate_value(reader &r, const word &w)
 {
     bool point;
     int n;
     if (!well_formed(w, &point, &n))
         fatal_error("A fájl %d. sorában hibás az '%c' koordináta.\n", r.line_no, w.letter);
-    std::string text(w.text, w.len);
-    if (point)
-        return strtod(text.c_str(), nullptr);
-    bool negative = text[0] == '-';
-    if (text[0] == '+' || text[0] == '-')
-        text.erase(0, 1);
-    if (text.find_first_not_of('0') == std::string::npos)
+    bool negative = w.text[0] == '-';
+    if (point && n > MAX_DIGITS)
+        return strtod(std::string(w.text, w.len).c_str(), nullptr);
+    if (point) {
+        /* The digits and the power of ten are both exact, so the one rounding
+         * of the quotient gives strtod's double. */
+        int decimals = w.len - 1 - (int)((const char *)memchr(w.text, '.', w.len) - w.text);
+        double value = digits_integer(w) / power_of_ten(decimals);
+        return negative ? -value : value;
+    }
+    if (w.text + w.len == std::find_if(w.text, w.text + w.len, [](char c) { return c >= '1' && c <= '9'; }))
         return 0.0;   /* zero in every format */
     int whole, fraction;
     format_digits(r, &whole, &fraction);
@@ -405,9 +422,9 @@ double coordinate_value(reader &r, const word &w)
         fatal_error("A fájl %d. sorában az '%c' utáni szám %d számjegyű, ez nem illik a(z) %d.%d számformátumhoz; a fájl számformátuma a -n kapcsolóval adható meg.\n",
                     r.line_no, w.letter, n, whole, fraction);
     r.digit_numbers = true;
-    double value = (double)strtoll(text.c_str(), nullptr, 10);
+    double value = digits_integer(w);
     int shift = r.zeros == ZEROS_LEADING_KEPT ? n - whole : fraction;   /* digits after the point */
-    value = shift >= 0 ? value / pow(10.0, shift) : value * pow(10.0, -shift);
+    value = shift >= 0 ? value / power_of_ten(shift) : value * power_of_ten(-shift);
     return negative ? -value : value;
 }
 
@@ -581,10 +598,10 @@ void comment_line(reader &r, const char *text, int len)
 
 /* ---- words ---- */
 
-/* The line's words; any other character ends the run. */
-std::vector<word> split_words(reader &r, const char *text, int len)
+/* The line's words into `words`, which every line reuses; any other character ends the run. */
+void split_words(reader &r, const char *text, int len, std::vector<word> &words)
 {
-    std::vector<word> words;
+    words.clear();
     int i = 0;
     while (i < len) {
         char c = text[i];
@@ -599,7 +616,6 @@ std::vector<word> split_words(reader &r, const char *text, int len)
             i++;
         words.push_back({c, text + start, i - start});
     }
-    return words;
 }
 
 /* A whole number after a letter (T, G, M, R). */
@@ -890,7 +906,8 @@ void arc_word(reader &r, line_state &s, const word &w)
 
 void word_line(reader &r, const char *text, int len)
 {
-    std::vector<word> words = split_words(r, text, len);
+    std::vector<word> &words = r.words;
+    split_words(r, text, len, words);
     line_state s;
     for (size_t i = 0; i < words.size();) {
         const word &w = words[i];
