@@ -1019,29 +1019,36 @@ std::tuple<double, double, double, double, double, double, double> path_key(cons
                            fabs(s.sweep));
 }
 
-/* The positions in their first order, each once. Sorting keeps this fast for
- * a million hits, where a tree of positions is not. */
-std::vector<excellon_point> unique_positions(const std::vector<excellon_point> &points)
+/* A position and where it stands in the file. */
+struct placed_point {
+    excellon_point p;
+    size_t at;
+};
+
+/* Keeps each position once, where it first stands. Sorting keeps this fast
+ * for a million hits, where a tree of positions is not. */
+void keep_first_positions(std::vector<excellon_point> &points)
 {
-    std::vector<size_t> order(points.size());
+    std::vector<placed_point> order(points.size());
     for (size_t i = 0; i < order.size(); i++)
-        order[i] = i;
-    auto key = [&](size_t i) { return std::make_tuple(points[i].x, points[i].y, i); };
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
-    std::vector<bool> repeated(points.size(), false);
+        order[i] = {points[i], i};
+    std::sort(order.begin(), order.end(), [](const placed_point &a, const placed_point &b) {
+        return a.p.x != b.p.x ? a.p.x < b.p.x : a.p.y != b.p.y ? a.p.y < b.p.y : a.at < b.at;
+    });
+    std::vector<char> repeated(points.size(), 0);
     for (size_t k = 1; k < order.size(); k++)
-        repeated[order[k]] = same_point(points[order[k]], points[order[k - 1]]);
-    std::vector<excellon_point> unique;
+        repeated[order[k].at] = same_point(order[k].p, order[k - 1].p);
+    size_t kept = 0;
     for (size_t i = 0; i < points.size(); i++)
         if (!repeated[i])
-            unique.push_back(points[i]);
-    return unique;
+            points[kept++] = points[i];
+    points.resize(kept);
 }
 
 std::vector<excellon_bit> make_bits(reader &r)
 {
-    std::vector<const tool_rec *> used;
-    for (const tool_rec &t : r.tools)
+    std::vector<tool_rec *> used;
+    for (tool_rec &t : r.tools)
         if (!t.holes.empty() || !t.slots.empty())
             used.push_back(&t);
     std::sort(used.begin(), used.end(), [](const tool_rec *a, const tool_rec *b) {
@@ -1049,20 +1056,23 @@ std::vector<excellon_bit> make_bits(reader &r)
     });
     std::vector<excellon_bit> bits;
     std::set<decltype(path_key(raw_slot{}))> paths;   /* of the last bit */
-    for (const tool_rec *t : used) {
+    for (tool_rec *t : used) {
         if (bits.empty() || t->mm - bits.back().diameter > SAME_DIAMETER_MM) {
             bits.push_back(excellon_bit{t->mm, {}, {}, {}});
             paths.clear();
         }
         excellon_bit &bit = bits.back();
         bit.tools.push_back(t->number);
-        bit.holes.insert(bit.holes.end(), t->holes.begin(), t->holes.end());
+        if (bit.holes.empty())
+            bit.holes = std::move(t->holes);   /* a bit of one tool: no copy */
+        else
+            bit.holes.insert(bit.holes.end(), t->holes.begin(), t->holes.end());
         for (const raw_slot &s : t->slots)
             if (paths.insert(path_key(s)).second)
                 bit.slots.push_back(expand_slot(r, s, bit.diameter));
     }
     for (excellon_bit &bit : bits)
-        bit.holes = unique_positions(bit.holes);
+        keep_first_positions(bit.holes);
     return bits;
 }
 
