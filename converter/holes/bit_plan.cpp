@@ -39,48 +39,56 @@ bore *add_stop(d_list *stops, excellon_point at)
     return stop;
 }
 
-/* A hit's position, -0.0 as 0.0, and its number among the bit's hits. */
+/* A slot hit's position, -0.0 as 0.0, and its number among the bit's slot hits. */
 struct numbered_hit {
     double x, y;
     int32_t at;
 };
 
-/* Gives each of the bit's hits (its holes, then each slot's hits in order)
- * the number of its place, shared by equal positions; returns how many places. */
+bool before(const numbered_hit &a, const numbered_hit &b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
+
+/* Numbers the places of the bit's hits, shared by equal positions: hole i
+ * is place i (the holes are each once already), and place[k] is that of
+ * the slots' hit k, counted over the slots in order. Returns how many
+ * places. Only the few slot hits are sorted; each hole looks itself up
+ * among them. */
 long number_places(const excellon_bit &bit, std::vector<int32_t> &place)
 {
-    size_t count = bit.holes.size();
-    for (const excellon_slot &slot : bit.slots)
-        count += slot.hits.size();
-    /* Past 32-bit numbers the hits alone would take tens of GiB. */
-    if (count > (size_t)INT32_MAX)
-        throw std::bad_alloc();
-    std::vector<numbered_hit> all;
-    all.reserve(count);
-    auto take = [&all](excellon_point p) { all.push_back({p.x + 0.0, p.y + 0.0, (int32_t)all.size()}); };
-    for (excellon_point p : bit.holes)
-        take(p);
+    std::vector<numbered_hit> hits;
     for (const excellon_slot &slot : bit.slots)
         for (excellon_point p : slot.hits)
-            take(p);
-    std::sort(all.begin(), all.end(), [](const numbered_hit &a, const numbered_hit &b) {
-        return a.x != b.x ? a.x < b.x : a.y < b.y;
-    });
-    place.resize(count);
-    long places = 0;
-    for (size_t k = 0; k < count; k++) {
-        if (k == 0 || all[k].x != all[k - 1].x || all[k].y != all[k - 1].y)
-            places++;
-        place[all[k].at] = (int32_t)(places - 1);
+            hits.push_back({p.x + 0.0, p.y + 0.0, (int32_t)hits.size()});
+    /* Past 32-bit numbers the hits alone would take tens of GiB. */
+    if (bit.holes.size() + hits.size() > (size_t)INT32_MAX)
+        throw std::bad_alloc();
+    std::sort(hits.begin(), hits.end(), before);
+    std::vector<int32_t> group(hits.size()), group_place;   /* the run of equal positions of each hit */
+    for (size_t k = 0; k < hits.size(); k++) {
+        if (k == 0 || before(hits[k - 1], hits[k]))
+            group_place.push_back(-1);
+        group[k] = (int32_t)group_place.size() - 1;
     }
+    for (size_t i = 0; i < bit.holes.size(); i++) {
+        numbered_hit hole{bit.holes[i].x + 0.0, bit.holes[i].y + 0.0, 0};
+        auto found = std::lower_bound(hits.begin(), hits.end(), hole, before);
+        if (found != hits.end() && !before(hole, *found))
+            group_place[group[found - hits.begin()]] = (int32_t)i;
+    }
+    int32_t places = (int32_t)bit.holes.size();
+    for (int32_t &at : group_place)
+        if (at < 0)
+            at = places++;
+    place.resize(hits.size());
+    for (size_t k = 0; k < hits.size(); k++)
+        place[hits[k].at] = group_place[group[k]];
     return places;
 }
 
-/* Hit number `at` of the plan's bit, unless its place is drilled already. */
-void take_hit(bit_plan &plan, size_t at, excellon_point p)
+/* A hit of the plan's bit at place `at`, unless that place is drilled already. */
+void take_hit(bit_plan &plan, int32_t at, excellon_point p)
 {
-    if (!plan.place.empty()) {
-        char &drilled = plan.drilled[plan.place[at]];
+    if (!plan.drilled.empty()) {
+        char &drilled = plan.drilled[at];
         if (drilled)
             return;
         drilled = 1;
@@ -102,7 +110,7 @@ std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double
             add_stop(plan.stops, moved(move, p));
         if (bit.slots.empty())
             continue;   /* its holes are each once already */
-        int32_t at = (int32_t)bit.holes.size();
+        int32_t at = 0;
         for (const excellon_slot &slot : bit.slots) {
             plan.slot_ends.push_back(add_stop(plan.stops, moved(move, slot.from)));
             plan.slot_ends.push_back(add_stop(plan.stops, moved(move, slot.to)));
@@ -129,7 +137,7 @@ const std::vector<excellon_point> &stop_hits(bit_plan &plan, bore *stop)
     const int32_t holes = (int32_t)bit.holes.size();
     plan.hits.clear();
     if (stop->ordinal < holes) {
-        take_hit(plan, (size_t)stop->ordinal, bit.holes[stop->ordinal]);
+        take_hit(plan, stop->ordinal, bit.holes[stop->ordinal]);
         return plan.hits;
     }
     const int32_t end = stop->ordinal - holes;
@@ -139,7 +147,7 @@ const std::vector<excellon_point> &stop_hits(bit_plan &plan, bore *stop)
     const bool at_to = end % 2 == 1 && slot.hits.size() >= 2 && !(slot.from.x == slot.to.x && slot.from.y == slot.to.y);
     for (size_t k = 0; k < slot.hits.size(); k++) {
         size_t hit = at_to && k < 2 ? 1 - k : k;
-        take_hit(plan, (size_t)plan.first_hit[end / 2] + hit, slot.hits[hit]);
+        take_hit(plan, plan.place[(size_t)plan.first_hit[end / 2] + hit], slot.hits[hit]);
     }
     return plan.hits;
 }

@@ -26,9 +26,9 @@ typedef struct bit_plan {
     std::vector<bore *> slot_ends;  /* slot k's ends: [2k] at `from`, [2k + 1] at `to` */
     corner_move move;
     long plunges;                   /* every position of the bit once, as bit_hits counts them */
-    /* A bit with slots: the place of each hit, a number equal positions share,
-     * holes first, then slot k's hits from first_hit[k]; and whether each
-     * place is drilled. */
+    /* A bit with slots: the place of each hit, a number equal positions share
+     * (hole i is place i; slot k's hits from place[first_hit[k]] on), and
+     * whether each place is drilled. */
     std::vector<int32_t> place;
     std::vector<int32_t> first_hit;
     std::vector<char> drilled;
