@@ -84,7 +84,8 @@ long number_places(const excellon_bit &bit, std::vector<int32_t> &place)
     return places;
 }
 
-/* A hit of the plan's bit at place `at`, unless that place is drilled already. */
+/* A hit of the plan's bit at place `at`, already moved onto the corner,
+ * unless that place is drilled already. */
 void take_hit(bit_plan &plan, int32_t at, excellon_point p)
 {
     if (!plan.drilled.empty()) {
@@ -93,7 +94,16 @@ void take_hit(bit_plan &plan, int32_t at, excellon_point p)
             return;
         drilled = 1;
     }
-    plan.hits.push_back(moved(plan.move, p));
+    plan.hits.push_back(p);
+}
+
+/* The tour's stops released, if laid out. */
+void drop_stops(bit_plan &plan)
+{
+    if (plan.stops != nullptr)
+        d_list_free(plan.stops);
+    plan.stops = nullptr;
+    plan.slot_ends.clear();
 }
 
 }  // namespace
@@ -104,21 +114,16 @@ std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double
     std::vector<bit_plan> plans;
     plans.reserve(job.bits.size());
     for (const excellon_bit &bit : job.bits) {
-        plans.push_back(bit_plan{&bit, new_bores(), {}, move, (long)bit.holes.size(), {}, {}, {}, {}});
+        plans.push_back(bit_plan{&bit, nullptr, {}, move, (long)bit.holes.size(), {}, {}, {}, {}});
         bit_plan &plan = plans.back();
-        for (excellon_point p : bit.holes)
-            add_stop(plan.stops, moved(move, p));
         if (bit.slots.empty())
             continue;   /* its holes are each once already */
         int32_t at = 0;
         for (const excellon_slot &slot : bit.slots) {
-            plan.slot_ends.push_back(add_stop(plan.stops, moved(move, slot.from)));
-            plan.slot_ends.push_back(add_stop(plan.stops, moved(move, slot.to)));
             plan.first_hit.push_back(at);
             at += (int32_t)slot.hits.size();
         }
         plan.plunges = number_places(bit, plan.place);
-        plan.drilled.assign((size_t)plan.plunges, 0);
     }
     return plans;
 }
@@ -126,8 +131,31 @@ std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double
 void free_bit_plans(std::vector<bit_plan> &plans)
 {
     for (bit_plan &plan : plans)
-        d_list_free(plan.stops);
+        drop_stops(plan);
     plans.clear();
+}
+
+bore *bit_tour_start(bit_plan &plan)
+{
+    const excellon_bit &bit = *plan.bit;
+    drop_stops(plan);
+    plan.stops = new_bores();
+    for (excellon_point p : bit.holes)
+        add_stop(plan.stops, moved(plan.move, p));
+    for (const excellon_slot &slot : bit.slots) {
+        plan.slot_ends.push_back(add_stop(plan.stops, moved(plan.move, slot.from)));
+        plan.slot_ends.push_back(add_stop(plan.stops, moved(plan.move, slot.to)));
+    }
+    plan.drilled.assign(bit.slots.empty() ? 0 : (size_t)plan.plunges, 0);
+    return tour_start(plan.stops);
+}
+
+bore *bit_tour_next(bit_plan &plan, bore *stop)
+{
+    bore *next = tour_next(plan.stops, stop);
+    if (next == nullptr)
+        drop_stops(plan);
+    return next;
 }
 
 const std::vector<excellon_point> &stop_hits(bit_plan &plan, bore *stop)
@@ -137,7 +165,7 @@ const std::vector<excellon_point> &stop_hits(bit_plan &plan, bore *stop)
     const int32_t holes = (int32_t)bit.holes.size();
     plan.hits.clear();
     if (stop->ordinal < holes) {
-        take_hit(plan, stop->ordinal, bit.holes[stop->ordinal]);
+        take_hit(plan, stop->ordinal, {stop->x, stop->y});
         return plan.hits;
     }
     const int32_t end = stop->ordinal - holes;
@@ -147,7 +175,7 @@ const std::vector<excellon_point> &stop_hits(bit_plan &plan, bore *stop)
     const bool at_to = end % 2 == 1 && slot.hits.size() >= 2 && !(slot.from.x == slot.to.x && slot.from.y == slot.to.y);
     for (size_t k = 0; k < slot.hits.size(); k++) {
         size_t hit = at_to && k < 2 ? 1 - k : k;
-        take_hit(plan, plan.place[(size_t)plan.first_hit[end / 2] + hit], slot.hits[hit]);
+        take_hit(plan, plan.place[(size_t)plan.first_hit[end / 2] + hit], moved(plan.move, slot.hits[hit]));
     }
     return plan.hits;
 }

@@ -22,7 +22,7 @@ typedef struct corner_move {
 
 typedef struct bit_plan {
     const excellon_bit *bit;
-    d_list *stops;                  /* the bit's holes in its order, then the ends of its slots */
+    d_list *stops;                  /* while the tour runs: the bit's holes in its order, then the ends of its slots */
     std::vector<bore *> slot_ends;  /* slot k's ends: [2k] at `from`, [2k + 1] at `to` */
     corner_move move;
     long plunges;                   /* every position of the bit once, as bit_hits counts them */
@@ -39,6 +39,12 @@ typedef struct bit_plan {
  * lowest X and Y of all hits, slots included, are the offsets. */
 std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double y_offset);
 void free_bit_plans(std::vector<bit_plan> &plans);
+
+/* The bit's tour: bit_tour_start lays out its stops and gives the first,
+ * bit_tour_next the one after `stop`; null at the end, where the stops are
+ * released, so that one bit's tour reuses the memory of the one before. */
+bore *bit_tour_start(bit_plan &plan);
+bore *bit_tour_next(bit_plan &plan, bore *stop);
 
 /* The hits of a stop the tour has reached, moved onto the corner, in
  * drilling order, without those drilled before. The stop counts as drilled;

@@ -145,7 +145,7 @@ static void print_bit_tour(int fd, const program_style &style, bit_plan &plan)
 {
     const plunge_lines lines = plunge_lines_of(style);
     bool after_start = true;
-    for (bore *stop = tour_start(plan.stops); stop != nullptr; stop = tour_next(plan.stops, stop))
+    for (bore *stop = bit_tour_start(plan); stop != nullptr; stop = bit_tour_next(plan, stop))
         for (excellon_point hit : stop_hits(plan, stop)) {
             print_plunge(fd, lines, hit.x, hit.y, after_start);
             after_start = false;
