@@ -50,6 +50,9 @@ struct number_stats {
     int min_len = 0, max_len = 0;
     int leading_zero = 0, trailing_zero = 0;          /* numbers starting / ending with '0' */
     int leading_line = 0, trailing_line = 0;          /* the first line of each kind */
+    /* The lines with an X or Y after each T<n> line: what its holes may
+     * need, reserved at once rather than grown, which would touch twice the memory. */
+    std::unordered_map<int, size_t> coordinate_lines;
 };
 
 struct raw_slot {
@@ -295,20 +298,35 @@ void count_number(number_stats &s, const char *digits, int n, int line_no)
         s.trailing_line = line_no;
 }
 
-/* Every X and Y number written without a point, outside comments. */
+/* The tool number a line "T<n>..." starts with; -1 for one too long. */
+int line_tool(const char *text, int len)
+{
+    int number = 0, i = 1;
+    for (; i < len && i <= MAX_TOOL_DIGITS && isdigit((unsigned char)text[i]); i++)
+        number = number * 10 + (text[i] - '0');
+    return i < len && isdigit((unsigned char)text[i]) ? -1 : number;
+}
+
+/* Every X and Y number written without a point, outside comments, and the
+ * lines of coordinates after each tool's number. */
 number_stats gather_numbers(reader &r)
 {
     number_stats s;
     r.line_no = 0;
+    int tool = -1;
     while (next_line(r)) {
         const char *text;
         int len;
         trimmed_line(&text, &len);
         if (len > 0 && text[0] == ';')
             continue;
+        if (len > 1 && text[0] == 'T' && isdigit((unsigned char)text[1]))
+            tool = line_tool(text, len);
+        bool coordinates = false;
         for (int i = 0; i < len; i++) {
             if (text[i] != 'X' && text[i] != 'Y')
                 continue;
+            coordinates = true;
             int start = i + 1;
             if (start < len && (text[start] == '+' || text[start] == '-'))
                 start++;
@@ -319,6 +337,8 @@ number_stats gather_numbers(reader &r)
                 continue;
             count_number(s, text + start, end - start, r.line_no);
         }
+        if (coordinates)
+            s.coordinate_lines[tool]++;
     }
     rewind_input(r.fd);
     return s;
@@ -517,6 +537,9 @@ int tool_index(reader &r, int number)
     if (found.second) {
         r.tools.push_back(tool_rec{});
         r.tools.back().number = number;
+        auto lines = r.stats.coordinate_lines.find(number);
+        if (lines != r.stats.coordinate_lines.end())
+            r.tools.back().holes.reserve(lines->second);
     }
     return found.first->second;
 }
