@@ -381,69 +381,67 @@ void infer_zeros(reader &r)
     }
 }
 
-/* The number text of a word: sign, digits, at most one point, at least one digit. */
-bool well_formed(const word &w, bool *point, int *digits)
+/* What the number text of a word holds. */
+struct number_text {
+    bool point = false;
+    int digits = 0;      /* all of them */
+    int decimals = 0;    /* those after the point */
+    bool nonzero = false;
+    int64_t whole = 0;   /* the digits as a whole number, the point skipped: exact up to MAX_DIGITS of them */
+};
+
+/* Reads the number text of a word in one pass: a sign, digits, at most one
+ * point, at least one digit; false for anything else. */
+bool read_number(const word &w, number_text *n)
 {
     int i = 0;
-    *point = false;
-    *digits = 0;
     if (i < w.len && (w.text[i] == '+' || w.text[i] == '-'))
         i++;
     for (; i < w.len; i++) {
-        if (w.text[i] == '.') {
-            if (*point)
-                return false;
-            *point = true;
-        } else if (w.text[i] >= '0' && w.text[i] <= '9') {
-            ++*digits;
+        char c = w.text[i];
+        if (c == '.' && !n->point) {
+            n->point = true;
+        } else if (c >= '0' && c <= '9') {
+            n->digits++;
+            n->decimals += n->point;
+            n->nonzero = n->nonzero || c != '0';
+            if (n->digits <= MAX_DIGITS)
+                n->whole = n->whole * 10 + (c - '0');
         } else {
             return false;
         }
     }
-    return *digits > 0;
+    return n->digits > 0;
 }
 
 /* A coordinate word's value in the file's unit. */
-/* The digits of a well-formed number of at most MAX_DIGITS digits as a
- * whole number, the point skipped: exact as a double. */
-double digits_integer(const word &w)
-{
-    int64_t whole = 0;
-    for (int i = 0; i < w.len; i++)
-        if (w.text[i] >= '0' && w.text[i] <= '9')
-            whole = whole * 10 + (w.text[i] - '0');
-    return (double)whole;
-}
-
 double coordinate_value(reader &r, const word &w)
 {
-    bool point;
-    int n;
-    if (!well_formed(w, &point, &n))
+    number_text n;
+    if (!read_number(w, &n))
         fatal_error("A fájl %d. sorában hibás az '%c' koordináta.\n", r.line_no, w.letter);
     bool negative = w.text[0] == '-';
-    if (point && n > MAX_DIGITS)
+    if (n.point && n.digits > MAX_DIGITS)
         return strtod(std::string(w.text, w.len).c_str(), nullptr);
-    if (point) {
+    if (n.point) {
         /* The digits and the power of ten are both exact, so the one rounding
          * of the quotient gives strtod's double. */
-        int decimals = w.len - 1 - (int)((const char *)memchr(w.text, '.', w.len) - w.text);
-        double value = digits_integer(w) / power_of_ten(decimals);
+        double value = (double)n.whole / power_of_ten(n.decimals);
         return negative ? -value : value;
     }
-    if (w.text + w.len == std::find_if(w.text, w.text + w.len, [](char c) { return c >= '1' && c <= '9'; }))
+    if (!n.nonzero)
         return 0.0;   /* zero in every format */
     int whole, fraction;
     format_digits(r, &whole, &fraction);
-    bool fits = n <= whole + fraction && n <= MAX_DIGITS;
+    bool fits = n.digits <= whole + fraction && n.digits <= MAX_DIGITS;
     if (fits && r.zeros == ZEROS_UNKNOWN)
         infer_zeros(r);
-    if (!fits || (r.zeros == ZEROS_ALL && n != whole + fraction))
+    if (!fits || (r.zeros == ZEROS_ALL && n.digits != whole + fraction))
         fatal_error("A fájl %d. sorában az '%c' utáni szám %d számjegyű, ez nem illik a(z) %d.%d számformátumhoz; a fájl számformátuma a -n kapcsolóval adható meg.\n",
-                    r.line_no, w.letter, n, whole, fraction);
+                    r.line_no, w.letter, n.digits, whole, fraction);
     r.digit_numbers = true;
-    double value = digits_integer(w);
-    int shift = r.zeros == ZEROS_LEADING_KEPT ? n - whole : fraction;   /* digits after the point */
+    double value = (double)n.whole;
+    int shift = r.zeros == ZEROS_LEADING_KEPT ? n.digits - whole : fraction;   /* digits after the point */
     value = shift >= 0 ? value / power_of_ten(shift) : value * power_of_ten(-shift);
     return negative ? -value : value;
 }
@@ -644,11 +642,10 @@ void split_words(reader &r, const char *text, int len, std::vector<word> &words)
 /* A whole number after a letter (T, G, M, R). */
 long word_integer(reader &r, const word &w)
 {
-    bool point;
-    int digits;
-    if (!well_formed(w, &point, &digits) || point || w.text[0] == '-' || w.text[0] == '+' || digits > 6)
+    number_text n;
+    if (!read_number(w, &n) || n.point || w.text[0] == '-' || w.text[0] == '+' || n.digits > 6)
         fatal_error("A fájl %d. sorában hibás a(z) '%c' paramétere.\n", r.line_no, w.letter);
-    return strtol(std::string(w.text, w.len).c_str(), nullptr, 10);
+    return (long)n.whole;
 }
 
 /* T<n> and its C, F and S words; returns the index of the first word after them. */
