@@ -14,9 +14,9 @@ namespace {
 
 typedef std::pair<double, double> position;   /* -0.0 as 0.0 */
 
-/* Bits on a grid of four values a side, so that slot hits fall on holes (a slot's end
- * drilled earlier by a hole), on hits of other slots, and on 0.0 written as
- * -0.0; the holes are each once, as the reader leaves them. */
+/* Bits on a grid of four values a side, so that slot hits fall on holes
+ * (a slot's end drilled earlier by a hole), on hits of other slots, and on
+ * 0.0 written as -0.0; the holes are each once, as the reader leaves them. */
 TEST(BitPlan, EveryPositionOfABitIsDrilledOnce)
 {
     std::mt19937 random(3);
