@@ -26,7 +26,8 @@ typedef struct recent_point {
 } recent_point;
 
 struct hole_index {
-    point_claim *claims;  /* open addressing, linear probing; a power of two slots, none before the first claim */
+    point_claim *claims;  /* open addressing, linear probing; a power of two slots, none before the first claim,
+                             at most four fifths used: an outline's 16 points a hole fit in half the memory */
     size_t capacity;
     size_t used;
     /* A section's owner and its claim ask for the same points, and an outline's
@@ -34,7 +35,7 @@ struct hole_index {
     recent_point recent[RECENT];
     size_t recent_count;  /* valid entries, the first ones; 0 whenever the slots move */
     tour_tree *tour;      /* null until the tour starts */
-    bool claims_dropped;  /* the map went with the tour's planning; made anew when asked again */
+    bool grouping_over;   /* the map went with the tour's planning */
 };
 
 static void *new_hole_index(void)
@@ -69,8 +70,7 @@ static void free_claims(point_claim *claims, size_t capacity)
         platform_release_block(claims, capacity * sizeof(point_claim));
 }
 
-/* The map goes when the tour is planned, grouping being over by then; asked
- * again, it is made anew from every section of the list. */
+/* The map goes when the tour is planned, grouping being over by then. */
 static void drop_claims(hole_index *index)
 {
     free_claims(index->claims, index->capacity);
@@ -78,7 +78,7 @@ static void drop_claims(hole_index *index)
     index->capacity = 0;
     index->used = 0;
     index->recent_count = 0;
-    index->claims_dropped = true;
+    index->grouping_over = true;
 }
 
 static void free_hole_index(void *data)
@@ -166,7 +166,7 @@ static void claim_point(hole_index *index, double x, double y, bore *hole)
         return;
     x = x == 0.0 ? 0.0 : x;
     y = y == 0.0 ? 0.0 : y;
-    if ((index->used + 1) * 2 > index->capacity)
+    if ((index->used + 1) * 5 > index->capacity * 4)
         grow_claims(index);
     point_claim *claim = find_recent(index, x, y);
     if (claim->hole == nullptr) {
@@ -194,24 +194,22 @@ static void claim_section(hole_index *index, bore *hole, const section *added)
         claim_point(index, added->x2, added->y2, hole);
 }
 
-/* The map as the claims of every section of the list in order would have made it. */
-static void restore_claims(hole_index *index, d_list *Root)
+/* The holes keep no sections to make the map anew from: grouping is over
+ * once the tour has dropped it. */
+static void check_grouping(const hole_index *index)
 {
-    if (!index->claims_dropped)
-        return;
-    index->claims_dropped = false;
-    for (d_list_node *node = Root != nullptr ? Root->first : nullptr; node != nullptr; node = node->next) {
-        bore *hole = (bore *)node->data;
-        for (d_list_node *part = hole != nullptr && hole->sections ? hole->sections->first : nullptr; part != nullptr;
-             part = part->next)
-            claim_section(index, hole, (const section *)part->data);
-    }
+    if (index->grouping_over)
+        fatal_error("index->grouping_over=1");
 }
 
 static void claim_ends(void *data, bore *hole, const section *added)
 {
-    restore_claims((hole_index *)data, hole->list);
-    claim_section((hole_index *)data, hole, added);
+    hole_index *index = (hole_index *)data;
+    check_grouping(index);
+    if (hole->parts++ == 0)
+        hole->box = EMPTY_BOX;
+    widen_box(&hole->box, added);
+    claim_section(index, hole, added);
 }
 
 /* The earlier in list order of two holes, either of which may be null. */
@@ -224,10 +222,10 @@ static bore *earlier(bore *a, bore *b)
     return a->ordinal <= b->ordinal ? a : b;
 }
 
-static bore *owner_of_ends(void *data, d_list *Root, const section *key)
+static bore *owner_of_ends(void *data, d_list *, const section *key)
 {
     hole_index *index = (hole_index *)data;
-    restore_claims(index, Root);
+    check_grouping(index);
     bore *first = point_owner(index, key->x1, key->y1);
     if (key->x2 == key->x1 && key->y2 == key->y1)
         return first;
@@ -251,4 +249,4 @@ static bore *next_stop(void *data, d_list *, bore *Bore)
     return tour_tree_nearest(((hole_index *)data)->tour, Bore->x, Bore->y, Bore);
 }
 
-const hole_path indexed_path = {new_hole_index, free_hole_index, claim_ends, owner_of_ends, start_tour, next_stop};
+const hole_path indexed_path = {false, new_hole_index, free_hole_index, claim_ends, owner_of_ends, start_tour, next_stop};
