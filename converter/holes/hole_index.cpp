@@ -34,6 +34,7 @@ struct hole_index {
      * strokes share their ends: the search for a recent point starts at its slot. */
     recent_point recent[RECENT];
     size_t recent_count;  /* valid entries, the first ones; 0 whenever the slots move */
+    size_t recent_next;   /* the entry a new point takes; 0 with recent_count */
     tour_tree *tour;      /* null until the tour starts */
     bool grouping_over;   /* the map went with the tour's planning */
 };
@@ -48,6 +49,13 @@ static void drop_tour(hole_index *index)
 {
     tour_tree_free(index->tour);
     index->tour = nullptr;
+}
+
+/* The slots move or go: no search may resume at a remembered one. */
+static void forget_recent(hole_index *index)
+{
+    index->recent_count = 0;
+    index->recent_next = 0;
 }
 
 /* Zero-filled slots; a large map on large pages, whose first writes fault far less often. */
@@ -77,7 +85,7 @@ static void drop_claims(hole_index *index)
     index->claims = nullptr;
     index->capacity = 0;
     index->used = 0;
-    index->recent_count = 0;
+    forget_recent(index);
     index->grouping_over = true;
 }
 
@@ -129,15 +137,17 @@ static point_claim *find_recent(hole_index *index, double x, double y)
     size_t k = 0;
     while (k < index->recent_count && !(index->recent[k].x == x && index->recent[k].y == y))
         k++;
-    size_t start = k < index->recent_count ? index->recent[k].slot : point_hash(x, y) & (index->capacity - 1);
+    bool known = k < index->recent_count;
+    size_t start = known ? index->recent[k].slot : point_hash(x, y) & (index->capacity - 1);
     size_t slot = probe_from(index->claims, index->capacity, start, x, y);
-    /* The newest first, the oldest dropped: an outline's next stroke starts where the last one ended. */
-    if (k == index->recent_count && k < RECENT)
-        index->recent_count++;
-    if (k == RECENT)
-        k--;
-    memmove(&index->recent[1], &index->recent[0], k * sizeof(recent_point));
-    index->recent[0] = {x, y, slot};
+    if (!known) {
+        /* In turn, the oldest first: an outline's next stroke starts where the last one ended. */
+        k = index->recent_next;
+        index->recent_next = (k + 1) % RECENT;
+        if (index->recent_count < RECENT)
+            index->recent_count++;
+    }
+    index->recent[k] = {x, y, slot};
     return &index->claims[slot];
 }
 
@@ -151,7 +161,7 @@ static void grow_claims(hole_index *index)
     free_claims(index->claims, index->capacity);
     index->claims = claims;
     index->capacity = capacity;
-    index->recent_count = 0;
+    forget_recent(index);
 }
 
 /* A point that can never equal another one (NaN) needs no entry. */
