@@ -2,7 +2,7 @@
 #include "holes/bit_plan.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <new>
 
 namespace {
