@@ -48,7 +48,7 @@ typedef struct tour_node {
     int32_t first, end;
     int32_t right;        /* -1 in a leaf */
     int32_t parent;       /* -1 at the root */
-    int32_t undrilled;    /* points not yet taken out */
+    int32_t live;         /* a leaf's points not yet taken out, an inner node's children holding any */
     int32_t min_ordinal;  /* earliest list position among the node's points when planned */
 } tour_node;
 
@@ -135,6 +135,7 @@ static int32_t build_node(tour_tree *index, int32_t first, int32_t end, int32_t 
     node->min_y = std::min(a->min_y, b->min_y), node->max_y = std::max(a->max_y, b->max_y);
     node->min_ordinal = std::min(a->min_ordinal, b->min_ordinal);
     node->right = right_id;
+    node->live = 2;
     return id;
 }
 
@@ -155,8 +156,9 @@ tour_tree *tour_tree_new(d_list *Root)
     index->list_count = ordinal;
     if (count == 0)
         return index;
-    /* Leaves hold more than LEAF_SIZE / 4 points once the tree splits, so count / 4 + 1 nodes suffice. */
-    index->nodes = (tour_node *)s_malloc(sizeof(tour_node) * ((size_t)count / 4 + 1));
+    /* Leaves hold more than LEAF_SIZE / 4 points once the tree splits, so fewer than 4 * count / LEAF_SIZE
+     * leaves and twice as many nodes. */
+    index->nodes = (tour_node *)s_malloc(sizeof(tour_node) * (8 * (size_t)count / LEAF_SIZE + 1));
     int32_t min_ordinal;
     build_node(index, 0, count, -1, {-INFINITY, INFINITY, -INFINITY, INFINITY}, box_of(index->points, 0, count, &min_ordinal));
     return index;
@@ -213,53 +215,44 @@ static double gap_square(const nearest_search *search, const tour_node *node)
 
 static bool may_improve(const nearest_search *search, const tour_node *node, double square)
 {
-    if (node->undrilled == 0 || square > search->losing_square)
+    if (node->live == 0 || square > search->losing_square)
         return false;
     double bound = std::sqrt(square);
     return bound < search->best || (bound == search->best && node->min_ordinal < search->best_ordinal);
 }
 
-/* Swaps the leaf's point at `position` behind its live points and uncounts it up to the root. */
-static void take_out(tour_tree *index, int32_t leaf, int32_t position)
+/* Moves the leaf's point at `position` behind its live points and uncounts it; returns the leaf's new end. */
+static int32_t take_out(tour_tree *index, int32_t leaf, int32_t position)
 {
     tour_node *node = &index->nodes[leaf];
     std::swap(index->points[position], index->points[--node->end]);
-    for (int32_t id = leaf; id >= 0; id = index->nodes[id].parent)
-        index->nodes[id].undrilled--;
-}
-
-/* Takes the hole out of its leaf once drilled, so that the searches after it need not read its record. */
-static void take_out_drilled(tour_tree *index, int32_t leaf, const bore *hole)
-{
-    if (hole->drilled == 0)
-        return;
-    for (int32_t i = index->nodes[leaf].first; i < index->nodes[leaf].end; i++)
-        if (index->points[i].hole == hole) {
-            take_out(index, leaf, i);
-            return;
-        }
+    for (int32_t id = leaf; --index->nodes[id].live == 0 && index->nodes[id].parent >= 0;)
+        id = index->nodes[id].parent;
+    return node->end;
 }
 
 static void search_leaf(tour_tree *index, int32_t leaf, nearest_search *search)
 {
-    for (int32_t i = index->nodes[leaf].first; i < index->nodes[leaf].end; i++) {
-        const tour_point *point = &index->points[i];
-        if (point->hole == search->from)
-            continue;
-        double dx = point->x - search->x, dy = point->y - search->y;
+    /* Kept in locals: for all the compiler knows, each store into the search could change them. */
+    const double x = search->x, y = search->y;
+    double losing = search->losing_square;
+    const tour_point *points = index->points;
+    for (int32_t i = index->nodes[leaf].first, end = index->nodes[leaf].end; i < end; i++) {
+        double dx = points[i].x - x, dy = points[i].y - y;
         double square = dx * dx + dy * dy;
-        if (square > search->losing_square)
+        if (square > losing)
             continue;
-        if (point->hole->drilled != 0) {
-            take_out(index, leaf, i--);
+        if (points[i].hole->drilled != 0) {
+            end = take_out(index, leaf, i--);
             continue;
         }
         double distance = std::sqrt(square);
-        if (distance < search->best || (distance == search->best && point->ordinal < search->best_ordinal)) {
+        if (points[i].hole != search->from &&
+            (distance < search->best || (distance == search->best && points[i].ordinal < search->best_ordinal))) {
             search->best = distance;
-            search->losing_square = losing_square(distance);
-            search->best_ordinal = point->ordinal;
-            search->found = point->hole;
+            search->losing_square = losing = losing_square(distance);
+            search->best_ordinal = points[i].ordinal;
+            search->found = points[i].hole;
         }
     }
 }
@@ -317,7 +310,6 @@ bore *tour_tree_nearest(tour_tree *index, double x, double y, const bore *from)
         search_from(index, 0, &search);
         return search.found;
     }
-    take_out_drilled(index, id, from);
     search_leaf(index, id, &search);
     for (; id > 0 && !holds_the_nearest(&search, &index->nodes[id]); id = index->nodes[id].parent) {
         int32_t parent = index->nodes[id].parent;
