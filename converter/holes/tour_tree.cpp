@@ -66,8 +66,9 @@ typedef struct extent {
 } extent;
 
 /* Orders the points on the axis about a median, so that the depth stays logarithmic; returns where
- * the upper part starts and sets `split` to a value no point before it exceeds and none from it falls below. A sample's median costs one pass; when it leaves either part with less than
- * a quarter of the points, the exact median is taken, so leaves hold more than LEAF_SIZE / 4 points. */
+ * the upper part starts and sets `split` to a value that no point before it exceeds and none from it
+ * falls below. A sample's median costs one pass; when it leaves either part less than a quarter of
+ * the points, the exact median is taken, so leaves hold more than LEAF_SIZE / 4 points. */
 template <double tour_point::*axis>
 static int32_t split_points(tour_point *points, int32_t first, int32_t end, double *split)
 {
@@ -78,7 +79,8 @@ static int32_t split_points(tour_point *points, int32_t first, int32_t end, doub
         sample[k] = points[first + (int32_t)((int64_t)count * k / SAMPLES)].*axis;
     std::nth_element(sample, sample + SAMPLES / 2, sample + SAMPLES);
     const double pivot = sample[SAMPLES / 2];
-    tour_point *upper = std::partition(points + first, points + end, [pivot](const tour_point &p) { return p.*axis < pivot; });
+    tour_point *upper = std::partition(points + first, points + end,
+                                       [pivot](const tour_point &p) { return p.*axis < pivot; });
     int32_t middle = (int32_t)(upper - points);
     *split = pivot;
     if (4 * (middle - first) >= count && 4 * (end - middle) >= count)
@@ -159,8 +161,9 @@ tour_tree *tour_tree_new(d_list *Root)
     /* Leaves hold more than LEAF_SIZE / 4 points once the tree splits, so fewer than 4 * count / LEAF_SIZE
      * leaves and twice as many nodes. */
     index->nodes = (tour_node *)s_malloc(sizeof(tour_node) * (8 * (size_t)count / LEAF_SIZE + 1));
-    int32_t min_ordinal;
-    build_node(index, 0, count, -1, {-INFINITY, INFINITY, -INFINITY, INFINITY}, box_of(index->points, 0, count, &min_ordinal));
+    int32_t min_ordinal;  /* the root's is gathered from its leaves */
+    extent around = box_of(index->points, 0, count, &min_ordinal);
+    build_node(index, 0, count, -1, {-INFINITY, INFINITY, -INFINITY, INFINITY}, around);
     return index;
 }
 

@@ -21,36 +21,31 @@ bore *nearest_by_scan(const std::vector<bore *> &holes, double x, double y, cons
     double best = FAR_AWAY;
     bore *found = nullptr;
     for (bore *hole : holes) {
-        double dx = hole->x - x, dy = hole->y - y;
-        double distance = std::sqrt(dx * dx + dy * dy);
-        if (hole != from && hole->drilled == 0 && distance < best) {
-            best = distance;
-            found = hole;
-        }
+        double dx = hole->x - x, dy = hole->y - y, distance = std::sqrt(dx * dx + dy * dy);
+        if (hole != from && hole->drilled == 0 && distance < best)
+            best = distance, found = hole;
     }
     return found;
 }
-
-struct board_case {
-    const char *name;
-    int holes;
-    std::function<double(std::mt19937 &)> coordinate;
-};
 
 std::uniform_int_distribution<int> pick(int low, int high) { return std::uniform_int_distribution<int>(low, high); }
 
 TEST(tour_tree, answers_as_a_scan_whatever_is_drilled_and_wherever_it_searches_from)
 {
-    const board_case cases[] = {
-        {"grid of few values, many ties and shared centres", 3000, [](std::mt19937 &r) { return 2.54 * pick(0, 12)(r); }},
+    const struct {
+        const char *name;
+        int holes;
+        std::function<double(std::mt19937 &)> coordinate;
+    } cases[] = {
+        {"few values: ties, shared centres", 3000, [](std::mt19937 &r) { return 2.54 * pick(0, 12)(r); }},
         {"every hole on one centre", 200, [](std::mt19937 &) { return 7.0; }},
         {"one leaf", 30, [](std::mt19937 &r) { return 0.5 * pick(0, 4)(r); }},
         {"squares below the smallest double", 500, [](std::mt19937 &r) { return 1e-320 * pick(0, 40)(r); }},
-        {"huge, some beyond the start value", 500, [](std::mt19937 &r) { return 3e8 * pick(0, 12)(r) + pick(0, 3)(r); }},
-        {"clustered with scattered stragglers", 3000,
+        {"huge, some past the start value", 500, [](std::mt19937 &r) { return 3e8 * pick(0, 12)(r) + pick(0, 3)(r); }},
+        {"clusters and stragglers", 3000,
          [](std::mt19937 &r) { return pick(0, 9)(r) == 0 ? 1e3 * pick(0, 100)(r) : 0.01 * pick(0, 50)(r); }},
     };
-    for (const board_case &c : cases) {
+    for (const auto &c : cases) {
         for (uint32_t seed = 1; seed <= 3; seed++) {
             SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(seed));
             std::mt19937 rng(seed);
