@@ -105,20 +105,17 @@ section *append_section(bore *Bore)
     return added;
 }
 
-section *add_section(bore *Bore, double x1, double y1, double x2, double y2)
+void add_section(bore *Bore, double x1, double y1, double x2, double y2)
 {
-    if (Bore != nullptr && Bore->sections == nullptr)
-        Bore->sections = new_sections(Bore->list != nullptr ? Bore->list->pool : nullptr);
-    section *added = append_section(Bore);
-    added->x1 = x1;
-    added->y1 = y1;
-    added->x2 = x2;
-    added->y2 = y2;
-    if (Bore->list != nullptr) {
-        path_choice *choice = choice_of(Bore->list);
-        choice->path->claim(choice->data, Bore, added);
+    path_choice *choice = Bore != nullptr && Bore->list != nullptr ? choice_of(Bore->list) : nullptr;
+    section added = {x1, y1, x2, y2};
+    if (choice == nullptr || choice->path->keeps_sections) {
+        if (Bore != nullptr && Bore->sections == nullptr)
+            Bore->sections = new_sections(Bore->list != nullptr ? Bore->list->pool : nullptr);
+        *append_section(Bore) = added;
     }
-    return added;
+    if (choice != nullptr)
+        choice->path->claim(choice->data, Bore, &added);
 }
 
 bore *search_section(d_list *Root, double x1, double y1, double x2, double y2)
@@ -176,28 +173,20 @@ void compute_quad(d_list *Root)
 {
     if (Root == nullptr)
         fatal_error_n(344, "Root=NULL");
+    bool listed = choice_of(Root)->path->keeps_sections;
     for (int32_t i = 0; i < Root->count; i++) {
         bore *hole = (bore *)NODE_DATA(Root, i, 358);
         if (hole == nullptr)
             fatal_error_n(365, "bore=NULL");
         d_list *sections = hole->sections;
-        if (sections == nullptr)
+        /* A hole without sections has no box either way. */
+        if (listed ? sections == nullptr : hole->parts == 0)
             fatal_error_n(372, "bore->sections=NULL");
-        double min_x = FAR_AWAY, min_y = FAR_AWAY;
-        double max_x = -2147483648.0, max_y = -2147483648.0;
-        for (int32_t j = 0; j < sections->count; j++) {
-            const section *part = (const section *)NODE_DATA(sections, j, 384);
-            if (part->x1 < min_x) min_x = part->x1;
-            if (part->x2 < min_x) min_x = part->x2;
-            if (part->x1 > max_x) max_x = part->x1;
-            if (part->x2 > max_x) max_x = part->x2;
-            if (part->y1 < min_y) min_y = part->y1;
-            if (part->y2 < min_y) min_y = part->y2;
-            if (part->y1 > max_y) max_y = part->y1;
-            if (part->y2 > max_y) max_y = part->y2;
-        }
-        hole->x = min_x + (max_x - min_x) * 0.5;
-        hole->y = min_y + (max_y - min_y) * 0.5;
+        section_box box = listed ? EMPTY_BOX : hole->box;
+        for (int32_t j = 0; listed && j < sections->count; j++)
+            widen_box(&box, (const section *)NODE_DATA(sections, j, 384));
+        hole->x = box.min_x + (box.max_x - box.min_x) * 0.5;
+        hole->y = box.min_y + (box.max_y - box.min_y) * 0.5;
     }
 }
 

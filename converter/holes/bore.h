@@ -27,7 +27,8 @@ enum bore_path { BORE_INDEXED, BORE_REFERENCE };
 bore_path set_default_bore_path(bore_path path);
 
 /* The hole list: no comparison, releases holes with free_bore, answered along the default path.
- * Its holes, their section lists and sections come from one pool, returned with the list. */
+ * Its holes and, on the reference path, their section lists and sections come from one pool,
+ * returned with the list. */
 d_list *new_bores(void);
 /* The hole list along the given path. */
 d_list *new_bores_on(bore_path path);
@@ -39,8 +40,9 @@ bore *append_bore(d_list *Root);
 d_list *new_sections(struct pool *from = nullptr);
 /* Appends a zero-filled section to the hole's existing section list, from the list's pool if it has one. */
 section *append_section(bore *Bore);
-/* Creates the hole's section list when needed, appends and fills a section; tells the list's path. */
-section *add_section(bore *Bore, double x1, double y1, double x2, double y2);
+/* Gives the hole a section: on a path that keeps sections (and outside a hole list) appended to
+ * its section list, made when needed; the list's path is told. */
+void add_section(bore *Bore, double x1, double y1, double x2, double y2);
 /* First hole, in list order, owning a section that shares an end point with the given one; null if none. */
 bore *search_section(d_list *Root, double x1, double y1, double x2, double y2);
 
@@ -49,7 +51,8 @@ int32_t section_touches(void *data, void *key);   /* 0 when two sections share a
 void free_bore(void *data);
 void free_section(void *data);
 
-/* Sets every hole's centre to the middle of the box around its sections. */
+/* Sets every hole's centre to the middle of the box around its sections: scanned where the
+ * path keeps them, else the box the hole kept. */
 void compute_quad(d_list *Root);
 /* Shifts all centres so that the smallest x and y equal the offsets. */
 void normalize_coords(d_list *Root, double x_offset, double y_offset);

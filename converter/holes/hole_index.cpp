@@ -7,21 +7,36 @@
 #include <cstring>
 
 #include "holes/tour_tree.h"
+#include "system/platform.h"
 #include "system/tools.h"
 
-enum { FIRST_CAPACITY = 64 };
+enum { FIRST_CAPACITY = 64, RECENT = 4 };
+/* Maps of this size or more take a block of large pages. */
+static const size_t LARGE_MAP_SIZE = (size_t)2 << 20;
 
 typedef struct point_claim {
     double x, y;
     bore *hole;          /* null in an empty slot */
 } point_claim;
 
+/* A point looked up lately and the slot where the search for it ended. */
+typedef struct recent_point {
+    double x, y;
+    size_t slot;
+} recent_point;
+
 struct hole_index {
-    point_claim *claims;  /* open addressing, linear probing; a power of two slots, none before the first claim */
+    point_claim *claims;  /* open addressing, linear probing; a power of two slots, none before the first claim,
+                             at most four fifths used: an outline's 16 points a hole fit in half the memory */
     size_t capacity;
     size_t used;
+    /* A section's owner and its claim ask for the same points, and an outline's
+     * strokes share their ends: the search for a recent point starts at its slot. */
+    recent_point recent[RECENT];
+    size_t recent_count;  /* valid entries, the first ones; 0 whenever the slots move */
+    size_t recent_next;   /* the entry a new point takes; 0 with recent_count */
     tour_tree *tour;      /* null until the tour starts */
-    bool claims_dropped;  /* the map went with the tour's planning; made anew when asked again */
+    bool grouping_over;   /* the map went with the tour's planning */
 };
 
 static void *new_hole_index(void)
@@ -36,15 +51,42 @@ static void drop_tour(hole_index *index)
     index->tour = nullptr;
 }
 
-/* The map goes when the tour is planned, grouping being over by then; asked
- * again, it is made anew from every section of the list. */
+/* The slots move or go: no search may resume at a remembered one. */
+static void forget_recent(hole_index *index)
+{
+    index->recent_count = 0;
+    index->recent_next = 0;
+}
+
+/* Zero-filled slots; a large map on large pages, whose first writes fault far less often. */
+static point_claim *new_claims(size_t capacity)
+{
+    size_t size = capacity * sizeof(point_claim);
+    if (size < LARGE_MAP_SIZE)
+        return (point_claim *)s_calloc(capacity, sizeof(point_claim));
+    point_claim *claims = (point_claim *)platform_large_block(size);
+    if (claims == nullptr)
+        fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)size);
+    return claims;
+}
+
+static void free_claims(point_claim *claims, size_t capacity)
+{
+    if (capacity * sizeof(point_claim) < LARGE_MAP_SIZE)
+        free(claims);
+    else
+        platform_release_block(claims, capacity * sizeof(point_claim));
+}
+
+/* The map goes when the tour is planned, grouping being over by then. */
 static void drop_claims(hole_index *index)
 {
-    free(index->claims);
+    free_claims(index->claims, index->capacity);
     index->claims = nullptr;
     index->capacity = 0;
     index->used = 0;
-    index->claims_dropped = true;
+    forget_recent(index);
+    index->grouping_over = true;
 }
 
 static void free_hole_index(void *data)
@@ -73,25 +115,53 @@ static uint64_t point_hash(double x, double y)
     return h ^ (h >> 31);
 }
 
-/* The slot holding (x, y), or the empty slot where it belongs. */
-static point_claim *find_claim(point_claim *claims, size_t capacity, double x, double y)
+/* The slot holding (x, y), or the empty slot where it belongs, searching from slot `i`. */
+static size_t probe_from(const point_claim *claims, size_t capacity, size_t i, double x, double y)
 {
     size_t mask = capacity - 1;
-    for (size_t i = point_hash(x, y) & mask;; i = (i + 1) & mask)
+    for (;; i = (i + 1) & mask)
         if (claims[i].hole == nullptr || (claims[i].x == x && claims[i].y == y))
-            return &claims[i];
+            return i;
+}
+
+static point_claim *find_claim(point_claim *claims, size_t capacity, double x, double y)
+{
+    return &claims[probe_from(claims, capacity, point_hash(x, y) & (capacity - 1), x, y)];
+}
+
+/* find_claim, remembering the point. Slots are never emptied while the map
+ * keeps its size, so every slot between a point's hash and where its search
+ * ended still holds another point: the search may resume there. */
+static point_claim *find_recent(hole_index *index, double x, double y)
+{
+    size_t k = 0;
+    while (k < index->recent_count && !(index->recent[k].x == x && index->recent[k].y == y))
+        k++;
+    bool known = k < index->recent_count;
+    size_t start = known ? index->recent[k].slot : point_hash(x, y) & (index->capacity - 1);
+    size_t slot = probe_from(index->claims, index->capacity, start, x, y);
+    if (!known) {
+        /* In turn, the oldest first: an outline's next stroke starts where the last one ended. */
+        k = index->recent_next;
+        index->recent_next = (k + 1) % RECENT;
+        if (index->recent_count < RECENT)
+            index->recent_count++;
+    }
+    index->recent[k] = {x, y, slot};
+    return &index->claims[slot];
 }
 
 static void grow_claims(hole_index *index)
 {
     size_t capacity = index->capacity > 0 ? index->capacity * 2 : (size_t)FIRST_CAPACITY;
-    point_claim *claims = (point_claim *)s_calloc(capacity, sizeof(point_claim));
+    point_claim *claims = new_claims(capacity);
     for (size_t i = 0; i < index->capacity; i++)
         if (index->claims[i].hole != nullptr)
             *find_claim(claims, capacity, index->claims[i].x, index->claims[i].y) = index->claims[i];
-    free(index->claims);
+    free_claims(index->claims, index->capacity);
     index->claims = claims;
     index->capacity = capacity;
+    forget_recent(index);
 }
 
 /* A point that can never equal another one (NaN) needs no entry. */
@@ -106,9 +176,9 @@ static void claim_point(hole_index *index, double x, double y, bore *hole)
         return;
     x = x == 0.0 ? 0.0 : x;
     y = y == 0.0 ? 0.0 : y;
-    if ((index->used + 1) * 2 > index->capacity)
+    if ((index->used + 1) * 5 > index->capacity * 4)
         grow_claims(index);
-    point_claim *claim = find_claim(index->claims, index->capacity, x, y);
+    point_claim *claim = find_recent(index, x, y);
     if (claim->hole == nullptr) {
         *claim = {x, y, hole};
         index->used++;
@@ -117,39 +187,39 @@ static void claim_point(hole_index *index, double x, double y, bore *hole)
     }
 }
 
-static bore *point_owner(const hole_index *index, double x, double y)
+static bore *point_owner(hole_index *index, double x, double y)
 {
     if (!comparable(x, y) || index->capacity == 0)
         return nullptr;
     x = x == 0.0 ? 0.0 : x;
     y = y == 0.0 ? 0.0 : y;
-    return find_claim(index->claims, index->capacity, x, y)->hole;
+    return find_recent(index, x, y)->hole;
 }
 
+/* A flash's ends are one point: claimed once. */
 static void claim_section(hole_index *index, bore *hole, const section *added)
 {
     claim_point(index, added->x1, added->y1, hole);
-    claim_point(index, added->x2, added->y2, hole);
+    if (added->x2 != added->x1 || added->y2 != added->y1)
+        claim_point(index, added->x2, added->y2, hole);
 }
 
-/* The map as the claims of every section of the list in order would have made it. */
-static void restore_claims(hole_index *index, d_list *Root)
+/* The holes keep no sections to make the map anew from: grouping is over
+ * once the tour has dropped it. */
+static void check_grouping(const hole_index *index)
 {
-    if (!index->claims_dropped)
-        return;
-    index->claims_dropped = false;
-    for (d_list_node *node = Root != nullptr ? Root->first : nullptr; node != nullptr; node = node->next) {
-        bore *hole = (bore *)node->data;
-        for (d_list_node *part = hole != nullptr && hole->sections ? hole->sections->first : nullptr; part != nullptr;
-             part = part->next)
-            claim_section(index, hole, (const section *)part->data);
-    }
+    if (index->grouping_over)
+        fatal_error("index->grouping_over=1");
 }
 
 static void claim_ends(void *data, bore *hole, const section *added)
 {
-    restore_claims((hole_index *)data, hole->list);
-    claim_section((hole_index *)data, hole, added);
+    hole_index *index = (hole_index *)data;
+    check_grouping(index);
+    if (hole->parts++ == 0)
+        hole->box = EMPTY_BOX;
+    widen_box(&hole->box, added);
+    claim_section(index, hole, added);
 }
 
 /* The earlier in list order of two holes, either of which may be null. */
@@ -162,11 +232,14 @@ static bore *earlier(bore *a, bore *b)
     return a->ordinal <= b->ordinal ? a : b;
 }
 
-static bore *owner_of_ends(void *data, d_list *Root, const section *key)
+static bore *owner_of_ends(void *data, d_list *, const section *key)
 {
-    restore_claims((hole_index *)data, Root);
-    const hole_index *index = (const hole_index *)data;
-    return earlier(point_owner(index, key->x1, key->y1), point_owner(index, key->x2, key->y2));
+    hole_index *index = (hole_index *)data;
+    check_grouping(index);
+    bore *first = point_owner(index, key->x1, key->y1);
+    if (key->x2 == key->x1 && key->y2 == key->y1)
+        return first;
+    return earlier(first, point_owner(index, key->x2, key->y2));
 }
 
 /* ---- the tour ---- */
@@ -186,4 +259,4 @@ static bore *next_stop(void *data, d_list *, bore *Bore)
     return tour_tree_nearest(((hole_index *)data)->tour, Bore->x, Bore->y, Bore);
 }
 
-const hole_path indexed_path = {new_hole_index, free_hole_index, claim_ends, owner_of_ends, start_tour, next_stop};
+const hole_path indexed_path = {false, new_hole_index, free_hole_index, claim_ends, owner_of_ends, start_tour, next_stop};

@@ -4,7 +4,9 @@
  * undrilled hole is nearest a point.
  *
  * Grouping keeps a hash map from each exact end point to the hole earliest
- * in list order that owns a section there. The tour keeps a 2-d tree over the
+ * in list order that owns a section there, and grows each hole's box as its
+ * sections come: the holes keep no sections. The map goes when the tour
+ * starts, and grouping with it. The tour keeps a 2-d tree over the
  * hole centres whose nodes know how many of their holes are still undrilled;
  * a drilled hole is taken out when a search meets it. Both answer exactly as
  * the reference path's list scan and distance tables do: the same

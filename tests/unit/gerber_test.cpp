@@ -62,7 +62,7 @@ holes_t collect_holes(d_list *list)
 outcome read_fd(int fd, int int_digits)
 {
     outcome result;
-    d_list *list = new_bores();
+    d_list *list = new_bores_on(BORE_REFERENCE);   /* the path that keeps the sections */
     testing::internal::CaptureStderr();
     try {
         result.status = gerber_read(list, fd, int_digits, &result.format);
