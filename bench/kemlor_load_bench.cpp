@@ -167,6 +167,8 @@ void Plan(TForm1 &form, TStallWatch &watch, figures &best)
     QElapsedTimer timer;
     timer.start();
     form.PlanButtonClick();
+    while (plan->Reading())
+        Settle();
     Paint(plan->Canvas);
     Least(best.plan, Milliseconds(timer));
 
@@ -187,7 +189,9 @@ void Plan(TForm1 &form, TStallWatch &watch, figures &best)
     Least(best.reread_turn, longest);
     Settle();
     timer.restart();
-    plan->ShowProgram(); /* the reading alone, its paint left to the event loop */
+    plan->ShowProgram(); /* the reading alone, in its slices; its paint left to the event loop */
+    while (plan->Reading())
+        QCoreApplication::processEvents();
     Least(best.reread, Milliseconds(timer));
     Settle();
 

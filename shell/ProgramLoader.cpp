@@ -9,6 +9,8 @@
 #include <QTimerEvent>
 #include <algorithm>
 
+#include "EditorText.h"
+
 namespace {
 
 /* Where the part of the stored program that starts at `from` (-1 for the
@@ -148,6 +150,9 @@ void LoadProgram(QPlainTextEdit *editor, const QByteArray &stored)
     editor->document()->setUndoRedoEnabled(false);
     editor->setPlainText(ProgramText(QByteArrayView(stored).first(first)));
     editor->document()->setModified(false);
+    /* Its plain text follows from the first part on: taken whole later, at
+     * the plan's first reading or the first save, it would stall the window. */
+    PlainText(editor->document());
     Pending = new TProgramLoader(editor, stored, first);
 }
 

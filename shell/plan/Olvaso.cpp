@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <optional>
 
@@ -308,27 +309,63 @@ void TReader::Plunge(double x, double y, int line)
 
 } // namespace
 
-void ReadDrillProgram(const QString &text, TDrillProgram &program)
+/* The reader between two slices. */
+struct TReadingState {
+    TReader Reader;
+};
+
+TDrillReading::TDrillReading() = default;
+TDrillReading::~TDrillReading() = default;
+
+void TDrillReading::Start(qsizetype size, TDrillProgram &&room)
 {
-    const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
-    const char16_t *const end = p + text.size();
-    TReader reader;
-    /* The long lists keep the room they had. Room for a hole and a move in
-     * every 32 characters, the converter's programs take about 45 a hole;
-     * pages not filled cost nothing, and growing the lists by copying cost a
-     * third of the reading, pages filled anew nearly a fifth. */
-    std::swap(reader.Program.Holes, program.Holes);
-    std::swap(reader.Program.Moves, program.Moves);
-    reader.Program.Holes.clear();
-    reader.Program.Moves.clear();
-    reader.Program.Holes.reserve(size_t(text.size() / 32));
-    reader.Program.Moves.reserve(size_t(text.size() / 32));
-    for (int line = 0; p < end && !reader.Ended(); ++line) {
+    auto state = std::make_unique<TReadingState>();
+    TReader *reader = &state->Reader;
+    /* The long lists keep the room they had, those of a reading given up
+     * before the lent ones. Room for a hole and a move in every 32
+     * characters, the converter's programs take about 45 a hole; pages not
+     * filled cost nothing, and growing the lists by copying cost a third of
+     * the reading, pages filled anew nearly a fifth. */
+    TDrillProgram &lender = State ? State->Reader.Program : room;
+    std::swap(reader->Program.Holes, lender.Holes);
+    std::swap(reader->Program.Moves, lender.Moves);
+    reader->Program.Holes.clear();
+    reader->Program.Moves.clear();
+    reader->Program.Holes.reserve(size_t(size / 32));
+    reader->Program.Moves.reserve(size_t(size / 32));
+    State = std::move(state);
+    At = 0;
+    Line = 0;
+}
+
+bool TDrillReading::Continue(const QString &text, int lines)
+{
+    const char16_t *const begin = reinterpret_cast<const char16_t *>(text.utf16());
+    const char16_t *const end = begin + text.size();
+    const char16_t *p = begin + At;
+    TReader &reader = State->Reader;
+    for (; lines > 0 && p < end && !reader.Ended(); --lines, ++Line) {
         const char16_t *lineEnd = std::find(p, end, u'\n');
-        reader.ReadLine(p, lineEnd, line);
+        reader.ReadLine(p, lineEnd, Line);
         p = lineEnd == end ? end : lineEnd + 1;
     }
-    program = std::move(reader.Program);
+    At = p - begin;
+    return p == end || reader.Ended();
+}
+
+TDrillProgram TDrillReading::Take()
+{
+    TDrillProgram program = std::move(State->Reader.Program);
+    State.reset();
+    return program;
+}
+
+void ReadDrillProgram(const QString &text, TDrillProgram &program)
+{
+    TDrillReading reading;
+    reading.Start(text.size(), std::move(program));
+    reading.Continue(text, INT_MAX);
+    program = reading.Take();
 }
 
 TDrillProgram ReadDrillProgram(const QString &text)

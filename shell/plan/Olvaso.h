@@ -8,6 +8,7 @@
 #include <QLineF>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 enum class TProgramUnit { Millimetre, Inch };
@@ -62,6 +63,30 @@ TDrillProgram ReadDrillProgram(const QString &text);
  * lists keep their room, so that reading a long program again after an
  * edit touches no new memory. */
 void ReadDrillProgram(const QString &text, TDrillProgram &program);
+
+struct TReadingState;
+
+/* A reading done a slice at a time, so that a long program does not hold
+ * up the window between two turns of its event loop. */
+class TDrillReading {
+public:
+    TDrillReading();
+    ~TDrillReading();
+    /* Starts reading a text of `size` characters anew. The lists of `room`,
+     * or those of a reading given up, lend their room. */
+    void Start(qsizetype size, TDrillProgram &&room);
+    /* Reads at most `lines` more lines of `text`, the text started on and
+     * unchanged since; true once the whole program is read. */
+    bool Continue(const QString &text, int lines);
+    bool Running() const { return bool(State); }
+    /* The program read, once Continue has returned true; ends the reading. */
+    TDrillProgram Take();
+
+private:
+    std::unique_ptr<TReadingState> State;
+    qsizetype At = 0; /* where the next line starts */
+    int Line = 0;
+};
 
 /* Millimetres in one unit of the program. */
 double UnitInMillimetres(TProgramUnit unit);

@@ -2,6 +2,7 @@
 #include "plan/Terv.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +24,11 @@ namespace {
 
 /* How long typing must pause before the plan follows the text. */
 constexpr int TypingPauseMs = 400;
+/* The reading goes on from the event loop in slices of about this many
+ * milliseconds, so that the window answers meanwhile; a slice looks at
+ * the clock after every few thousand lines. */
+constexpr int ReadingSliceMs = 25;
+constexpr int LinesBetweenClockLooks = 2000;
 
 QString Length(const TDrillProgram &program, double length)
 {
@@ -184,7 +190,12 @@ TTervAblak::TTervAblak(QPlainTextEdit *editor, TDialogs *dialogs, QWidget *paren
     connect(Canvas, &TVaszon::PointerMoved, this, &TTervAblak::CanvasPointerMove);
     connect(Editor, &QPlainTextEdit::textChanged, this, &TTervAblak::EditorTextChange);
     connect(Editor, &QPlainTextEdit::cursorPositionChanged, this, &TTervAblak::EditorCursorChange);
+    ReadingTurn = new QTimer(this);
+    ReadingTurn->setSingleShot(true);
+    ReadingTurn->setInterval(0);
+
     connect(TypingPause, &QTimer::timeout, this, [this] { Reread(false); });
+    connect(ReadingTurn, &QTimer::timeout, this, &TTervAblak::ReadSlice);
 }
 
 void TTervAblak::ShowProgram()
@@ -231,10 +242,12 @@ bool TTervAblak::ExportPicture(const QString &path, int dpi)
 void TTervAblak::RapidEditChange() { ShowFigures(); }
 
 /* Reading waits for a pause in the typing; while the window is closed it
- * waits until the window is opened. */
+ * waits until the window is opened. A reading under way has lost its text
+ * and starts again then. */
 void TTervAblak::EditorTextChange()
 {
-    if (isVisible())
+    ReadingTurn->stop();
+    if (isVisible() || DrillReading.Running())
         TypingPause->start();
 }
 
@@ -262,9 +275,26 @@ void TTervAblak::CanvasHoleClick(int hole)
 void TTervAblak::Reread(bool fit)
 {
     TypingPause->stop();
-    ReadDrillProgram(PlainText(Editor->document()), Drill);
+    FitWhenRead = fit || (DrillReading.Running() && FitWhenRead);
+    DrillReading.Start(PlainText(Editor->document()).size(), std::move(Spare));
+    ReadSlice();
+}
+
+/* A short program is read in the first slice, at once. */
+void TTervAblak::ReadSlice()
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QString &text = PlainText(Editor->document());
+    while (!DrillReading.Continue(text, LinesBetweenClockLooks))
+        if (clock.elapsed() >= ReadingSliceMs) {
+            ReadingTurn->start();
+            return;
+        }
+    Spare = std::move(Drill);
+    Drill = DrillReading.Take();
     PointerHole = -1;
-    Canvas->SetProgram(&Drill, fit);
+    Canvas->SetProgram(&Drill, FitWhenRead);
     EditorCursorChange();
     ShowFigures();
 }

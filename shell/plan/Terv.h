@@ -42,6 +42,9 @@ public:
     /* Reads the editor now, fits the plan and shows the window in front. */
     void ShowProgram();
     const TDrillProgram &Program() const { return Drill; }
+    /* A reading of the editor is under way; the plan shows the last one
+     * read until it is done. */
+    bool Reading() const { return DrillReading.Running(); }
 
     TVaszon *Canvas;
     QPushButton *FitButton, *SaveButton;
@@ -62,6 +65,7 @@ public:
 
 private:
     void Reread(bool fit);
+    void ReadSlice();
     void ShowFigures();
     void ShowReadout();
     void PlaceBesideOwner();
@@ -70,7 +74,11 @@ private:
     TDialogs *Dialogs;
     QString ProgramFile;
     QTimer *TypingPause;
+    QTimer *ReadingTurn;
+    TDrillReading DrillReading;
+    bool FitWhenRead = false;
     TDrillProgram Drill;
+    TDrillProgram Spare; /* the program read before, whose room the next reading takes */
     std::optional<QPointF> Pointer; /* in the program's coordinates, once the pointer has been over the plan */
     int PointerHole = -1;
     bool Placed = false; /* placed beside the main window when first opened */
