@@ -110,6 +110,27 @@ private slots:
         Work.reset();
     }
 
+    /* A long program is read in slices while the window answers; an edit
+     * meanwhile starts the reading again on the new text, also with the
+     * window closed, and the first program taken is the edited one. */
+    void editWhileReading()
+    {
+        QString text;
+        const QString words = QStringLiteral(" Y1").repeated(160);
+        for (int hole = 0; hole < 20000; ++hole)
+            text += QStringLiteral("X%1%2\nG1 Z-1\nG0 Z1\n").arg(hole).arg(words);
+        Form->Editor()->setPlainText(text);
+        Plan().ShowProgram();
+        QVERIFY(Plan().Reading());
+        Plan().hide();
+        QTextCursor(Form->Editor()->document()).insertText(QStringLiteral("G20\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(!Plan().Reading(), 20000);
+        QCOMPARE(Plan().Program().Unit, TProgramUnit::Inch);
+        QCOMPARE(Plan().Program().Holes.size(), size_t(20000));
+        QCOMPARE(Plan().Program().Holes.back().Line, 3 * 19999 + 2); /* its plunge, after the new line */
+        QCOMPARE(Plan().Program().Holes.back().X, 19999.0);
+    }
+
     /* A run opens the plan of the board; clicking a hole selects its plunge
      * line, and the cursor on a plunge line marks its hole. */
     void holesAndPlungeLines()

@@ -101,6 +101,26 @@ const char *const TwoBits = "G90\n"
                             "M5\n"
                             "M2\n";
 
+/* Everything a reading gives, one line a record, for comparing two readings. */
+QString Dump(const TDrillProgram &p)
+{
+    QString out;
+    QTextStream s(&out);
+    s << int(p.Unit) << ' ' << p.RapidTravel << ' ' << p.FeedTravel << ' ' << p.FeedMinutes << ' ' << p.FeedMissing
+      << ' ' << p.Feed << ' ' << p.SafeHeight << ' ' << p.Depth << ' ' << p.BitChanges << ' ' << p.Dwells << ' '
+      << p.DwellSeconds << ' ' << p.UnreadLines << ' ' << p.Unfollowed.join(u',') << '\n';
+    for (const THole &h : p.Holes)
+        s << "H " << h.X << ' ' << h.Y << ' ' << h.Line << ' ' << h.Bit << '\n';
+    for (const TMove &m : p.Moves)
+        s << "M " << m.Path.x1() << ' ' << m.Path.y1() << ' ' << m.Path.x2() << ' ' << m.Path.y2() << ' ' << m.Rapid
+          << m.BelowZero << '\n';
+    for (const TBit &b : p.Bits)
+        s << "B " << b.Name << ' ' << b.Diameter << ' ' << b.Holes << '\n';
+    for (int line : p.BelowZeroLines)
+        s << "Z " << line << '\n';
+    return out;
+}
+
 } // namespace
 
 class ReaderTest : public QObject {
@@ -266,6 +286,39 @@ private slots:
             << head + QStringLiteral("X1 Y1\nG1 Z-2\nG0 X5 Y0\nG1 Z-2\nX6\nG0 Z2\nX7 Y1 Z-1\nX8 Z1\nX9\n")
             << QList<QPointF>{{1, 1}, {5, 0}, {6, 0}, {7, 1}} << QList<double>{0.0} << 0 << 0.0
             << QList<int>{7, 9, 11, 12} << 0;
+    }
+
+    /* A reading in slices of any number of lines, so with a slice boundary
+     * after every line, gives what one reading gives; so does one started
+     * again on another text halfway through. */
+    void sliced_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("converter's") << Golden("metric.mm.jobb.tap");
+        QTest::newRow("bit change, dwell") << QStringLiteral(
+            "G21\nF100\nX1 Y1\nG1 Z-1\nG0 Z1\n(MSG, 2. furo 0.80 mm 1 furat)\nT2 M6\nM0\nX4 Y1\nG1 Z-1\nG4 P1\nX5\nM2\n");
+        QTest::newRow("edited by hand") << QString::fromLatin1(EditedMm);
+        QTest::newRow("no final line end, lone CR") << QStringLiteral("G21\rF100\nX1 Y2\nG1 Z-1\nG0 Z1\nX3 Y4\nG1 Z-1");
+        QTest::newRow("lines after the end") << QStringLiteral("X1 Y1\nG1 Z-1\nM2\nX5 Y5\nG1 Z-1\n");
+        QTest::newRow("empty") << QString();
+    }
+    void sliced()
+    {
+        QFETCH(QString, text);
+        const QString whole = Dump(ReadDrillProgram(text));
+        const QString other = QString::fromLatin1(EditedMm);
+        const int lines = int(text.count(u'\n')) + 2;
+        for (int slice = 1; slice <= lines; ++slice) {
+            TDrillReading reading;
+            reading.Start(other.size(), TDrillProgram());
+            reading.Continue(other, slice);
+            reading.Start(text.size(), TDrillProgram());
+            int turns = 0;
+            while (!reading.Continue(text, slice))
+                QVERIFY(++turns <= lines);
+            QCOMPARE(Dump(reading.Take()), whole);
+            QVERIFY(!reading.Running());
+        }
     }
 
     void checks()
