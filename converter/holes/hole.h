@@ -70,6 +70,8 @@ typedef struct hole_path {
     void (*release)(void *data);
     /* About `points` end points are coming: a hint, wrong either way, which the path may size its store by. */
     void (*reserve)(void *data, size_t points);
+    /* `coming` will be asked about or claimed soon: the path may start fetching what that reads. */
+    void (*expect)(void *data, const section *coming);
     /* `hole` now owns `added`, which the path copies what it needs from. */
     void (*claim)(void *data, bore *hole, const section *added);
     /* The first hole in list order owning a section that shares an end point with `key`; null if none. */

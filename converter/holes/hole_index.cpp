@@ -209,6 +209,27 @@ static bore *point_owner(hole_index *index, double x, double y)
     return find_recent(index, x, y)->hole;
 }
 
+/* The slot where the search for (x, y) starts; the map itself when the point needs none. */
+static const point_claim *home_slot(const hole_index *index, double x, double y)
+{
+    if (!comparable(x, y) || index->capacity == 0)
+        return index->claims;
+    x = x == 0.0 ? 0.0 : x;
+    y = y == 0.0 ? 0.0 : y;
+    return &index->claims[point_hash(x, y) & (index->capacity - 1)];
+}
+
+/* A new point's slot is a cache miss in a large map: fetched ahead, the
+ * search for it later finds the line there. (A helper that only prefetched
+ * would count as having no effect, and its calls would be dropped.) */
+static void expect_ends(void *data, const section *coming)
+{
+    const hole_index *index = (const hole_index *)data;
+    __builtin_prefetch(home_slot(index, coming->x1, coming->y1));
+    if (coming->x2 != coming->x1 || coming->y2 != coming->y1)
+        __builtin_prefetch(home_slot(index, coming->x2, coming->y2));
+}
+
 /* A flash's ends are one point: claimed once. */
 static void claim_section(hole_index *index, bore *hole, const section *added)
 {
@@ -290,4 +311,4 @@ static bore *next_stop(void *data, d_list *, bore *Bore)
     return tour_tree_nearest(((hole_index *)data)->tour, Bore->x, Bore->y, Bore);
 }
 
-const hole_path indexed_path = {false, new_hole_index, free_hole_index, reserve_claims, claim_ends, owner_of_ends, start_tour, next_stop};
+const hole_path indexed_path = {false, new_hole_index, free_hole_index, reserve_claims, expect_ends, claim_ends, owner_of_ends, start_tour, next_stop};

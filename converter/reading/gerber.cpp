@@ -40,6 +40,8 @@ typedef struct reader_state {
     bool armed;              /* block ends act only while set */
     bool first_motion;       /* no G00 to G03 or G54 seen yet */
     bool program_end;        /* an M00, M02 or M30 seen */
+    section waiting;         /* the last stroke or flash, added to the holes after the next one is read */
+    bool is_waiting;
 } reader_state;
 
 /* The reader's checks are named after the function whose rules they keep,
@@ -357,12 +359,30 @@ static void get_parm(reader_state *state)
 
 
 /* Adds the segment to the first hole it touches, or to a new hole. */
-static void add_to_holes(d_list *Root, double x1, double y1, double x2, double y2)
+static void add_to_holes(d_list *Root, const section *part)
 {
-    bore *hole = search_section(Root, x1, y1, x2, y2);
+    bore *hole = search_section(Root, part->x1, part->y1, part->x2, part->y2);
     if (hole == nullptr)
         hole = append_bore(Root);
-    add_section(hole, x1, y1, x2, y2);
+    add_section(hole, part->x1, part->y1, part->x2, part->y2);
+}
+
+static void add_waiting(reader_state *state)
+{
+    if (state->is_waiting)
+        add_to_holes(state->holes, &state->waiting);
+    state->is_waiting = false;
+}
+
+/* Each stroke or flash waits for the next one to be read before it joins
+ * the holes, in the same order: meanwhile the memory of its new end point
+ * is fetched, which on a large board is most of what grouping waits for. */
+static void queue_section(reader_state *state, double x1, double y1, double x2, double y2)
+{
+    add_waiting(state);
+    expect_section(state->holes, x1, y1, x2, y2);
+    state->waiting = {x1, y1, x2, y2};
+    state->is_waiting = true;
 }
 
 /* No drilling machine reaches a point a kilometre from the file's origin.
@@ -406,9 +426,9 @@ static void block_end(reader_state *state)
     if (!(fabs(state->cur_y) <= REACH_MM))
         command_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", state->line_no);
     if (state->d_mode == D_DRAW)
-        add_to_holes(state->holes, state->prev_x, state->prev_y, state->cur_x, state->cur_y);
+        queue_section(state, state->prev_x, state->prev_y, state->cur_x, state->cur_y);
     else if (state->d_mode == D_FLASH)
-        add_to_holes(state->holes, state->cur_x, state->cur_y, state->cur_x, state->cur_y);
+        queue_section(state, state->cur_x, state->cur_y, state->cur_x, state->cur_y);
     state->prev_x = state->cur_x;
     state->prev_y = state->cur_y;
 }
@@ -526,7 +546,7 @@ static void read_command(reader_state *state, int c)
 
 int gerber_read(d_list *holes, int fd, int int_digits, gerber_format_t *format)
 {
-    reader_state reading = {holes, fd, 0, initial_format, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false};
+    reader_state reading = {holes, fd, 0, initial_format, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false, {}, false};
     reader_state *state = &reading;
     state->format.x_int_digits = int_digits;
     state->format.y_int_digits = int_digits;
@@ -536,6 +556,7 @@ int gerber_read(d_list *holes, int fd, int int_digits, gerber_format_t *format)
         state->line_no++;
         if (status < 0) {
             check_line_status(state, status, "gerber");
+            add_waiting(state);
             /* Every real file ends its program; one that does not may have been cut. */
             if (!state->program_end)
                 print_text(stderr, "Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n");
