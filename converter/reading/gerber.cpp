@@ -28,6 +28,9 @@ static const gerber_format_t initial_format = {
 
 enum d_mode_t { D_NONE, D_MOVE, D_DRAW, D_FLASH };
 
+/* Strokes and flashes read ahead of grouping; a power of two. */
+enum { READ_AHEAD = 8 };
+
 /* The state of one reading: the file's format, the line, the position and the modal state. */
 typedef struct reader_state {
     d_list *holes;
@@ -40,8 +43,8 @@ typedef struct reader_state {
     bool armed;              /* block ends act only while set */
     bool first_motion;       /* no G00 to G03 or G54 seen yet */
     bool program_end;        /* an M00, M02 or M30 seen */
-    section waiting;         /* the last stroke or flash, added to the holes after the next one is read */
-    bool is_waiting;
+    section waiting[READ_AHEAD];   /* the last strokes and flashes, not yet added to the holes, */
+    unsigned waited, queued;       /* from number `waited` to `queued`, each at its number modulo READ_AHEAD */
 } reader_state;
 
 /* The reader's checks are named after the function whose rules they keep,
@@ -369,20 +372,19 @@ static void add_to_holes(d_list *Root, const section *part)
 
 static void add_waiting(reader_state *state)
 {
-    if (state->is_waiting)
-        add_to_holes(state->holes, &state->waiting);
-    state->is_waiting = false;
+    while (state->waited != state->queued)
+        add_to_holes(state->holes, &state->waiting[state->waited++ % READ_AHEAD]);
 }
 
-/* Each stroke or flash waits for the next one to be read before it joins
- * the holes, in the same order: meanwhile the memory of its new end point
- * is fetched, which on a large board is most of what grouping waits for. */
+/* Each stroke or flash waits until a few more are read before it joins the
+ * holes, in the same order: meanwhile the memory of its new end point is
+ * fetched, which on a large board is most of what grouping waits for. */
 static void queue_section(reader_state *state, double x1, double y1, double x2, double y2)
 {
-    add_waiting(state);
+    if (state->queued - state->waited == READ_AHEAD)
+        add_to_holes(state->holes, &state->waiting[state->waited++ % READ_AHEAD]);
     expect_section(state->holes, x1, y1, x2, y2);
-    state->waiting = {x1, y1, x2, y2};
-    state->is_waiting = true;
+    state->waiting[state->queued++ % READ_AHEAD] = {x1, y1, x2, y2};
 }
 
 /* No drilling machine reaches a point a kilometre from the file's origin.
@@ -546,7 +548,7 @@ static void read_command(reader_state *state, int c)
 
 int gerber_read(d_list *holes, int fd, int int_digits, gerber_format_t *format)
 {
-    reader_state reading = {holes, fd, 0, initial_format, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false, {}, false};
+    reader_state reading = {holes, fd, 0, initial_format, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false, {}, 0, 0};
     reader_state *state = &reading;
     state->format.x_int_digits = int_digits;
     state->format.y_int_digits = int_digits;
