@@ -43,8 +43,8 @@ typedef struct reader_state {
     bool armed;              /* block ends act only while set */
     bool first_motion;       /* no G00 to G03 or G54 seen yet */
     bool program_end;        /* an M00, M02 or M30 seen */
-    section waiting[READ_AHEAD];   /* the last strokes and flashes, not yet added to the holes, */
-    unsigned waited, queued;       /* from number `waited` to `queued`, each at its number modulo READ_AHEAD */
+    section waiting[READ_AHEAD];   /* strokes and flashes not yet added to the holes: */
+    unsigned waited, queued;       /* numbers `waited` to `queued`, each kept at its number modulo READ_AHEAD */
 } reader_state;
 
 /* The reader's checks are named after the function whose rules they keep,
