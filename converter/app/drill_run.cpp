@@ -72,10 +72,11 @@ static excellon_job read_job(int in, const settings_t &s)
 }
 
 /* "1. fúró: 0.80 mm (T1, T3), 37 furat", and the file it went into. */
-static void print_bit_line(int place, const excellon_bit &bit, const char *file)
+static void print_bit_line(int place, const bit_plan &plan, const char *file)
 {
+    const excellon_bit &bit = *plan.bit;
     print_text(stdout, "%d. fúró: %s mm (%s), %ld furat", place, diameter_text(bit.diameter).c_str(),
-               tool_names(bit).c_str(), bit_hits(bit));
+               tool_names(bit).c_str(), plan.plunges);
     if (file != nullptr)
         print_text(stdout, ": %s", file);
     print_text(stdout, "\n");
@@ -171,7 +172,7 @@ static int write_bit_files(settings_t &s, std::vector<bit_plan> &plans)
     if (!place_programs())
         return 1;
     for (size_t k = 0; k < plans.size(); k++)
-        print_bit_line((int)k + 1, *plans[k].bit, names[k].c_str());
+        print_bit_line((int)k + 1, plans[k], names[k].c_str());
     return 0;
 }
 
@@ -188,12 +189,11 @@ static int write_job_file(int in, settings_t &s)
         print_one_bit(out, style_of(s), plans[0]);
     else
         print_bits(out, style_of(s), plans);
+    int status = finish_program_file() ? 0 : 1;
+    for (size_t k = 0; status == 0 && k < plans.size(); k++)
+        print_bit_line((int)k + 1, plans[k], nullptr);
     free_bit_plans(plans);
-    if (!finish_program_file())
-        return 1;
-    for (size_t k = 0; k < job.bits.size(); k++)
-        print_bit_line((int)k + 1, job.bits[k], nullptr);
-    return 0;
+    return status;
 }
 
 static int write_drill_programs(int in, settings_t &s)

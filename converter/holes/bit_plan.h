@@ -9,8 +9,6 @@
 #ifndef BIT_PLAN_H
 #define BIT_PLAN_H
 
-#include <set>
-#include <utility>
 #include <vector>
 
 #include "holes/bore.h"
@@ -24,10 +22,17 @@ typedef struct corner_move {
 
 typedef struct bit_plan {
     const excellon_bit *bit;
-    d_list *stops;                  /* the bit's holes in its order, then the ends of its slots */
+    d_list *stops;                  /* while the tour runs: the bit's holes in its order, then the ends of its slots */
     std::vector<bore *> slot_ends;  /* slot k's ends: [2k] at `from`, [2k + 1] at `to` */
     corner_move move;
-    std::set<std::pair<double, double>> drilled;   /* a bit with slots: the positions drilled, as in the file */
+    long plunges;                   /* every position of the bit once, as bit_hits counts them */
+    /* A bit with slots: the place of each hit, a number equal positions share
+     * (hole i is place i; slot k's hits from place[first_hit[k]] on), and
+     * whether each place is drilled. */
+    std::vector<int32_t> place;
+    std::vector<int32_t> first_hit;
+    std::vector<char> drilled;
+    std::vector<excellon_point> hits;   /* stop_hits' answer, reused from stop to stop */
 } bit_plan;
 
 /* The plans of the job's bits in its order, every position moved so that the
@@ -35,10 +40,16 @@ typedef struct bit_plan {
 std::vector<bit_plan> plan_bits(const excellon_job &job, double x_offset, double y_offset);
 void free_bit_plans(std::vector<bit_plan> &plans);
 
+/* The bit's tour: bit_tour_start lays out its stops and gives the first,
+ * bit_tour_next the one after `stop`; null at the end, where the stops are
+ * released, so that one bit's tour reuses the memory of the one before. */
+bore *bit_tour_start(bit_plan &plan);
+bore *bit_tour_next(bit_plan &plan, bore *stop);
+
 /* The hits of a stop the tour has reached, moved onto the corner, in
  * drilling order, without those drilled before. The stop counts as drilled;
- * so does a slot's other end. */
-std::vector<excellon_point> stop_hits(bit_plan &plan, bore *stop);
+ * so does a slot's other end. The answer lasts until the next call. */
+const std::vector<excellon_point> &stop_hits(bit_plan &plan, bore *stop);
 
 /* Every plunge of the bit: its holes and the hits of its slots, each
  * position once (the holes are each once already). */

@@ -9,13 +9,26 @@
  * when its bound is greater than the best distance so far, or equal to it
  * with no member earlier in list order. Squares are never compared instead
  * of roots: two different squares can round to the same root, which is a tie
- * the tables resolve by list order. */
+ * the tables resolve by list order.
+ *
+ * Two shortcuts keep that argument. A square above the square of the next
+ * double after the best distance has a root above the best, as sqrt rounds
+ * monotonically onto doubles; so a hole or node whose square is above a
+ * threshold rounded up from that square loses without a root, and only the
+ * squares at or under it are rooted and compared as above. And a search
+ * from a hole starts in the hole's leaf and climbs: each ancestor's other
+ * child is searched as any node, and the climb stops once the gap from the
+ * point to the nearest side of the node's cell (the region its ancestors'
+ * splits leave it, on or beyond whose sides every hole outside the node
+ * lies) gives a square over the threshold. The leaf and the stop save
+ * work only: a climb to the root has searched every node. */
 #include "holes/tour_tree.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "system/tools.h"
 
@@ -23,50 +36,108 @@ enum { LEAF_SIZE = 32 };
 
 typedef struct tour_point {
     double x, y;         /* the centre when the tour was planned */
-    bore *hole;          /* null once the hole was found drilled and taken out */
+    bore *hole;
     int32_t ordinal;     /* position in the hole list */
 } tour_point;
 
-/* A node covers points[first, end); an inner node's left child follows it, its right child is `right`. */
+/* A node covers points[first, end); an inner node's left child follows it, its right child is `right`.
+ * A leaf keeps its points not yet taken out in front: its `end` moves down as they are. */
 typedef struct tour_node {
     double min_x, max_x, min_y, max_y;   /* the box around the node's points */
+    double low_x, high_x, low_y, high_y; /* the node's cell; infinite where no split bounds it */
     int32_t first, end;
     int32_t right;        /* -1 in a leaf */
     int32_t parent;       /* -1 at the root */
-    int32_t undrilled;    /* points not yet taken out */
-    int32_t min_ordinal;  /* earliest list position among the node's points */
+    int32_t live;         /* a leaf's points not yet taken out, an inner node's children holding any */
+    int32_t min_ordinal;  /* earliest list position among the node's points when planned */
 } tour_node;
 
 struct tour_tree {
     tour_point *points;
     tour_node *nodes;
     int32_t node_count;
+    int32_t *leaf_of;     /* each list position's leaf, -1 for a hole left out */
+    int32_t list_count;
 };
 
-static int32_t build_node(tour_tree *index, int32_t first, int32_t end, int32_t parent)
+/* An axis-parallel rectangle: a node's cell, or the box around a set of points. */
+typedef struct extent {
+    double low_x, high_x, low_y, high_y;
+} extent;
+
+/* Orders the points on the axis about a median, so that the depth stays logarithmic; returns where
+ * the upper part starts and sets `split` to a value that no point before it exceeds and none from it
+ * falls below. A sample's median costs one pass; when it leaves either part less than a quarter of
+ * the points, the exact median is taken, so leaves hold more than LEAF_SIZE / 4 points. */
+template <double tour_point::*axis>
+static int32_t split_points(tour_point *points, int32_t first, int32_t end, double *split)
+{
+    enum { SAMPLES = 31 };
+    const int32_t count = end - first;
+    double sample[SAMPLES];
+    for (int32_t k = 0; k < SAMPLES; k++)
+        sample[k] = points[first + (int32_t)((int64_t)count * k / SAMPLES)].*axis;
+    std::nth_element(sample, sample + SAMPLES / 2, sample + SAMPLES);
+    const double pivot = sample[SAMPLES / 2];
+    tour_point *upper = std::partition(points + first, points + end,
+                                       [pivot](const tour_point &p) { return p.*axis < pivot; });
+    int32_t middle = (int32_t)(upper - points);
+    *split = pivot;
+    if (4 * (middle - first) >= count && 4 * (end - middle) >= count)
+        return middle;
+    middle = first + count / 2;
+    std::nth_element(points + first, points + middle, points + end,
+                     [](const tour_point &a, const tour_point &b) { return a.*axis < b.*axis; });
+    *split = points[middle].*axis;
+    return middle;
+}
+
+/* The box around points[first, end) and their earliest list position. */
+static extent box_of(const tour_point *points, int32_t first, int32_t end, int32_t *min_ordinal)
+{
+    extent box = {points[first].x, points[first].x, points[first].y, points[first].y};
+    *min_ordinal = points[first].ordinal;
+    for (int32_t i = first + 1; i < end; i++) {
+        box.low_x = std::min(box.low_x, points[i].x);
+        box.high_x = std::max(box.high_x, points[i].x);
+        box.low_y = std::min(box.low_y, points[i].y);
+        box.high_y = std::max(box.high_y, points[i].y);
+        *min_ordinal = std::min(*min_ordinal, points[i].ordinal);
+    }
+    return box;
+}
+
+/* Builds the node over points[first, end) in `region`; `around` encloses the points and chooses the
+ * axis of the split. A node's box is its children's together, so the points are measured once, in the leaves. */
+static int32_t build_node(tour_tree *index, int32_t first, int32_t end, int32_t parent, extent region, extent around)
 {
     int32_t id = index->node_count++;
-    tour_node *node = &index->nodes[id];
-    const tour_point *points = index->points;
-    *node = {points[first].x, points[first].x, points[first].y, points[first].y,
-             first, end, -1, parent, end - first, points[first].ordinal};
-    for (int32_t i = first + 1; i < end; i++) {
-        node->min_x = std::min(node->min_x, points[i].x);
-        node->max_x = std::max(node->max_x, points[i].x);
-        node->min_y = std::min(node->min_y, points[i].y);
-        node->max_y = std::max(node->max_y, points[i].y);
-        node->min_ordinal = std::min(node->min_ordinal, points[i].ordinal);
-    }
-    if (end - first <= LEAF_SIZE)
+    index->nodes[id] = {0, 0, 0, 0, region.low_x, region.high_x, region.low_y, region.high_y,
+                        first, end, -1, parent, end - first, 0};
+    if (end - first <= LEAF_SIZE) {
+        tour_node *leaf = &index->nodes[id];
+        extent box = box_of(index->points, first, end, &leaf->min_ordinal);
+        leaf->min_x = box.low_x, leaf->max_x = box.high_x, leaf->min_y = box.low_y, leaf->max_y = box.high_y;
+        for (int32_t i = first; i < end; i++)
+            index->leaf_of[index->points[i].ordinal] = id;
         return id;
-    /* Split at the median of the wider side; a median split keeps the depth logarithmic. */
-    bool by_x = node->max_x - node->min_x >= node->max_y - node->min_y;
-    int32_t middle = first + (end - first) / 2;
-    std::nth_element(index->points + first, index->points + middle, index->points + end,
-                     [by_x](const tour_point &a, const tour_point &b) { return by_x ? a.x < b.x : a.y < b.y; });
-    build_node(index, first, middle, id);
-    int32_t right = build_node(index, middle, end, id);
-    index->nodes[id].right = right;
+    }
+    bool by_x = around.high_x - around.low_x >= around.high_y - around.low_y;
+    double split;
+    int32_t middle = by_x ? split_points<&tour_point::x>(index->points, first, end, &split)
+                          : split_points<&tour_point::y>(index->points, first, end, &split);
+    extent left = region, right = region, left_around = around, right_around = around;
+    (by_x ? left.high_x : left.high_y) = (by_x ? left_around.high_x : left_around.high_y) = split;
+    (by_x ? right.low_x : right.low_y) = (by_x ? right_around.low_x : right_around.low_y) = split;
+    int32_t left_id = build_node(index, first, middle, id, left, left_around);
+    int32_t right_id = build_node(index, middle, end, id, right, right_around);
+    const tour_node *a = &index->nodes[left_id], *b = &index->nodes[right_id];
+    tour_node *node = &index->nodes[id];
+    node->min_x = std::min(a->min_x, b->min_x), node->max_x = std::max(a->max_x, b->max_x);
+    node->min_y = std::min(a->min_y, b->min_y), node->max_y = std::max(a->max_y, b->max_y);
+    node->min_ordinal = std::min(a->min_ordinal, b->min_ordinal);
+    node->right = right_id;
+    node->live = 2;
     return id;
 }
 
@@ -76,17 +147,23 @@ tour_tree *tour_tree_new(d_list *Root)
     int32_t count = 0;
     /* Holes at an infinite or undefined place are left out: no distance to or from them is below FAR_AWAY. */
     index->points = (tour_point *)s_malloc(sizeof(tour_point) * (size_t)std::max(Root->count, 1));
+    index->leaf_of = (int32_t *)s_malloc(sizeof(int32_t) * (size_t)std::max(Root->count, 1));
     int32_t ordinal = 0;
     for (d_list_node *node = Root->first; node != nullptr && ordinal < Root->count; node = node->next, ordinal++) {
         bore *hole = (bore *)node->data;
+        index->leaf_of[ordinal] = -1;
         if (hole != nullptr && std::isfinite(hole->x) && std::isfinite(hole->y))
             index->points[count++] = {hole->x, hole->y, hole, ordinal};
     }
+    index->list_count = ordinal;
     if (count == 0)
         return index;
-    /* Leaves hold at least LEAF_SIZE / 2 points once the tree splits, so count / 2 + 1 nodes suffice. */
-    index->nodes = (tour_node *)s_malloc(sizeof(tour_node) * ((size_t)count / 2 + 1));
-    build_node(index, 0, count, -1);
+    /* Leaves hold more than LEAF_SIZE / 4 points once the tree splits, so fewer than 4 * count / LEAF_SIZE
+     * leaves and twice as many nodes. */
+    index->nodes = (tour_node *)s_malloc(sizeof(tour_node) * (8 * (size_t)count / LEAF_SIZE + 1));
+    int32_t min_ordinal;  /* the root's is gathered from its leaves */
+    extent around = box_of(index->points, 0, count, &min_ordinal);
+    build_node(index, 0, count, -1, {-INFINITY, INFINITY, -INFINITY, INFINITY}, around);
     return index;
 }
 
@@ -96,6 +173,7 @@ void tour_tree_free(tour_tree *index)
         return;
     free(index->points);
     free(index->nodes);
+    free(index->leaf_of);
     free(index);
 }
 
@@ -103,83 +181,142 @@ typedef struct nearest_search {
     double x, y;          /* the point searched from */
     const bore *from;     /* never the answer */
     double best;          /* distance of the best hole so far, FAR_AWAY before any */
+    double losing_square; /* a square above this has a root above `best` */
     int32_t best_ordinal; /* its list position; -1 before any, so that no tie at FAR_AWAY wins */
     bore *found;
 } nearest_search;
+
+/* The next double above a finite v >= +0: for such doubles the bit patterns run in the order of the values. */
+static double next_up(double v)
+{
+    uint64_t bits;
+    memcpy(&bits, &v, sizeof bits);
+    bits++;
+    memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+/* At least the square of the double after `best`, whose root cannot round to `best` or below.
+ * `best` is at most FAR_AWAY, so neither the square nor the step after it overflows. */
+static double losing_square(double best)
+{
+    double next = next_up(best);
+    return next_up(next * next);
+}
 
 static double gap(double at, double low, double high)
 {
     return at < low ? low - at : at > high ? at - high : 0.0;
 }
 
-/* No point of the node lies nearer than this, with the rounding of the distance itself. */
-static double node_bound(const tour_node *node, double x, double y)
+/* The square of the gap between the point and the node's box, the rounding as in a distance. */
+static double gap_square(const nearest_search *search, const tour_node *node)
 {
-    double gap_x = gap(x, node->min_x, node->max_x), gap_y = gap(y, node->min_y, node->max_y);
-    return std::sqrt(gap_x * gap_x + gap_y * gap_y);
+    double gap_x = gap(search->x, node->min_x, node->max_x), gap_y = gap(search->y, node->min_y, node->max_y);
+    return gap_x * gap_x + gap_y * gap_y;
 }
 
-static bool may_improve(const nearest_search *search, const tour_node *node, double bound)
+static bool may_improve(const nearest_search *search, const tour_node *node, double square)
 {
-    if (node->undrilled == 0)
+    if (node->live == 0 || square > search->losing_square)
         return false;
+    double bound = std::sqrt(square);
     return bound < search->best || (bound == search->best && node->min_ordinal < search->best_ordinal);
 }
 
-static void take_out(tour_tree *index, int32_t leaf, int32_t position)
+/* Moves the leaf's point at `position` behind its live points and uncounts it; returns the leaf's new end. */
+static int32_t take_out(tour_tree *index, int32_t leaf, int32_t position)
 {
-    index->points[position].hole = nullptr;
-    for (int32_t id = leaf; id >= 0; id = index->nodes[id].parent)
-        index->nodes[id].undrilled--;
+    tour_node *node = &index->nodes[leaf];
+    std::swap(index->points[position], index->points[--node->end]);
+    for (int32_t id = leaf; --index->nodes[id].live == 0 && index->nodes[id].parent >= 0;)
+        id = index->nodes[id].parent;
+    return node->end;
 }
 
 static void search_leaf(tour_tree *index, int32_t leaf, nearest_search *search)
 {
-    for (int32_t i = index->nodes[leaf].first; i < index->nodes[leaf].end; i++) {
-        const tour_point *point = &index->points[i];
-        if (point->hole == nullptr || point->hole == search->from)
+    /* Kept in locals: for all the compiler knows, each store into the search could change them. */
+    const double x = search->x, y = search->y;
+    double losing = search->losing_square;
+    const tour_point *points = index->points;
+    for (int32_t i = index->nodes[leaf].first, end = index->nodes[leaf].end; i < end; i++) {
+        double dx = points[i].x - x, dy = points[i].y - y;
+        double square = dx * dx + dy * dy;
+        if (square > losing)
             continue;
-        if (point->hole->drilled != 0) {
-            take_out(index, leaf, i);
+        if (points[i].hole->drilled != 0) {
+            end = take_out(index, leaf, i--);
             continue;
         }
-        double dx = point->x - search->x, dy = point->y - search->y;
-        double distance = std::sqrt(dx * dx + dy * dy);
-        if (distance < search->best || (distance == search->best && point->ordinal < search->best_ordinal)) {
+        double distance = std::sqrt(square);
+        if (points[i].hole != search->from &&
+            (distance < search->best || (distance == search->best && points[i].ordinal < search->best_ordinal))) {
             search->best = distance;
-            search->best_ordinal = point->ordinal;
-            search->found = point->hole;
+            search->losing_square = losing = losing_square(distance);
+            search->best_ordinal = points[i].ordinal;
+            search->found = points[i].hole;
         }
     }
 }
 
 /* Visits the node if it may hold a better hole, the nearer child first. */
-static void search_node(tour_tree *index, int32_t id, double bound, nearest_search *search)
+static void search_node(tour_tree *index, int32_t id, double square, nearest_search *search)
 {
     const tour_node *node = &index->nodes[id];
-    if (!may_improve(search, node, bound))
+    if (!may_improve(search, node, square))
         return;
     if (node->right < 0) {
         search_leaf(index, id, search);
         return;
     }
     int32_t near = id + 1, far = node->right;
-    double near_bound = node_bound(&index->nodes[near], search->x, search->y);
-    double far_bound = node_bound(&index->nodes[far], search->x, search->y);
-    if (far_bound < near_bound) {
+    double near_square = gap_square(search, &index->nodes[near]);
+    double far_square = gap_square(search, &index->nodes[far]);
+    if (far_square < near_square) {
         std::swap(near, far);
-        std::swap(near_bound, far_bound);
+        std::swap(near_square, far_square);
     }
-    search_node(index, near, near_bound, search);
-    search_node(index, far, far_bound, search);
+    search_node(index, near, near_square, search);
+    search_node(index, far, far_square, search);
+}
+
+/* Searches the node, its bound not yet known. */
+static void search_from(tour_tree *index, int32_t id, nearest_search *search)
+{
+    search_node(index, id, gap_square(search, &index->nodes[id]), search);
+}
+
+/* True when every hole outside the node lies farther than the best so far. */
+static bool holds_the_nearest(const nearest_search *search, const tour_node *node)
+{
+    double margin = std::min(std::min(search->x - node->low_x, node->high_x - search->x),
+                             std::min(search->y - node->low_y, node->high_y - search->y));
+    return margin > 0.0 && margin * margin > search->losing_square;
+}
+
+/* The leaf of the hole searched from, -1 when the hole is not in the tree. */
+static int32_t leaf_of(const tour_tree *index, const bore *from)
+{
+    if (from == nullptr || from->ordinal < 0 || from->ordinal >= index->list_count)
+        return -1;
+    return index->leaf_of[from->ordinal];
 }
 
 bore *tour_tree_nearest(tour_tree *index, double x, double y, const bore *from)
 {
-    nearest_search search = {x, y, from, FAR_AWAY, -1, nullptr};
+    nearest_search search = {x, y, from, FAR_AWAY, losing_square(FAR_AWAY), -1, nullptr};
     if (index->node_count == 0 || !std::isfinite(x) || !std::isfinite(y))
         return nullptr;
-    search_node(index, 0, node_bound(&index->nodes[0], x, y), &search);
+    int32_t id = leaf_of(index, from);
+    if (id < 0) {
+        search_from(index, 0, &search);
+        return search.found;
+    }
+    search_leaf(index, id, &search);
+    for (; id > 0 && !holds_the_nearest(&search, &index->nodes[id]); id = index->nodes[id].parent) {
+        int32_t parent = index->nodes[id].parent;
+        search_from(index, id == parent + 1 ? index->nodes[parent].right : parent + 1, &search);
+    }
     return search.found;
 }
-

@@ -2,7 +2,7 @@
  * tour's question: which undrilled hole is nearest a point.
  *
  * The tree is planned once over the centres as they are when the tour
- * starts; its nodes know how many of their holes are still undrilled, and a
+ * starts; its nodes know whether they still hold undrilled holes, and a
  * hole the writer marked drilled is taken out when a search meets it. The
  * answer is the one the reference path's distance tables give: the same
  * distance expression, the same strict comparison, ties to the earlier hole

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "reading/decimal.h"
 #include "reading/line_input.h"
 #include "system/tools.h"
 
@@ -49,6 +50,9 @@ struct number_stats {
     int min_len = 0, max_len = 0;
     int leading_zero = 0, trailing_zero = 0;          /* numbers starting / ending with '0' */
     int leading_line = 0, trailing_line = 0;          /* the first line of each kind */
+    /* The lines with an X or Y after each T<n> line: what its holes may
+     * need, reserved at once rather than grown, which would touch twice the memory. */
+    std::unordered_map<int, size_t> coordinate_lines;
 };
 
 struct raw_slot {
@@ -67,6 +71,13 @@ struct tool_rec {
     double mm = 0.0;
     std::vector<excellon_point> holes;
     std::vector<raw_slot> slots;
+};
+
+/* A letter and the number text after it. */
+struct word {
+    char letter;
+    const char *text;
+    int len;
 };
 
 struct reader {
@@ -92,13 +103,7 @@ struct reader {
     bool tool_down = false;
     int path_slot = -1;                   /* the current routed path's last slot, or -1 */
     long hits = 0;
-};
-
-/* A letter and the number text after it. */
-struct word {
-    char letter;
-    const char *text;
-    int len;
+    std::vector<word> words;              /* of the line at hand */
 };
 
 /* The coordinates and codes of one body line, acted on at its end. */
@@ -293,20 +298,35 @@ void count_number(number_stats &s, const char *digits, int n, int line_no)
         s.trailing_line = line_no;
 }
 
-/* Every X and Y number written without a point, outside comments. */
+/* The tool number a line "T<n>..." starts with; -1 for one too long. */
+int line_tool(const char *text, int len)
+{
+    int number = 0, i = 1;
+    for (; i < len && i <= MAX_TOOL_DIGITS && isdigit((unsigned char)text[i]); i++)
+        number = number * 10 + (text[i] - '0');
+    return i < len && isdigit((unsigned char)text[i]) ? -1 : number;
+}
+
+/* Every X and Y number written without a point, outside comments, and the
+ * lines of coordinates after each tool's number. */
 number_stats gather_numbers(reader &r)
 {
     number_stats s;
     r.line_no = 0;
+    int tool = -1;
     while (next_line(r)) {
         const char *text;
         int len;
         trimmed_line(&text, &len);
         if (len > 0 && text[0] == ';')
             continue;
+        if (len > 1 && text[0] == 'T' && isdigit((unsigned char)text[1]))
+            tool = line_tool(text, len);
+        bool coordinates = false;
         for (int i = 0; i < len; i++) {
             if (text[i] != 'X' && text[i] != 'Y')
                 continue;
+            coordinates = true;
             int start = i + 1;
             if (start < len && (text[start] == '+' || text[start] == '-'))
                 start++;
@@ -317,6 +337,8 @@ number_stats gather_numbers(reader &r)
                 continue;
             count_number(s, text + start, end - start, r.line_no);
         }
+        if (coordinates)
+            s.coordinate_lines[tool]++;
     }
     rewind_input(r.fd);
     return s;
@@ -359,55 +381,68 @@ void infer_zeros(reader &r)
     }
 }
 
-/* The number text of a word: sign, digits, at most one point, at least one digit. */
-bool well_formed(const word &w, bool *point, int *digits)
+/* What the number text of a word holds. */
+struct number_text {
+    bool point = false;
+    int digits = 0;      /* all of them */
+    int decimals = 0;    /* those after the point */
+    bool nonzero = false;
+    int64_t whole = 0;   /* the digits as a whole number, the point skipped: exact up to MAX_DIGITS of them */
+};
+
+/* Reads the number text of a word in one pass: a sign, digits, at most one
+ * point, at least one digit; false for anything else. */
+bool read_number(const word &w, number_text *n)
 {
     int i = 0;
-    *point = false;
-    *digits = 0;
     if (i < w.len && (w.text[i] == '+' || w.text[i] == '-'))
         i++;
     for (; i < w.len; i++) {
-        if (w.text[i] == '.') {
-            if (*point)
-                return false;
-            *point = true;
-        } else if (w.text[i] >= '0' && w.text[i] <= '9') {
-            ++*digits;
+        char c = w.text[i];
+        if (c == '.' && !n->point) {
+            n->point = true;
+        } else if (c >= '0' && c <= '9') {
+            n->digits++;
+            n->decimals += n->point;
+            n->nonzero = n->nonzero || c != '0';
+            if (n->digits <= MAX_DIGITS)
+                n->whole = n->whole * 10 + (c - '0');
         } else {
             return false;
         }
     }
-    return *digits > 0;
+    return n->digits > 0;
 }
 
 /* A coordinate word's value in the file's unit. */
 double coordinate_value(reader &r, const word &w)
 {
-    bool point;
-    int n;
-    if (!well_formed(w, &point, &n))
+    number_text n;
+    if (!read_number(w, &n))
         fatal_error("A fájl %d. sorában hibás az '%c' koordináta.\n", r.line_no, w.letter);
-    std::string text(w.text, w.len);
-    if (point)
-        return strtod(text.c_str(), nullptr);
-    bool negative = text[0] == '-';
-    if (text[0] == '+' || text[0] == '-')
-        text.erase(0, 1);
-    if (text.find_first_not_of('0') == std::string::npos)
+    bool negative = w.text[0] == '-';
+    if (n.point && n.digits > MAX_DIGITS)
+        return strtod(std::string(w.text, w.len).c_str(), nullptr);
+    if (n.point) {
+        /* The digits and the power of ten are both exact, so the one rounding
+         * of the quotient gives strtod's double. */
+        double value = (double)n.whole / power_of_ten(n.decimals);
+        return negative ? -value : value;
+    }
+    if (!n.nonzero)
         return 0.0;   /* zero in every format */
     int whole, fraction;
     format_digits(r, &whole, &fraction);
-    bool fits = n <= whole + fraction && n <= MAX_DIGITS;
+    bool fits = n.digits <= whole + fraction && n.digits <= MAX_DIGITS;
     if (fits && r.zeros == ZEROS_UNKNOWN)
         infer_zeros(r);
-    if (!fits || (r.zeros == ZEROS_ALL && n != whole + fraction))
+    if (!fits || (r.zeros == ZEROS_ALL && n.digits != whole + fraction))
         fatal_error("A fájl %d. sorában az '%c' utáni szám %d számjegyű, ez nem illik a(z) %d.%d számformátumhoz; a fájl számformátuma a -n kapcsolóval adható meg.\n",
-                    r.line_no, w.letter, n, whole, fraction);
+                    r.line_no, w.letter, n.digits, whole, fraction);
     r.digit_numbers = true;
-    double value = (double)strtoll(text.c_str(), nullptr, 10);
-    int shift = r.zeros == ZEROS_LEADING_KEPT ? n - whole : fraction;   /* digits after the point */
-    value = shift >= 0 ? value / pow(10.0, shift) : value * pow(10.0, -shift);
+    double value = (double)n.whole;
+    int shift = r.zeros == ZEROS_LEADING_KEPT ? n.digits - whole : fraction;   /* digits after the point */
+    value = shift >= 0 ? value / power_of_ten(shift) : value * power_of_ten(-shift);
     return negative ? -value : value;
 }
 
@@ -500,6 +535,9 @@ int tool_index(reader &r, int number)
     if (found.second) {
         r.tools.push_back(tool_rec{});
         r.tools.back().number = number;
+        auto lines = r.stats.coordinate_lines.find(number);
+        if (lines != r.stats.coordinate_lines.end())
+            r.tools.back().holes.reserve(lines->second);
     }
     return found.first->second;
 }
@@ -581,10 +619,10 @@ void comment_line(reader &r, const char *text, int len)
 
 /* ---- words ---- */
 
-/* The line's words; any other character ends the run. */
-std::vector<word> split_words(reader &r, const char *text, int len)
+/* The line's words into `words`, which every line reuses; any other character ends the run. */
+void split_words(reader &r, const char *text, int len, std::vector<word> &words)
 {
-    std::vector<word> words;
+    words.clear();
     int i = 0;
     while (i < len) {
         char c = text[i];
@@ -599,17 +637,15 @@ std::vector<word> split_words(reader &r, const char *text, int len)
             i++;
         words.push_back({c, text + start, i - start});
     }
-    return words;
 }
 
 /* A whole number after a letter (T, G, M, R). */
 long word_integer(reader &r, const word &w)
 {
-    bool point;
-    int digits;
-    if (!well_formed(w, &point, &digits) || point || w.text[0] == '-' || w.text[0] == '+' || digits > 6)
+    number_text n;
+    if (!read_number(w, &n) || n.point || w.text[0] == '-' || w.text[0] == '+' || n.digits > 6)
         fatal_error("A fájl %d. sorában hibás a(z) '%c' paramétere.\n", r.line_no, w.letter);
-    return strtol(std::string(w.text, w.len).c_str(), nullptr, 10);
+    return (long)n.whole;
 }
 
 /* T<n> and its C, F and S words; returns the index of the first word after them. */
@@ -890,7 +926,8 @@ void arc_word(reader &r, line_state &s, const word &w)
 
 void word_line(reader &r, const char *text, int len)
 {
-    std::vector<word> words = split_words(r, text, len);
+    std::vector<word> &words = r.words;
+    split_words(r, text, len, words);
     line_state s;
     for (size_t i = 0; i < words.size();) {
         const word &w = words[i];
@@ -1002,29 +1039,36 @@ std::tuple<double, double, double, double, double, double, double> path_key(cons
                            fabs(s.sweep));
 }
 
-/* The positions in their first order, each once. Sorting keeps this fast for
- * a million hits, where a tree of positions is not. */
-std::vector<excellon_point> unique_positions(const std::vector<excellon_point> &points)
+/* A position and where it stands in the file. */
+struct placed_point {
+    excellon_point p;
+    size_t at;
+};
+
+/* Keeps each position once, where it first stands. Sorting keeps this fast
+ * for a million hits, where a tree of positions is not. */
+void keep_first_positions(std::vector<excellon_point> &points)
 {
-    std::vector<size_t> order(points.size());
+    std::vector<placed_point> order(points.size());
     for (size_t i = 0; i < order.size(); i++)
-        order[i] = i;
-    auto key = [&](size_t i) { return std::make_tuple(points[i].x, points[i].y, i); };
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
-    std::vector<bool> repeated(points.size(), false);
+        order[i] = {points[i], i};
+    std::sort(order.begin(), order.end(), [](const placed_point &a, const placed_point &b) {
+        return a.p.x != b.p.x ? a.p.x < b.p.x : a.p.y != b.p.y ? a.p.y < b.p.y : a.at < b.at;
+    });
+    std::vector<char> repeated(points.size(), 0);
     for (size_t k = 1; k < order.size(); k++)
-        repeated[order[k]] = same_point(points[order[k]], points[order[k - 1]]);
-    std::vector<excellon_point> unique;
+        repeated[order[k].at] = same_point(order[k].p, order[k - 1].p);
+    size_t kept = 0;
     for (size_t i = 0; i < points.size(); i++)
         if (!repeated[i])
-            unique.push_back(points[i]);
-    return unique;
+            points[kept++] = points[i];
+    points.resize(kept);
 }
 
 std::vector<excellon_bit> make_bits(reader &r)
 {
-    std::vector<const tool_rec *> used;
-    for (const tool_rec &t : r.tools)
+    std::vector<tool_rec *> used;
+    for (tool_rec &t : r.tools)
         if (!t.holes.empty() || !t.slots.empty())
             used.push_back(&t);
     std::sort(used.begin(), used.end(), [](const tool_rec *a, const tool_rec *b) {
@@ -1032,20 +1076,23 @@ std::vector<excellon_bit> make_bits(reader &r)
     });
     std::vector<excellon_bit> bits;
     std::set<decltype(path_key(raw_slot{}))> paths;   /* of the last bit */
-    for (const tool_rec *t : used) {
+    for (tool_rec *t : used) {
         if (bits.empty() || t->mm - bits.back().diameter > SAME_DIAMETER_MM) {
             bits.push_back(excellon_bit{t->mm, {}, {}, {}});
             paths.clear();
         }
         excellon_bit &bit = bits.back();
         bit.tools.push_back(t->number);
-        bit.holes.insert(bit.holes.end(), t->holes.begin(), t->holes.end());
+        if (bit.holes.empty())
+            bit.holes = std::move(t->holes);   /* a bit of one tool: no copy */
+        else
+            bit.holes.insert(bit.holes.end(), t->holes.begin(), t->holes.end());
         for (const raw_slot &s : t->slots)
             if (paths.insert(path_key(s)).second)
                 bit.slots.push_back(expand_slot(r, s, bit.diameter));
     }
     for (excellon_bit &bit : bits)
-        bit.holes = unique_positions(bit.holes);
+        keep_first_positions(bit.holes);
     return bits;
 }
 

@@ -145,7 +145,7 @@ static void print_bit_tour(int fd, const program_style &style, bit_plan &plan)
 {
     const plunge_lines lines = plunge_lines_of(style);
     bool after_start = true;
-    for (bore *stop = tour_start(plan.stops); stop != nullptr; stop = tour_next(plan.stops, stop))
+    for (bore *stop = bit_tour_start(plan); stop != nullptr; stop = bit_tour_next(plan, stop))
         for (excellon_point hit : stop_hits(plan, stop)) {
             print_plunge(fd, lines, hit.x, hit.y, after_start);
             after_start = false;
@@ -167,13 +167,14 @@ std::string diameter_text(double mm)
 /* Before bit `place` (from 1): up, parked, spindle off, the operator told which
  * bit to put in (with T<place> M6 for a tool-change routine), a pause, and
  * the spindle started again. */
-static void print_bit_change(int fd, const program_style &style, int place, const excellon_bit &bit)
+static void print_bit_change(int fd, const program_style &style, int place, const bit_plan &plan)
 {
+    const excellon_bit &bit = *plan.bit;
     const int decimals = style.precision;
     const double change_height = output_length(style, std::trunc(style.change_height));
     message(fd, "G0 Z%0.*lf\n", decimals, change_height);
     message(fd, "X%0.*lf Y%0.*lf\nM5\n", decimals, 0.0, decimals, 0.0);
-    message(fd, "(MSG, %d. furo %s mm %ld furat)\n", place, diameter_text(bit.diameter).c_str(), bit_hits(bit));
+    message(fd, "(MSG, %d. furo %s mm %ld furat)\n", place, diameter_text(bit.diameter).c_str(), plan.plunges);
     if (style.change_m6)
         message(fd, "T%d M6\n", place);
     message(fd, "M0\n");
@@ -196,7 +197,7 @@ void print_bits(int fd, const program_style &style, std::vector<bit_plan> &plans
 {
     print_program_head(fd, style);
     for (size_t k = 0; k < plans.size(); k++) {
-        print_bit_change(fd, style, (int)k + 1, *plans[k].bit);
+        print_bit_change(fd, style, (int)k + 1, plans[k]);
         print_bit_tour(fd, style, plans[k]);
     }
     print_program_end(fd, style);

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <unistd.h>
@@ -517,6 +518,35 @@ TEST_F(Excellon, FormatsAndWords)
         ASSERT_FALSE(r.fatal) << r.message;
         EXPECT_EQ(render(r.job), c.job);
         EXPECT_EQ(r.job.format, c.format);
+    }
+}
+
+/* A number with a point is the double strtod reads from it, whatever its
+ * sign, its digits on either side and their count (more than 15 digits too). */
+TEST_F(Excellon, NumbersWithAPointReadAsStrtodReadsThem)
+{
+    std::mt19937 random(7);
+    auto digits = [&random](int count) {
+        std::string text;
+        while (count-- > 0)
+            text += (char)('0' + random() % 10);
+        return text;
+    };
+    std::vector<std::string> numbers;   /* of X; Y is the line's place */
+    std::string body;
+    for (int k = 0; k < 3000; k++) {
+        std::string fraction = digits(k % 97 == 0 ? 19 : (int)(random() % 10));
+        numbers.push_back(std::string(k % 3 == 0 ? "-" : k % 3 == 1 ? "+" : "") + digits((int)(random() % 6)) + "." +
+                          (fraction.empty() ? "5" : fraction));
+        body += "X" + numbers.back() + "Y" + std::to_string(k) + ".0\n";
+    }
+    outcome r = read_text("M48\nMETRIC\nT1C1.0\n%\nT1\n" + body + "M30\n");
+    ASSERT_FALSE(r.fatal) << r.message;
+    ASSERT_EQ(r.job.bits.at(0).holes.size(), numbers.size());
+    for (size_t k = 0; k < numbers.size(); k++) {
+        excellon_point p = r.job.bits[0].holes[k];
+        double x = strtod(numbers[k].c_str(), nullptr);
+        EXPECT_TRUE(p.x == x && std::signbit(p.x) == std::signbit(x) && p.y == (double)k) << numbers[k] << " read as " << p.x;
     }
 }
 
