@@ -376,6 +376,25 @@ static void add_waiting(reader_state *state)
         add_to_holes(state->holes, &state->waiting[state->waited++ % READ_AHEAD]);
 }
 
+/* The reader of the moment and the handler it stands in front of: a
+ * diagnostic that the caller survives (a test, a fuzzer) still finds every
+ * stroke and flash read before it among the holes. A run that ends at the
+ * diagnostic needs no grouping. */
+static reader_state *reading_now;
+static fatal_handler_fn handler_outside;
+
+static void group_waiting_then_end(int status)
+{
+    reader_state *state = reading_now;
+    reading_now = nullptr;
+    set_fatal_handler(handler_outside);
+    if (handler_outside == nullptr)
+        return;
+    if (state != nullptr)
+        add_waiting(state);
+    handler_outside(status);
+}
+
 /* Each stroke or flash waits until a few more are read before it joins the
  * holes, in the same order: meanwhile the memory of its new end point is
  * fetched, which on a large board is most of what grouping waits for. */
@@ -553,11 +572,15 @@ int gerber_read(d_list *holes, int fd, int int_digits, gerber_format_t *format)
     state->format.x_int_digits = int_digits;
     state->format.y_int_digits = int_digits;
     forget_input();   /* an earlier input may have ended at a diagnostic */
+    reading_now = state;
+    handler_outside = set_fatal_handler(group_waiting_then_end);
     for (;;) {
         int status = load_line(fd);
         state->line_no++;
         if (status < 0) {
             check_line_status(state, status, "gerber");
+            reading_now = nullptr;
+            set_fatal_handler(handler_outside);
             add_waiting(state);
             /* Every real file ends its program; one that does not may have been cut. */
             if (!state->program_end)
