@@ -58,6 +58,7 @@ struct tour_tree {
     int32_t node_count;
     const bore *last_found;   /* the last answer, null before any */
     int32_t last_leaf;        /* its leaf: the tour's next search starts there */
+    int32_t last_position;    /* and its place in the leaf */
 };
 
 /* An axis-parallel rectangle: a node's cell, or the box around a set of points. */
@@ -178,7 +179,7 @@ typedef struct nearest_search {
     double losing_square; /* a square above this has a root above `best` */
     int32_t best_ordinal; /* its list position; -1 before any, so that no tie at FAR_AWAY wins */
     bore *found;
-    int32_t found_leaf;
+    int32_t found_leaf, found_position;
 } nearest_search;
 
 /* The next double above a finite v >= +0: for such doubles the bit patterns run in the order of the values. */
@@ -219,17 +220,16 @@ static bool may_improve(const nearest_search *search, const tour_node *node, dou
     return bound < search->best || (bound == search->best && node->min_ordinal < search->best_ordinal);
 }
 
-/* Moves the leaf's point at `position` behind its live points and uncounts it; returns the leaf's new end. */
-static int32_t take_out(tour_tree *index, int32_t leaf, int32_t position)
+/* Moves the leaf's point at `position` behind its live points and uncounts it. */
+static void take_out(tour_tree *index, int32_t leaf, int32_t position)
 {
     tour_node *node = &index->nodes[leaf];
     std::swap(index->points[position], index->points[--node->end]);
     for (int32_t id = leaf; --index->nodes[id].live == 0 && index->nodes[id].parent >= 0;)
         id = index->nodes[id].parent;
-    return node->end;
 }
 
-static void search_leaf(tour_tree *index, int32_t leaf, nearest_search *search)
+static void search_leaf(const tour_tree *index, int32_t leaf, nearest_search *search)
 {
     /* Kept in locals: for all the compiler knows, each store into the search could change them. */
     const double x = search->x, y = search->y;
@@ -243,23 +243,21 @@ static void search_leaf(tour_tree *index, int32_t leaf, nearest_search *search)
         double distance = std::sqrt(square);
         if (distance > search->best || (distance == search->best && points[i].ordinal >= search->best_ordinal))
             continue;
-        /* Only a hole that would win is looked at: the holes lie elsewhere in memory. */
-        if (points[i].hole->drilled != 0) {
-            end = take_out(index, leaf, i--);
-            continue;
-        }
         if (points[i].hole == search->from)
             continue;
         search->best = distance;
         search->losing_square = losing = losing_square(distance);
         search->best_ordinal = points[i].ordinal;
         search->found = points[i].hole;
+        /* The answer's hole is read next: fetched while the search goes on. */
+        __builtin_prefetch(points[i].hole);
         search->found_leaf = leaf;
+        search->found_position = i;
     }
 }
 
 /* Visits the node if it may hold a better hole, the nearer child first. */
-static void search_node(tour_tree *index, int32_t id, double square, nearest_search *search)
+static void search_node(const tour_tree *index, int32_t id, double square, nearest_search *search)
 {
     const tour_node *node = &index->nodes[id];
     if (!may_improve(search, node, square))
@@ -280,7 +278,7 @@ static void search_node(tour_tree *index, int32_t id, double square, nearest_sea
 }
 
 /* Searches the node, its bound not yet known. */
-static void search_from(tour_tree *index, int32_t id, nearest_search *search)
+static void search_from(const tour_tree *index, int32_t id, nearest_search *search)
 {
     search_node(index, id, gap_square(search, &index->nodes[id]), search);
 }
@@ -294,7 +292,7 @@ static bool holds_the_nearest(const nearest_search *search, const tour_node *nod
 }
 
 /* Searches the whole tree, starting in `leaf` and climbing. */
-static void search_up_from(tour_tree *index, int32_t leaf, nearest_search *search)
+static void search_up_from(const tour_tree *index, int32_t leaf, nearest_search *search)
 {
     search_leaf(index, leaf, search);
     for (int32_t id = leaf; id > 0 && !holds_the_nearest(search, &index->nodes[id]); id = index->nodes[id].parent) {
@@ -303,17 +301,28 @@ static void search_up_from(tour_tree *index, int32_t leaf, nearest_search *searc
     }
 }
 
+/* The searches read no hole: the holes lie elsewhere in memory. The tour drills what the tree answered,
+ * so that hole is taken out before the next search starts from it; a hole drilled otherwise is taken out
+ * when a search would answer it, and the search is run again without it. */
 bore *tour_tree_nearest(tour_tree *index, double x, double y, const bore *from)
 {
-    nearest_search search = {x, y, from, FAR_AWAY, losing_square(FAR_AWAY), -1, nullptr, -1};
     if (index->node_count == 0 || !std::isfinite(x) || !std::isfinite(y))
         return nullptr;
     /* The tour searches from the hole it was last given; any other search starts at the root. */
-    if (from != nullptr && from == index->last_found)
-        search_up_from(index, index->last_leaf, &search);
-    else
-        search_from(index, 0, &search);
-    index->last_found = search.found;
-    index->last_leaf = search.found_leaf;
-    return search.found;
+    const bool from_last = from != nullptr && from == index->last_found;
+    if (from_last && from->drilled != 0)
+        take_out(index, index->last_leaf, index->last_position);
+    for (;;) {
+        nearest_search search = {x, y, from, FAR_AWAY, losing_square(FAR_AWAY), -1, nullptr, -1, -1};
+        if (from_last)
+            search_up_from(index, index->last_leaf, &search);
+        else
+            search_from(index, 0, &search);
+        if (search.found == nullptr || search.found->drilled == 0) {
+            index->last_found = search.found;
+            index->last_leaf = search.found_leaf, index->last_position = search.found_position;
+            return search.found;
+        }
+        take_out(index, search.found_leaf, search.found_position);
+    }
 }
