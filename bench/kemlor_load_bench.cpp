@@ -1,17 +1,19 @@
-/* kemlor_load_bench - how long kemlor takes to show a large program.
+/* kemlor_load_bench - kemlor with a large program, step by step.
  *
  *   kemlor_load_bench <drelvo> [holes] [runs]     (default 100,000 holes, 3 runs)
  *
  * Converts a generated board of flashes once with the real converter, then
  * lets the window run a stand-in converter that only copies that finished
- * program into place. The time of a run through the window, less the
- * stand-in's own time, is the shell's share: waiting for the converter to
- * end, reading the file, putting its first part into the editor and the
- * first paint of the editor scrolled to the end of that part, when the user
- * can scroll and type. The rest of the program follows from the event loop;
- * the time until all of it is in is given too. Then jumping through the
- * program and typing into it are timed per step, each step painted. Every
- * figure is the least of the runs, in milliseconds; the platform is
+ * program into place. Each run then goes through what a user does with it:
+ * the program loaded (the shell's share: from the stand-in's end to the
+ * painted editor scrolled to the end of the first part; and until all of it
+ * is in), far jumps and typing in the editor, the plan opened, a coordinate
+ * edited and the plan re-read after the typing pause (and once more
+ * without its paint, for the reading alone), the plan repainted
+ * after an expose and redrawn after a zoom, and `ment`. A 0 ms timer runs
+ * all the while; the longest gap between two of its turns is the longest
+ * stall of the event loop, named by the step it fell in. Every time is the
+ * least of the runs, in milliseconds (the stall the worst); the platform is
  * offscreen. */
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,6 +21,9 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,19 +32,56 @@
 
 #include "Ablak.h"
 #include "board.h"
+#include "plan/Terv.h"
+#include "plan/Vaszon.h"
 #include "shell_test.h"
 #include "test_support.h"
 
 namespace {
 
-/* The editor painted as it stands now. */
-void Paint(TForm1 &form)
-{
-    form.Editor()->viewport()->repaint();
-    QApplication::processEvents();
-}
+double Milliseconds(const QElapsedTimer &timer) { return (double)timer.nsecsElapsed() / 1e6; }
 
-double Milliseconds(QElapsedTimer &timer) { return (double)timer.nsecsElapsed() / 1e6; }
+/* The longest gap between two turns of the event loop, and the step it fell in. */
+class TStallWatch {
+public:
+    TStallWatch()
+    {
+        QObject::connect(&Ticker, &QTimer::timeout, [this] { Turn(); });
+        Ticker.start(0);
+        Clock.start();
+    }
+    void Step(const char *name)
+    {
+        Turn();
+        Current = name;
+    }
+    double Longest = 0;
+    const char *LongestStep = "";
+
+private:
+    void Turn()
+    {
+        const double now = Milliseconds(Clock), gap = now - Last;
+        Last = now;
+        if (gap > Longest) {
+            Longest = gap;
+            LongestStep = Current;
+        }
+    }
+    QTimer Ticker;
+    QElapsedTimer Clock;
+    double Last = 0;
+    const char *Current = "";
+};
+
+/* The events waiting now, the paints they ask for included. */
+void Settle() { QApplication::processEvents(); }
+
+void Paint(QWidget *widget)
+{
+    widget->repaint();
+    Settle();
+}
 
 /* A key typed into the editor and painted. */
 void Type(TForm1 &form, int key, const QString &text)
@@ -48,56 +90,160 @@ void Type(TForm1 &form, int key, const QString &text)
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QApplication::sendEvent(form.Editor(), &press);
     QApplication::sendEvent(form.Editor(), &release);
-    Paint(form);
+    Paint(form.Editor()->viewport());
 }
 
 struct figures {
-    double run = 1e30, stand_in = 1e30, whole = 1e30, longest_part = 0, page = 1e30, key = 1e30;
+    double run = 1e30, stand_in = 1e30, whole = 1e30, page = 1e30, key = 1e30, plan = 1e30, reread = 1e30, reread_turn = 1e30,
+           repaint = 1e30, zoom = 1e30, save = 1e30, stall = 0;
+    const char *stall_step = "";
+    long rss_kib = 0;
 };
 
-void Measure(TForm1 &form, const QString &board, const std::string &stand_in, int lines, figures &best)
+void Least(double &best, double now) { best = std::min(best, now); }
+
+long ResidentKib()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+void Load(TForm1 &form, TStallWatch &watch, const QString &board, const std::string &stand_in, int lines,
+          figures &best)
 {
     QElapsedTimer timer;
     timer.start();
     if (std::system(("'" + stand_in + "' '" + board.toStdString() + "'").c_str()) != 0)
         std::fprintf(stderr, "the stand-in converter failed\n");
-    best.stand_in = std::min(best.stand_in, Milliseconds(timer));
+    const double stand_in_ms = Milliseconds(timer);
+    Least(best.stand_in, stand_in_ms);
 
-    form.Editor()->clear();
+    watch.Step("load: first part");
     InputFileName = board;
     timer.restart();
     form.StartButtonClick();
     QScrollBar *bar = form.Editor()->verticalScrollBar();
     bar->setValue(bar->maximum());
-    Paint(form);
-    best.run = std::min(best.run, Milliseconds(timer));
-    /* The rest, part by part; the longest stall of the window between two events. */
-    double longest = 0;
-    while (form.Editor()->document()->blockCount() < lines) {
-        QElapsedTimer part;
-        part.start();
-        QApplication::processEvents();
-        longest = std::max(longest, Milliseconds(part));
-    }
-    best.whole = std::min(best.whole, Milliseconds(timer));
-    best.longest_part = std::max(best.longest_part, longest);
+    Paint(form.Editor()->viewport());
+    Least(best.run, Milliseconds(timer) - stand_in_ms);
+    watch.Step("load: the rest by parts");
+    while (form.Editor()->document()->blockCount() < lines)
+        Settle();
+    Least(best.whole, Milliseconds(timer) + stand_in_ms);
+    best.rss_kib = std::max(best.rss_kib, ResidentKib());
+}
 
-    const int pages = 50;
+void Browse(TForm1 &form, TStallWatch &watch, figures &best)
+{
+    watch.Step("editor: far jumps and typing");
+    QScrollBar *bar = form.Editor()->verticalScrollBar();
+    const int pages = 50, keys = 50;
     bar->setValue(0);
-    Paint(form);
-    timer.restart();
+    Paint(form.Editor()->viewport());
+    QElapsedTimer timer;
+    timer.start();
     for (int i = 0; i < pages; i++) {
-        bar->setValue(bar->value() + bar->pageStep() * 97);   /* far jumps, as a dragged slider makes */
-        Paint(form);
+        bar->setValue(bar->value() + bar->pageStep() * 97); /* far jumps, as a dragged slider makes */
+        Paint(form.Editor()->viewport());
     }
-    best.page = std::min(best.page, Milliseconds(timer) / pages);
-
-    const int keys = 50;
+    Least(best.page, Milliseconds(timer) / pages);
     form.Editor()->moveCursor(QTextCursor::End);
     timer.restart();
     for (int i = 0; i < keys; i++)
         Type(form, Qt::Key_A, QStringLiteral("a"));
-    best.key = std::min(best.key, Milliseconds(timer) / keys);
+    Least(best.key, Milliseconds(timer) / keys);
+}
+
+/* The plan opened, a hole moved in the middle of the program and read
+ * again after the typing pause, repainted, zoomed. */
+void Plan(TForm1 &form, TStallWatch &watch, figures &best)
+{
+    TTervAblak *plan = form.PlanWindow();
+    watch.Step("plan: opened");
+    QElapsedTimer timer;
+    timer.start();
+    form.PlanButtonClick();
+    Paint(plan->Canvas);
+    Least(best.plan, Milliseconds(timer));
+
+    watch.Step("plan: re-read after an edit");
+    const size_t middle = plan->Program().Holes.size() / 2;
+    const double x = plan->Program().Holes[middle].X;
+    /* The hole's X is on the line before its plunge: a 9 after the X. */
+    QTextCursor cursor(form.Editor()->document()->findBlockByNumber(plan->Program().Holes[middle].Line - 1));
+    cursor.movePosition(QTextCursor::NextCharacter);
+    form.Editor()->setTextCursor(cursor);
+    Type(form, Qt::Key_9, QStringLiteral("9"));
+    double longest = 0;
+    while (plan->Program().Holes.size() <= middle || plan->Program().Holes[middle].X == x) {
+        timer.restart();
+        Settle();
+        longest = std::max(longest, Milliseconds(timer));
+    }
+    Least(best.reread_turn, longest);
+    Settle();
+    timer.restart();
+    plan->ShowProgram(); /* the reading alone, its paint left to the event loop */
+    Least(best.reread, Milliseconds(timer));
+    Settle();
+
+    watch.Step("plan: repaint");
+    timer.restart();
+    Paint(plan->Canvas);
+    Least(best.repaint, Milliseconds(timer));
+
+    watch.Step("plan: zoomed");
+    const QPointF centre = QRectF(plan->Canvas->rect()).center();
+    QWheelEvent wheel(centre, plan->Canvas->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    timer.restart();
+    QApplication::sendEvent(plan->Canvas, &wheel);
+    Paint(plan->Canvas);
+    Least(best.zoom, Milliseconds(timer));
+    plan->FitButtonClick();
+    plan->hide();
+}
+
+void Save(TForm1 &form, TStallWatch &watch, figures &best)
+{
+    watch.Step("ment");
+    QElapsedTimer timer;
+    timer.start();
+    form.SaveFileClick();
+    Least(best.save, Milliseconds(timer));
+    if (form.Editor()->document()->isModified())
+        std::fprintf(stderr, "ment failed\n");
+    Settle();
+}
+
+void Report(const figures &best, int holes, int lines, int runs)
+{
+    std::printf("%d holes, %d lines in the editor, least of %d runs (ms):\n", holes, lines, runs);
+    const struct {
+        const char *name;
+        double value;
+    } rows[] = {
+        {"from the converter's end to a scrollable editor", best.run},
+        {"whole program loaded, from the run's start", best.whole},
+        {"a far jump in the editor, painted", best.page},
+        {"a key typed in the editor, painted", best.key},
+        {"plan opened and painted", best.plan},
+        {"plan re-read after an edit", best.reread},
+        {"the same with its redraw, in one turn of the loop", best.reread_turn},
+        {"plan repaint (expose)", best.repaint},
+        {"plan redrawn after a zoom", best.zoom},
+        {"ment", best.save},
+    };
+    for (const auto &row : rows)
+        std::printf("  | %-50s | %9.1f |\n", row.name, row.value);
+    std::printf("  | %-50s | %9.1f | in \"%s\"\n", "longest stall of the event loop (worst run)", best.stall,
+                best.stall_step);
+    std::printf("  | %-50s | %6ld MiB |\n", "resident memory with the program loaded", best.rss_kib / 1024);
+    std::printf("  (the stand-in converter took %.1f ms)\n", best.stand_in);
 }
 
 }  // namespace
@@ -127,27 +273,28 @@ int main(int argc, char **argv)
     const std::string stand_in = work.file("stand-in");
     write_file(stand_in, "#!/bin/sh\nfor last; do :; done\nexec cp '" + program + "' \"$last.tap\"\n");
     chmod(stand_in.c_str(), 0755);
-
-    TForm1 form;
-    InstallFakeDialogs(form);
-    form.show();
-    QApplication::processEvents();
-    ConverterPath = QString::fromStdString(stand_in);
     QFile stored(QString::fromStdString(program));
     stored.open(QIODevice::ReadOnly);
-    const int lines = (int)stored.readAll().count('\n') + 1;   /* and the empty one after the last line end */
-    figures best;
-    for (int i = 0; i < runs; i++)
-        Measure(form, QString::fromStdString(board), stand_in, lines, best);
+    const int lines = (int)stored.readAll().count('\n') + 1; /* and the empty one after the last line end */
 
-    std::printf("%d holes, %d lines in the editor, least of %d runs:\n", holes, lines, runs);
-    std::printf("  run through the window  %8.1f ms\n", best.run);
-    std::printf("  stand-in converter      %8.1f ms\n", best.stand_in);
-    std::printf("  the shell's share       %8.1f ms (from the converter's end to the painted editor)\n",
-                best.run - best.stand_in);
-    std::printf("  whole program in        %8.1f ms after the run began\n", best.whole);
-    std::printf("  longest stall meanwhile %8.1f ms (the worst of the runs)\n", best.longest_part);
-    std::printf("  a far jump, painted     %8.2f ms\n", best.page);
-    std::printf("  a key typed, painted    %8.2f ms\n", best.key);
+    figures best;
+    for (int i = 0; i < runs; i++) {
+        TForm1 form;
+        InstallFakeDialogs(form);
+        form.show();
+        Settle();
+        ConverterPath = QString::fromStdString(stand_in);
+        TStallWatch watch;
+        Load(form, watch, QString::fromStdString(board), stand_in, lines, best);
+        Browse(form, watch, best);
+        Plan(form, watch, best);
+        Save(form, watch, best);
+        watch.Step("");
+        if (watch.Longest > best.stall) {
+            best.stall = watch.Longest;
+            best.stall_step = watch.LongestStep;
+        }
+    }
+    Report(best, holes, lines, runs);
     return 0;
 }

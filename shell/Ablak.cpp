@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "Controls.h"
+#include "EditorText.h"
 #include "Gyerek.h"
 #include "Kapcsolok.h"
 #include "Magyarazat.h"
@@ -120,6 +121,8 @@ void TForm1::CreateEditor()
 {
     RichEdit = new QPlainTextEdit(this);
     RichEdit->setObjectName(QStringLiteral("RichEdit"));
+    /* From the start, so that a long program is never copied out of the editor whole. */
+    PlainText(RichEdit->document());
     RichEdit->setGeometry(384, 40, 369, 473);
     RichEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -20,6 +20,7 @@
 #include <memory>
 #include <utility>
 
+#include "EditorText.h"
 #include "Mentes.h"
 #include "ProgramLoader.h"
 
@@ -162,7 +163,8 @@ void TForm1::BitComboBoxChange(int index)
 /* Writes the editor's text to `path` whole or not at all; false after saying why. */
 bool TForm1::SaveProgram(const QString &path)
 {
-    if (int error = SaveWhole(path, StoredProgram(RichEdit->toPlainText()))) {
+    const QString &text = PlainText(RichEdit->document());
+    if (int error = SaveWhole(path, [&text](const TPieceWriter &write) { return StoredPieces(text, write); })) {
         Dialogs->MessageBox(this, QStringLiteral("Nem sikerült menteni !"),
                             Native(path) + QLatin1Char('\n') + FileErrorText(error) +
                                 QStringLiteral("\nA fájl változatlan maradt."));

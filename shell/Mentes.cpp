@@ -11,9 +11,9 @@
 
 namespace {
 
-int WriteAll(int fd, const QByteArray &bytes)
+int WriteAll(int fd, QByteArrayView bytes)
 {
-    const char *data = bytes.constData();
+    const char *data = bytes.data();
     qsizetype left = bytes.size();
     while (left > 0) {
         ssize_t written = write(fd, data, size_t(left));
@@ -29,7 +29,7 @@ int WriteAll(int fd, const QByteArray &bytes)
 
 } // namespace
 
-int SaveWhole(const QString &path, const QByteArray &bytes)
+int SaveWhole(const QString &path, const std::function<int(const TPieceWriter &write)> &produce)
 {
     /* A link is followed, so that the file it names is the one replaced. */
     const QFileInfo info(path);
@@ -49,7 +49,7 @@ int SaveWhole(const QString &path, const QByteArray &bytes)
     int fd = mkstemp(temporary.data());
     if (fd < 0)
         return errno;
-    int error = fchmod(fd, mode) != 0 ? errno : WriteAll(fd, bytes);
+    int error = fchmod(fd, mode) != 0 ? errno : produce([fd](QByteArrayView piece) { return WriteAll(fd, piece); });
     if (error == 0 && fsync(fd) != 0)
         error = errno;
     if (close(fd) != 0 && error == 0)

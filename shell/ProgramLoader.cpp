@@ -7,28 +7,32 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimerEvent>
+#include <algorithm>
 
 namespace {
 
-/* Where the part that starts at `from` ends: at a line end, ProgramLinesAtOnce
- * lines on, or at the end of the text. A part never ends between a CR and an
- * LF, which the editor takes together as one line end. */
-qsizetype PartEnd(const QString &text, qsizetype from)
+/* Where the part of the stored program that starts at `from` (-1 for the
+ * first) ends: before the line end of its ProgramLinesAtOnce-th line, a
+ * CR LF kept whole, or at the end. A part never ends in a CR either, which
+ * the editor would take together with the LF that begins the next part. */
+qsizetype PartEnd(QByteArrayView stored, qsizetype from)
 {
-    qsizetype end = from;
-    for (int lines = 0; lines < ProgramLinesAtOnce || (end > 0 && text.at(end - 1) == QLatin1Char('\r')); lines++) {
-        end = text.indexOf(QLatin1Char('\n'), end + 1);
+    qsizetype end = from < 0 ? -1 : from + (stored[from] == '\r' ? 1 : 0);
+    for (int lines = 1;; lines++) {
+        end = stored.indexOf('\n', end + 1);
         if (end < 0)
-            return text.size();
+            return stored.size();
+        const qsizetype boundary = end > 0 && stored[end - 1] == '\r' ? end - 1 : end;
+        if (lines >= ProgramLinesAtOnce && !(boundary > 0 && stored[boundary - 1] == '\r'))
+            return boundary;
     }
-    return end;
 }
 
 /* The parts still to come, appended from the event loop; a child of its editor. */
 class TProgramLoader : public QObject {
 public:
-    TProgramLoader(QPlainTextEdit *editor, const QString &text, qsizetype from)
-        : QObject(editor), Document(editor->document()), Text(text), From(from)
+    TProgramLoader(QPlainTextEdit *editor, const QByteArray &stored, qsizetype from)
+        : QObject(editor), Document(editor->document()), Stored(stored), From(from)
     {
         Timer.start(0, this);
     }
@@ -42,7 +46,7 @@ public:
 
     void Finish()
     {
-        while (From < Text.size())
+        while (From < Stored.size())
             AppendPart();
         Done();
     }
@@ -51,19 +55,20 @@ protected:
     void timerEvent(QTimerEvent *) override
     {
         AppendPart();
-        if (From >= Text.size())
+        if (From >= Stored.size())
             Done();
     }
 
 private:
-    /* Each part begins with the line end that closes the text before it.
-     * With undo off the document does not count it as a modification. */
+    /* Each part begins with the line end that closes the text before it,
+     * and is decoded only when its turn comes. With undo off the document
+     * does not count it as a modification. */
     void AppendPart()
     {
-        const qsizetype end = PartEnd(Text, From);
+        const qsizetype end = PartEnd(Stored, From);
         QTextCursor cursor(Document);
         cursor.movePosition(QTextCursor::End);
-        cursor.insertText(Text.mid(From, end - From));
+        cursor.insertText(ProgramText(QByteArrayView(Stored).sliced(From, end - From)));
         From = end;
     }
 
@@ -76,8 +81,8 @@ private:
     }
 
     QPointer<QTextDocument> Document;   /* the editor's; may go before this, with the editor */
-    QString Text;
-    qsizetype From;
+    QByteArray Stored;
+    qsizetype From; /* in bytes */
     QBasicTimer Timer;
 };
 
@@ -85,7 +90,7 @@ QPointer<TProgramLoader> Pending;
 
 } // namespace
 
-QString ProgramText(const QByteArray &stored)
+QString ProgramText(QByteArrayView stored)
 {
     QString text = QString::fromUtf8(stored);
     QChar *const begin = text.data();
@@ -98,40 +103,52 @@ QString ProgramText(const QByteArray &stored)
     return text;
 }
 
+int StoredPieces(QStringView text, const std::function<int(QByteArrayView)> &take)
+{
+    QByteArray piece, tail; /* the last two bytes given */
+    for (qsizetype from = 0, size; from < text.size(); from += size) {
+        size = std::min<qsizetype>(StoredPieceCharacters, text.size() - from);
+        if (from + size < text.size() && text[from + size - 1].isHighSurrogate())
+            --size; /* a pair stays together */
+        const QByteArray utf8 = text.sliced(from, size).toUtf8();
+        piece.resize(utf8.size() + utf8.count('\n'));
+        char *out = piece.data();
+        for (char c : utf8) {
+            if (c == '\n')
+                *out++ = '\r';
+            *out++ = c;
+        }
+        tail = (tail + piece.right(2)).right(2);
+        if (int error = take(piece))
+            return error;
+    }
+    return tail == "\r\n" ? 0 : take("\r\n");
+}
+
 QByteArray StoredProgram(const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray stored(utf8.size() + utf8.count('\n') + 2, Qt::Uninitialized);
-    char *const begin = stored.data();
-    char *out = begin;
-    for (char c : utf8) {
-        if (c == '\n')
-            *out++ = '\r';
-        *out++ = c;
-    }
-    if (out - begin < 2 || out[-2] != '\r' || out[-1] != '\n') {
-        *out++ = '\r';
-        *out++ = '\n';
-    }
-    stored.truncate(out - begin);
+    QByteArray stored;
+    StoredPieces(text, [&stored](QByteArrayView piece) {
+        stored += piece;
+        return 0;
+    });
     return stored;
 }
 
 void LoadProgram(QPlainTextEdit *editor, const QByteArray &stored)
 {
     delete Pending.data();
-    const QString text = ProgramText(stored);
-    const qsizetype first = PartEnd(text, -1);
-    if (first == text.size()) {
-        editor->setPlainText(text);
+    const qsizetype first = PartEnd(stored, -1);
+    if (first == stored.size()) {
+        editor->setPlainText(ProgramText(stored));
         editor->document()->setModified(false);
         return;
     }
     /* The parts to come must not become steps that undo could take away. */
     editor->document()->setUndoRedoEnabled(false);
-    editor->setPlainText(text.left(first));
+    editor->setPlainText(ProgramText(QByteArrayView(stored).first(first)));
     editor->document()->setModified(false);
-    Pending = new TProgramLoader(editor, text, first);
+    Pending = new TProgramLoader(editor, stored, first);
 }
 
 void FinishLoading()

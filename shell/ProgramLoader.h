@@ -11,19 +11,28 @@
 #ifndef PROGRAMLOADER_H
 #define PROGRAMLOADER_H
 
+#include <QByteArrayView>
 #include <QString>
+#include <functional>
 
 class QPlainTextEdit;
 
 /* Lines put into the editor at a time. */
-enum { ProgramLinesAtOnce = 10000 };
+enum { ProgramLinesAtOnce = 5000 };
+
+/* Characters of the editor's text turned into stored bytes at a time. */
+enum { StoredPieceCharacters = 1 << 16 };
 
 /* A stored program (CR LF line ends) as the editor's text, and back (every
  * line, the last included, ended by CR LF). One pass each over the text:
  * replacing the line ends in place takes time that grows with the square of
  * a long program's length. */
-QString ProgramText(const QByteArray &stored);
+QString ProgramText(QByteArrayView stored);
 QByteArray StoredProgram(const QString &text);
+/* The same bytes as StoredProgram, handed to `take` piece by piece, so that
+ * a long program is saved without a copy of it whole; stops at the first
+ * non-zero `take` returns, and returns it. */
+int StoredPieces(QStringView text, const std::function<int(QByteArrayView)> &take);
 
 /* Replaces the editor's text with the program read from a file (CR LF line
  * ends), stopping a load still going on. */

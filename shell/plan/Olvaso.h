@@ -58,6 +58,10 @@ struct TDrillProgram {
 
 /* Reads `text`, lines separated by "\n" (a "\r" before it is allowed). */
 TDrillProgram ReadDrillProgram(const QString &text);
+/* The same into `program`, which an earlier reading may have filled: its
+ * lists keep their room, so that reading a long program again after an
+ * edit touches no new memory. */
+void ReadDrillProgram(const QString &text, TDrillProgram &program);
 
 /* Millimetres in one unit of the program. */
 double UnitInMillimetres(TProgramUnit unit);

@@ -164,7 +164,12 @@ void DrawBounds(QPainter &painter, const TDrawing &drawing)
  * each kind in one call; the last also marked at their middle. */
 void DrawMoves(QPainter &painter, const TDrawing &drawing)
 {
-    QVector<QLineF> rapid, feed, belowZero;
+    /* Kept from one drawing to the next with their room: filling pages anew
+     * for a million lines cost a fifth of a drawing, growing by copies more. */
+    thread_local QVector<QLineF> rapid, feed, belowZero;
+    rapid.clear();
+    feed.clear();
+    belowZero.clear();
     rapid.reserve(int(drawing.Program->Moves.size()));
     for (const TMove &move : drawing.Program->Moves) {
         const QLineF line(drawing.Viewport.ToScreen(move.Path.x1(), move.Path.y1()),
@@ -219,7 +224,13 @@ void StampHoles(QPainter &painter, const TDrawing &drawing)
     const TDrillProgram &program = *drawing.Program;
     const double reach = LargestHoleRadius(drawing);
     const QRectF visible = QRectF(QPointF(0, 0), drawing.Size).adjusted(-reach, -reach, reach, reach);
-    std::vector<QVector<QPainter::PixmapFragment>> batches(program.Bits.size());
+    /* Kept with their room, as the moves are. */
+    thread_local std::vector<QVector<QPainter::PixmapFragment>> batches;
+    batches.resize(program.Bits.size());
+    for (size_t bit = 0; bit < batches.size(); ++bit) {
+        batches[bit].clear();
+        batches[bit].reserve(program.Bits[bit].Holes);
+    }
     for (const THole &hole : program.Holes) {
         const QPointF at = drawing.Viewport.ToScreen(hole.X, hole.Y);
         if (visible.contains(at))
@@ -253,15 +264,19 @@ void Ring(QPainter &painter, const TDrawing &drawing, int index, const QColor &c
     painter.drawText(at + QPointF(radius + 2, -radius), label);
 }
 
-/* The first and the last hole, and the one the editor's cursor is on. */
+/* The first and the last hole. */
 void MarkHoles(QPainter &painter, const TDrawing &drawing)
 {
     const int count = int(drawing.Program->Holes.size());
     Ring(painter, drawing, 0, FirstColour, 3, QStringLiteral("első"));
     Ring(painter, drawing, count - 1, LastColour, 3, QStringLiteral("utolsó"));
-    if (drawing.Highlighted >= 0 && drawing.Highlighted < count)
-        Ring(painter, drawing, drawing.Highlighted, HighlightColour, 6,
-             QStringLiteral("%1.").arg(drawing.Highlighted + 1));
+}
+
+/* The plan's part of the picture: all of it but the legend's strip. */
+QRectF PlanArea(const TDrawing &drawing)
+{
+    const double legend = LegendWidth(*drawing.Program, drawing.Size.height());
+    return QRectF(0, 0, drawing.Size.width() - legend, drawing.Size.height());
 }
 
 /* Which colour and size is which bit, in the strip `area` beside the plan. */
@@ -433,13 +448,32 @@ double HoleRadiusOf(const TDrawing &drawing, int bit)
 
 void DrawProgram(QPainter &painter, const TDrawing &drawing)
 {
+    DrawProgramBase(painter, drawing);
+    DrawHighlight(painter, drawing);
+}
+
+void DrawProgramBase(QPainter &painter, const TDrawing &drawing)
+{
     painter.setFont(PlanFont());
     const double legend = LegendWidth(*drawing.Program, drawing.Size.height());
-    const QRectF area(0, 0, drawing.Size.width() - legend, drawing.Size.height());
+    const QRectF area = PlanArea(drawing);
     painter.fillRect(QRectF(QPointF(0, 0), drawing.Size), Paper);
     DrawPlan(painter, drawing, area);
     if (legend > 0.0)
         DrawLegend(painter, drawing, QRectF(area.topRight(), QSizeF(legend, area.height())));
+}
+
+/* Drawn last, over the holes, inside the plan's area, which the legend's
+ * strip never overlaps. */
+void DrawHighlight(QPainter &painter, const TDrawing &drawing)
+{
+    if (drawing.Highlighted < 0 || drawing.Highlighted >= int(drawing.Program->Holes.size()))
+        return;
+    painter.save();
+    painter.setFont(PlanFont());
+    painter.setClipRect(PlanArea(drawing));
+    Ring(painter, drawing, drawing.Highlighted, HighlightColour, 6, QStringLiteral("%1.").arg(drawing.Highlighted + 1));
+    painter.restore();
 }
 
 TDrawing TrueScaleDrawing(const TDrillProgram &program, int highlighted)

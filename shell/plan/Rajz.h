@@ -77,6 +77,10 @@ struct TDrawing {
 double HoleRadiusOf(const TDrawing &drawing, int bit);
 
 void DrawProgram(QPainter &painter, const TDrawing &drawing);
+/* The two layers of DrawProgram: everything but the highlighted hole's
+ * ring, which changes with every move of the editor's cursor, and the ring. */
+void DrawProgramBase(QPainter &painter, const TDrawing &drawing);
+void DrawHighlight(QPainter &painter, const TDrawing &drawing);
 
 /* The whole plan at its true size: a millimetre of the program is a
  * millimetre of the picture, with a margin around it. */

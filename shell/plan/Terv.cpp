@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "Dialogs.h"
+#include "EditorText.h"
 #include "plan/Vaszon.h"
 
 namespace {
@@ -261,7 +262,7 @@ void TTervAblak::CanvasHoleClick(int hole)
 void TTervAblak::Reread(bool fit)
 {
     TypingPause->stop();
-    Drill = ReadDrillProgram(Editor->toPlainText());
+    ReadDrillProgram(PlainText(Editor->document()), Drill);
     PointerHole = -1;
     Canvas->SetProgram(&Drill, fit);
     EditorCursorChange();

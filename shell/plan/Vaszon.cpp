@@ -28,6 +28,7 @@ TVaszon::TVaszon(QWidget *parent) : QWidget(parent)
 void TVaszon::SetProgram(const TDrillProgram *program, bool fit)
 {
     Program = program;
+    ++Generation;
     if (fit)
         Fitted = true;
     if (Fitted)
@@ -85,6 +86,11 @@ int TVaszon::HoleAt(const QPointF &point) const
     return found;
 }
 
+TVaszon::TCacheKey TVaszon::CacheKey() const
+{
+    return {Generation, Viewport.Scale, Viewport.Offset, size(), devicePixelRatioF()};
+}
+
 void TVaszon::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -92,7 +98,17 @@ void TVaszon::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    DrawProgram(painter, Drawing());
+    const TDrawing drawing = Drawing();
+    const TCacheKey key = CacheKey();
+    if (Cache.isNull() || !(key == CachedFor)) {
+        Cache = QImage(size() * key.Ratio, QImage::Format_ARGB32_Premultiplied);
+        Cache.setDevicePixelRatio(key.Ratio);
+        QPainter cache(&Cache);
+        DrawProgramBase(cache, drawing);
+        CachedFor = key;
+    }
+    painter.drawImage(QPointF(0, 0), Cache);
+    DrawHighlight(painter, drawing);
 }
 
 void TVaszon::resizeEvent(QResizeEvent *)

@@ -5,6 +5,7 @@
 #ifndef PLAN_VASZON_H
 #define PLAN_VASZON_H
 
+#include <QImage>
 #include <QPoint>
 #include <QWidget>
 
@@ -39,7 +40,28 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    /* What the cached picture was drawn for; any other state draws it anew. */
+    struct TCacheKey {
+        quint64 Generation;
+        double Scale;
+        QPointF Offset;
+        QSize Size;
+        qreal Ratio;
+        bool operator==(const TCacheKey &other) const
+        {
+            return Generation == other.Generation && Scale == other.Scale && Offset == other.Offset &&
+                   Size == other.Size && Ratio == other.Ratio;
+        }
+    };
+    TCacheKey CacheKey() const;
+
     const TDrillProgram *Program = nullptr;
+    quint64 Generation = 0; /* counts the programs set, which may be one record read again */
+    /* The plan without the highlighted hole's ring: an expose or a move of
+     * the editor's cursor then only copies it, a million holes are not
+     * drawn again. */
+    QImage Cache;
+    TCacheKey CachedFor{};
     TViewport Viewport;
     bool Fitted = true; /* the plan follows the canvas's size until the user moves it */
     int Highlighted = -1;

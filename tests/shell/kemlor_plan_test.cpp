@@ -21,6 +21,7 @@
 #include "test_support.h"
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
@@ -178,6 +179,46 @@ private slots:
         QVERIFY(Plan().WarningLabel->text().contains(QStringLiteral("G92")));
         QVERIFY(Plan().SummaryLabel->text().contains(QStringLiteral("1 sort nem tudott értelmezni")));
         QVERIFY(Plan().SummaryLabel->text().startsWith(QStringLiteral("3 furat (fúrónként 2 + 1)")));
+    }
+
+    /* The canvas keeps its picture between paints; whatever changes, it
+     * shows exactly the drawing of the state it is in. */
+    void canvasShowsTheDrawingAfterEveryChange()
+    {
+        TDrillProgram program = ReadDrillProgram(SizedBits("G21"));
+        TVaszon canvas;
+        canvas.resize(400, 300);
+        canvas.SetProgram(&program, true);
+        canvas.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&canvas));
+        auto wheel = [&](const QPointF &at) {
+            QWheelEvent event(at, canvas.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&canvas, &event);
+        };
+        const std::pair<const char *, std::function<void()>> changes[] = {
+            {"first paint", [] {}},
+            {"hole highlighted", [&] { canvas.SetHighlighted(1); }},
+            {"another hole", [&] { canvas.SetHighlighted(2); }},
+            {"zoomed", [&] { wheel(QPointF(100, 100)); }},
+            {"zoomed about the origin, which stays put", [&] { wheel(canvas.Drawing().Viewport.Offset); }},
+            {"panned", [&] {
+                 QTest::mousePress(&canvas, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+                 QTest::mouseMove(&canvas, QPoint(90, 70));
+                 QTest::mouseRelease(&canvas, Qt::LeftButton, Qt::NoModifier, QPoint(90, 70));
+             }},
+            {"read again, moved", [&] {
+                 program = ReadDrillProgram(SizedBits("G21").replace(QStringLiteral("X10 Y5"), QStringLiteral("X7 Y3")));
+                 canvas.SetProgram(&program, false);
+             }},
+            {"resized", [&] { canvas.resize(500, 320); }},
+            {"fitted", [&] { canvas.Fit(); }},
+            {"highlight gone", [&] { canvas.SetHighlighted(-1); }},
+        };
+        for (const auto &[name, change] : changes) {
+            change();
+            QVERIFY2(canvas.grab().toImage().convertToFormat(QImage::Format_RGB32) == Rendered(canvas.Drawing()), name);
+        }
     }
 
     /* Any two of up to 40 bits differ in colour clearly, not only in a bit of RGB. */

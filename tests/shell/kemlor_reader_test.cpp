@@ -172,7 +172,9 @@ private slots:
         QFETCH(int, unreadLines);
         QFETCH(QStringList, unfollowed);
 
-        const TDrillProgram program = ReadDrillProgram(text);
+        /* Read into the record the row before filled, as the plan reads again. */
+        static TDrillProgram program;
+        ReadDrillProgram(text, program);
         QCOMPARE(program.Unit, inch ? TProgramUnit::Inch : TProgramUnit::Millimetre);
         QCOMPARE(program.Holes.size(), size_t(holes.size()));
         for (int i = 0; i < holes.size(); ++i) {
@@ -225,7 +227,8 @@ private slots:
         QFETCH(QList<QPointF>, holes);
         QFETCH(int, unreadLines);
 
-        const TDrillProgram program = ReadDrillProgram(text);
+        static TDrillProgram program; /* filled by the row before */
+        ReadDrillProgram(text, program);
         QCOMPARE(program.Holes.size(), size_t(holes.size()));
         for (int i = 0; i < holes.size(); ++i)
             QCOMPARE(QPointF(program.Holes[size_t(i)].X, program.Holes[size_t(i)].Y), holes[i]);
@@ -275,7 +278,8 @@ private slots:
         QFETCH(QList<int>, belowZeroLines);
         QFETCH(int, unreadLines);
 
-        const TDrillProgram program = ReadDrillProgram(text);
+        static TDrillProgram program; /* filled by the row before */
+        ReadDrillProgram(text, program);
         QList<QPointF> read;
         for (const THole &hole : program.Holes)
             read << QPointF(hole.X, hole.Y);
@@ -291,6 +295,7 @@ private slots:
         for (const TMove &move : program.Moves)
             flagged += move.BelowZero;
         QCOMPARE(flagged, belowZeroLines.size());
+        QCOMPARE(program.Moves.size(), ReadDrillProgram(text).Moves.size());
         QCOMPARE(program.UnreadLines, unreadLines);
         const double withoutDwells = program.FeedMinutes + program.RapidTravel / 1000.0;
         QCOMPARE(EstimatedMinutes(program, 1000.0), withoutDwells + dwellSeconds / 60.0);

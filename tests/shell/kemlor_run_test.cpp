@@ -7,11 +7,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "Ablak.h"
 #include "Controls.h"
+#include "EditorText.h"
 #include "Gyerek.h"
 #include "Magyarazat.h"
 #include "ProgramLoader.h"
@@ -535,6 +537,94 @@ private slots:
                     saved += QLatin1String("\r\n");
                 QCOMPARE(StoredProgram(loaded), saved.toUtf8());
             }
+        }
+    }
+
+    /* A program loaded by parts, each decoded in its turn, leaves the
+     * editor as one load of the whole would; the lines end in every way
+     * and hold bytes that are no UTF-8, next to the line ends too. */
+    void loadByPartsGivesWhatOneLoadGives()
+    {
+        const char *const pieces[] = {"X1", "\xc3\xa1", "\xe2\x82", "\xff", "\r", ""};
+        const char *const ends[] = {"\n", "\r\n", "\r\r\n", "\n\r\n"};
+        std::mt19937 random(7);
+        for (int program = 0; program < 4; ++program) {
+            QByteArray stored;
+            for (int line = 0; line < 3 * ProgramLinesAtOnce + 7; ++line)
+                stored += QByteArray(pieces[random() % 6]) + pieces[random() % 6] + ends[random() % 4];
+            if (program % 2)
+                stored.chop(1);
+            QPlainTextEdit byParts, whole;
+            LoadProgram(&byParts, stored);
+            FinishLoading();
+            whole.setPlainText(ProgramText(stored));
+            QCOMPARE(byParts.document()->blockCount(), whole.document()->blockCount());
+            QCOMPARE(byParts.toPlainText(), whole.toPlainText());
+        }
+    }
+
+    /* The plain text kept beside the editor equals its toPlainText() after
+     * any edit: random typing, deleting and replacing of the characters the
+     * document stores differently (separators, non-breaking space, CR),
+     * undo and redo, and loads, a long one taking edits between its parts. */
+    void plainTextFollowsEveryEdit()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("lost step")));
+        QPlainTextEdit editor;
+        QTextDocument *document = editor.document();
+        const QString &plain = PlainText(document);
+        const QString alphabet = QStringLiteral("X1\n\r\u00a0\u2028\u2029\u00e1 ");
+        std::mt19937 random(25);
+        auto pick = [&](int below) { return int(random() % unsigned(std::max(below, 1))); };
+        QString longProgram;
+        for (int line = 0; line < 25000; ++line)
+            longProgram += QStringLiteral("X%1 Y2\r\n").arg(line);
+        for (int step = 0; step < 3000; ++step) {
+            QTextCursor cursor(document);
+            const int length = document->characterCount() - 1;
+            cursor.setPosition(pick(length + 1));
+            cursor.setPosition(pick(length + 1), QTextCursor::KeepAnchor);
+            QString text;
+            for (int n = pick(6); n > 0; --n)
+                text += alphabet[pick(int(alphabet.size()))];
+            if (step % 500 == 5)
+                LoadProgram(&editor, longProgram.toUtf8());
+            else switch (pick(12)) {
+            case 0: document->undo(); break;
+            case 1: document->redo(); break;
+            case 2: LoadProgram(&editor, text.toUtf8()); break;
+            case 3: cursor.removeSelectedText(); break;
+            case 4: editor.appendPlainText(text); break;
+            case 5: QCoreApplication::processEvents(); break; /* the next part of a long load */
+            default: cursor.insertText(text); break;
+            }
+            QCOMPARE(plain, document->toPlainText());
+        }
+        FinishLoading();
+        QCOMPARE(plain, document->toPlainText());
+        QTextDocument alone; /* no editor's */
+        const QString &aloneText = PlainText(&alone);
+        alone.setPlainText(QStringLiteral("G0\nX1"));
+        QCOMPARE(aloneText, alone.toPlainText());
+    }
+
+    /* Saved by pieces, a long text gives the same bytes: pairs of
+     * surrogates, lone ones and line ends fall on the pieces' seams. */
+    void longTextSavedAsReplacingGave()
+    {
+        const QString alphabet = QStringLiteral("a\n\r\u00e1") + QChar(0xd83d) + QChar(0xde00);
+        std::mt19937 random(3);
+        for (int text = 0; text < 4; ++text) {
+            QString edited;
+            while (edited.size() < 3 * StoredPieceCharacters + text)
+                edited += alphabet[random() % alphabet.size()];
+            for (int seam = StoredPieceCharacters; seam < edited.size(); seam += StoredPieceCharacters)
+                edited.replace(seam - 1, 2, alphabet.right(text % 2 ? 2 : 1)); /* a pair, or a lone half, on it */
+            QString saved = edited;
+            saved.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+            if (!saved.endsWith(QLatin1String("\r\n")))
+                saved += QLatin1String("\r\n");
+            QCOMPARE(StoredProgram(edited), saved.toUtf8());
         }
     }
 
