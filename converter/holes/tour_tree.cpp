@@ -16,11 +16,11 @@
  * monotonically onto doubles; so a hole or node whose square is above a
  * threshold rounded up from that square loses without a root, and only the
  * squares at or under it are rooted and compared as above. And a search
- * from the hole last answered starts in that hole's leaf and climbs: each ancestor's other
- * child is searched as any node, and the climb stops once the gap from the
- * point to the nearest side of the node's cell (the region its ancestors'
- * splits leave it, on or beyond whose sides every hole outside the node
- * lies) gives a square over the threshold. The leaf and the stop save
+ * from the hole last answered starts in that hole's leaf and climbs: each
+ * ancestor's other child is searched as any node, and the climb stops once
+ * the gap from the point to the nearest side of the node's cell (the region
+ * its ancestors' splits leave it, on or beyond whose sides every hole outside
+ * the node lies) gives a square over the threshold. The leaf and the stop save
  * work only: a climb to the root has searched every node. */
 #include "holes/tour_tree.h"
 
