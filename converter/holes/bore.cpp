@@ -118,6 +118,19 @@ void add_section(bore *Bore, double x1, double y1, double x2, double y2)
         choice->path->claim(choice->data, Bore, &added);
 }
 
+void expect_points(d_list *Root, size_t points)
+{
+    path_choice *choice = choice_of(Root);
+    choice->path->reserve(choice->data, points);
+}
+
+void expect_section(d_list *Root, double x1, double y1, double x2, double y2)
+{
+    path_choice *choice = choice_of(Root);
+    section coming = {x1, y1, x2, y2};
+    choice->path->expect(choice->data, &coming);
+}
+
 bore *search_section(d_list *Root, double x1, double y1, double x2, double y2)
 {
     /* Without a hole list no hole can hold the section. */

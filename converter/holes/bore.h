@@ -43,6 +43,10 @@ section *append_section(bore *Bore);
 /* Gives the hole a section: on a path that keeps sections (and outside a hole list) appended to
  * its section list, made when needed; the list's path is told. */
 void add_section(bore *Bore, double x1, double y1, double x2, double y2);
+/* About `points` end points are coming to the list (a hint, wrong either way): the index sizes its map once. */
+void expect_points(d_list *Root, size_t points);
+/* The section will be added to the list soon: its end points' places in the index map are fetched meanwhile. */
+void expect_section(d_list *Root, double x1, double y1, double x2, double y2);
 /* First hole, in list order, owning a section that shares an end point with the given one; null if none. */
 bore *search_section(d_list *Root, double x1, double y1, double x2, double y2);
 

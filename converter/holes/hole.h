@@ -15,6 +15,7 @@
 #ifndef HOLE_H
 #define HOLE_H
 
+#include <cstddef>
 #include <cstdint>
 #include "holes/d_list.h"
 #include "system/tools.h"
@@ -67,6 +68,10 @@ typedef struct hole_path {
     bool keeps_sections;
     void *(*create)(void);
     void (*release)(void *data);
+    /* About `points` end points are coming: a hint, wrong either way, which the path may size its store by. */
+    void (*reserve)(void *data, size_t points);
+    /* `coming` will be asked about or claimed soon: the path may start fetching what that reads. */
+    void (*expect)(void *data, const section *coming);
     /* `hole` now owns `added`, which the path copies what it needs from. */
     void (*claim)(void *data, bore *hole, const section *added);
     /* The first hole in list order owning a section that shares an end point with `key`; null if none. */

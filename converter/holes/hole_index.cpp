@@ -58,16 +58,13 @@ static void forget_recent(hole_index *index)
     index->recent_next = 0;
 }
 
-/* Zero-filled slots; a large map on large pages, whose first writes fault far less often. */
+/* Zero-filled slots, null when memory runs out; a large map on large pages, whose first writes fault far less often. */
 static point_claim *new_claims(size_t capacity)
 {
     size_t size = capacity * sizeof(point_claim);
     if (size < LARGE_MAP_SIZE)
-        return (point_claim *)s_calloc(capacity, sizeof(point_claim));
-    point_claim *claims = (point_claim *)platform_large_block(size);
-    if (claims == nullptr)
-        fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)size);
-    return claims;
+        return (point_claim *)calloc(capacity, sizeof(point_claim));
+    return (point_claim *)platform_large_block(size);
 }
 
 static void free_claims(point_claim *claims, size_t capacity)
@@ -151,10 +148,12 @@ static point_claim *find_recent(hole_index *index, double x, double y)
     return &index->claims[slot];
 }
 
-static void grow_claims(hole_index *index)
+/* Moves the map to `capacity` slots; false, with the map as it was, when memory runs out. */
+static bool move_claims(hole_index *index, size_t capacity)
 {
-    size_t capacity = index->capacity > 0 ? index->capacity * 2 : (size_t)FIRST_CAPACITY;
     point_claim *claims = new_claims(capacity);
+    if (claims == nullptr)
+        return false;
     for (size_t i = 0; i < index->capacity; i++)
         if (index->claims[i].hole != nullptr)
             *find_claim(claims, capacity, index->claims[i].x, index->claims[i].y) = index->claims[i];
@@ -162,6 +161,20 @@ static void grow_claims(hole_index *index)
     index->claims = claims;
     index->capacity = capacity;
     forget_recent(index);
+    return true;
+}
+
+/* Whether `points` fit in `capacity` slots: at most four fifths of them used. */
+static bool fits(size_t points, size_t capacity)
+{
+    return points * 5 <= capacity * 4;
+}
+
+static void grow_claims(hole_index *index)
+{
+    size_t capacity = index->capacity > 0 ? index->capacity * 2 : (size_t)FIRST_CAPACITY;
+    if (!move_claims(index, capacity))
+        fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)(capacity * sizeof(point_claim)));
 }
 
 /* A point that can never equal another one (NaN) needs no entry. */
@@ -176,7 +189,7 @@ static void claim_point(hole_index *index, double x, double y, bore *hole)
         return;
     x = x == 0.0 ? 0.0 : x;
     y = y == 0.0 ? 0.0 : y;
-    if ((index->used + 1) * 5 > index->capacity * 4)
+    if (!fits(index->used + 1, index->capacity))
         grow_claims(index);
     point_claim *claim = find_recent(index, x, y);
     if (claim->hole == nullptr) {
@@ -196,6 +209,27 @@ static bore *point_owner(hole_index *index, double x, double y)
     return find_recent(index, x, y)->hole;
 }
 
+/* The slot where the search for (x, y) starts; the map itself when the point needs none. */
+static const point_claim *home_slot(const hole_index *index, double x, double y)
+{
+    if (!comparable(x, y) || index->capacity == 0)
+        return index->claims;
+    x = x == 0.0 ? 0.0 : x;
+    y = y == 0.0 ? 0.0 : y;
+    return &index->claims[point_hash(x, y) & (index->capacity - 1)];
+}
+
+/* A new point's slot is a cache miss in a large map: fetched ahead, the
+ * search for it later finds the line there. (A helper that only prefetched
+ * would count as having no effect, and its calls would be dropped.) */
+static void expect_ends(void *data, const section *coming)
+{
+    const hole_index *index = (const hole_index *)data;
+    __builtin_prefetch(home_slot(index, coming->x1, coming->y1));
+    if (coming->x2 != coming->x1 || coming->y2 != coming->y1)
+        __builtin_prefetch(home_slot(index, coming->x2, coming->y2));
+}
+
 /* A flash's ends are one point: claimed once. */
 static void claim_section(hole_index *index, bore *hole, const section *added)
 {
@@ -210,6 +244,24 @@ static void check_grouping(const hole_index *index)
 {
     if (index->grouping_over)
         fatal_error("index->grouping_over=1");
+}
+
+/* Far more points than any board has: a hint beyond it is no board's. */
+static const size_t MOST_POINTS = (size_t)1 << 24;
+
+/* Sizes the map once for the points expected. The hint is only that: a map
+ * it cannot get stays as it is and grows as the points come. */
+static void reserve_claims(void *data, size_t points)
+{
+    hole_index *index = (hole_index *)data;
+    check_grouping(index);
+    if (points > MOST_POINTS)
+        points = MOST_POINTS;
+    size_t capacity = index->capacity > 0 ? index->capacity : (size_t)FIRST_CAPACITY;
+    while (!fits(points, capacity))
+        capacity *= 2;
+    if (capacity > index->capacity)
+        move_claims(index, capacity);
 }
 
 static void claim_ends(void *data, bore *hole, const section *added)
@@ -259,4 +311,4 @@ static bore *next_stop(void *data, d_list *, bore *Bore)
     return tour_tree_nearest(((hole_index *)data)->tour, Bore->x, Bore->y, Bore);
 }
 
-const hole_path indexed_path = {false, new_hole_index, free_hole_index, claim_ends, owner_of_ends, start_tour, next_stop};
+const hole_path indexed_path = {false, new_hole_index, free_hole_index, reserve_claims, expect_ends, claim_ends, owner_of_ends, start_tour, next_stop};

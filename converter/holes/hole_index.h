@@ -5,7 +5,9 @@
  *
  * Grouping keeps a hash map from each exact end point to the hole earliest
  * in list order that owns a section there, and grows each hole's box as its
- * sections come: the holes keep no sections. The map goes when the tour
+ * sections come: the holes keep no sections. A hint of the points to come
+ * sizes the map once, and the slots of points about to be asked for are
+ * fetched ahead, a large map's misses being most of grouping's time. The map goes when the tour
  * starts, and grouping with it. The tour keeps a 2-d tree over the
  * hole centres whose nodes know how many of their holes are still undrilled;
  * a drilled hole is taken out when a search meets it. Both answer exactly as

@@ -220,4 +220,8 @@ static bore *next_from_table(void *, d_list *, bore *Bore)
     return get_nearest_bore(Bore);
 }
 
-const hole_path reference_path = {true, new_tables, release_tables, claim_nothing, scan_for_owner, start_tables, next_from_table};
+/* The scans keep nothing that a size would help. */
+static void reserve_nothing(void *, size_t) {}
+static void expect_nothing(void *, const section *) {}
+
+const hole_path reference_path = {true, new_tables, release_tables, reserve_nothing, expect_nothing, claim_nothing, scan_for_owner, start_tables, next_from_table};

@@ -16,11 +16,11 @@
  * monotonically onto doubles; so a hole or node whose square is above a
  * threshold rounded up from that square loses without a root, and only the
  * squares at or under it are rooted and compared as above. And a search
- * from a hole starts in the hole's leaf and climbs: each ancestor's other
- * child is searched as any node, and the climb stops once the gap from the
- * point to the nearest side of the node's cell (the region its ancestors'
- * splits leave it, on or beyond whose sides every hole outside the node
- * lies) gives a square over the threshold. The leaf and the stop save
+ * from the hole last answered starts in that hole's leaf and climbs: each
+ * ancestor's other child is searched as any node, and the climb stops once
+ * the gap from the point to the nearest side of the node's cell (the region
+ * its ancestors' splits leave it, on or beyond whose sides every hole outside
+ * the node lies) gives a square over the threshold. The leaf and the stop save
  * work only: a climb to the root has searched every node. */
 #include "holes/tour_tree.h"
 
@@ -56,8 +56,9 @@ struct tour_tree {
     tour_point *points;
     tour_node *nodes;
     int32_t node_count;
-    int32_t *leaf_of;     /* each list position's leaf, -1 for a hole left out */
-    int32_t list_count;
+    const bore *last_found;   /* the last answer, null before any */
+    int32_t last_leaf;        /* its leaf: the tour's next search starts there */
+    int32_t last_position;    /* and its place in the leaf */
 };
 
 /* An axis-parallel rectangle: a node's cell, or the box around a set of points. */
@@ -118,8 +119,6 @@ static int32_t build_node(tour_tree *index, int32_t first, int32_t end, int32_t 
         tour_node *leaf = &index->nodes[id];
         extent box = box_of(index->points, first, end, &leaf->min_ordinal);
         leaf->min_x = box.low_x, leaf->max_x = box.high_x, leaf->min_y = box.low_y, leaf->max_y = box.high_y;
-        for (int32_t i = first; i < end; i++)
-            index->leaf_of[index->points[i].ordinal] = id;
         return id;
     }
     bool by_x = around.high_x - around.low_x >= around.high_y - around.low_y;
@@ -147,15 +146,12 @@ tour_tree *tour_tree_new(d_list *Root)
     int32_t count = 0;
     /* Holes at an infinite or undefined place are left out: no distance to or from them is below FAR_AWAY. */
     index->points = (tour_point *)s_malloc(sizeof(tour_point) * (size_t)std::max(Root->count, 1));
-    index->leaf_of = (int32_t *)s_malloc(sizeof(int32_t) * (size_t)std::max(Root->count, 1));
     int32_t ordinal = 0;
     for (d_list_node *node = Root->first; node != nullptr && ordinal < Root->count; node = node->next, ordinal++) {
         bore *hole = (bore *)node->data;
-        index->leaf_of[ordinal] = -1;
         if (hole != nullptr && std::isfinite(hole->x) && std::isfinite(hole->y))
             index->points[count++] = {hole->x, hole->y, hole, ordinal};
     }
-    index->list_count = ordinal;
     if (count == 0)
         return index;
     /* Leaves hold more than LEAF_SIZE / 4 points once the tree splits, so fewer than 4 * count / LEAF_SIZE
@@ -173,7 +169,6 @@ void tour_tree_free(tour_tree *index)
         return;
     free(index->points);
     free(index->nodes);
-    free(index->leaf_of);
     free(index);
 }
 
@@ -184,6 +179,7 @@ typedef struct nearest_search {
     double losing_square; /* a square above this has a root above `best` */
     int32_t best_ordinal; /* its list position; -1 before any, so that no tie at FAR_AWAY wins */
     bore *found;
+    int32_t found_leaf, found_position;
 } nearest_search;
 
 /* The next double above a finite v >= +0: for such doubles the bit patterns run in the order of the values. */
@@ -224,17 +220,16 @@ static bool may_improve(const nearest_search *search, const tour_node *node, dou
     return bound < search->best || (bound == search->best && node->min_ordinal < search->best_ordinal);
 }
 
-/* Moves the leaf's point at `position` behind its live points and uncounts it; returns the leaf's new end. */
-static int32_t take_out(tour_tree *index, int32_t leaf, int32_t position)
+/* Moves the leaf's point at `position` behind its live points and uncounts it. */
+static void take_out(tour_tree *index, int32_t leaf, int32_t position)
 {
     tour_node *node = &index->nodes[leaf];
     std::swap(index->points[position], index->points[--node->end]);
     for (int32_t id = leaf; --index->nodes[id].live == 0 && index->nodes[id].parent >= 0;)
         id = index->nodes[id].parent;
-    return node->end;
 }
 
-static void search_leaf(tour_tree *index, int32_t leaf, nearest_search *search)
+static void search_leaf(const tour_tree *index, int32_t leaf, nearest_search *search)
 {
     /* Kept in locals: for all the compiler knows, each store into the search could change them. */
     const double x = search->x, y = search->y;
@@ -245,23 +240,24 @@ static void search_leaf(tour_tree *index, int32_t leaf, nearest_search *search)
         double square = dx * dx + dy * dy;
         if (square > losing)
             continue;
-        if (points[i].hole->drilled != 0) {
-            end = take_out(index, leaf, i--);
-            continue;
-        }
         double distance = std::sqrt(square);
-        if (points[i].hole != search->from &&
-            (distance < search->best || (distance == search->best && points[i].ordinal < search->best_ordinal))) {
-            search->best = distance;
-            search->losing_square = losing = losing_square(distance);
-            search->best_ordinal = points[i].ordinal;
-            search->found = points[i].hole;
-        }
+        if (distance > search->best || (distance == search->best && points[i].ordinal >= search->best_ordinal))
+            continue;
+        if (points[i].hole == search->from)
+            continue;
+        search->best = distance;
+        search->losing_square = losing = losing_square(distance);
+        search->best_ordinal = points[i].ordinal;
+        search->found = points[i].hole;
+        /* The answer's hole is read next: fetched while the search goes on. */
+        __builtin_prefetch(points[i].hole);
+        search->found_leaf = leaf;
+        search->found_position = i;
     }
 }
 
 /* Visits the node if it may hold a better hole, the nearer child first. */
-static void search_node(tour_tree *index, int32_t id, double square, nearest_search *search)
+static void search_node(const tour_tree *index, int32_t id, double square, nearest_search *search)
 {
     const tour_node *node = &index->nodes[id];
     if (!may_improve(search, node, square))
@@ -282,7 +278,7 @@ static void search_node(tour_tree *index, int32_t id, double square, nearest_sea
 }
 
 /* Searches the node, its bound not yet known. */
-static void search_from(tour_tree *index, int32_t id, nearest_search *search)
+static void search_from(const tour_tree *index, int32_t id, nearest_search *search)
 {
     search_node(index, id, gap_square(search, &index->nodes[id]), search);
 }
@@ -295,28 +291,38 @@ static bool holds_the_nearest(const nearest_search *search, const tour_node *nod
     return margin > 0.0 && margin * margin > search->losing_square;
 }
 
-/* The leaf of the hole searched from, -1 when the hole is not in the tree. */
-static int32_t leaf_of(const tour_tree *index, const bore *from)
+/* Searches the whole tree, starting in `leaf` and climbing. */
+static void search_up_from(const tour_tree *index, int32_t leaf, nearest_search *search)
 {
-    if (from == nullptr || from->ordinal < 0 || from->ordinal >= index->list_count)
-        return -1;
-    return index->leaf_of[from->ordinal];
+    search_leaf(index, leaf, search);
+    for (int32_t id = leaf; id > 0 && !holds_the_nearest(search, &index->nodes[id]); id = index->nodes[id].parent) {
+        int32_t parent = index->nodes[id].parent;
+        search_from(index, id == parent + 1 ? index->nodes[parent].right : parent + 1, search);
+    }
 }
 
+/* The searches read no hole: the holes lie elsewhere in memory. The tour drills what the tree answered,
+ * so that hole is taken out before the next search starts from it; a hole drilled otherwise is taken out
+ * when a search would answer it, and the search is run again without it. */
 bore *tour_tree_nearest(tour_tree *index, double x, double y, const bore *from)
 {
-    nearest_search search = {x, y, from, FAR_AWAY, losing_square(FAR_AWAY), -1, nullptr};
     if (index->node_count == 0 || !std::isfinite(x) || !std::isfinite(y))
         return nullptr;
-    int32_t id = leaf_of(index, from);
-    if (id < 0) {
-        search_from(index, 0, &search);
-        return search.found;
+    /* The tour searches from the hole it was last given; any other search starts at the root. */
+    const bool from_last = from != nullptr && from == index->last_found;
+    if (from_last && from->drilled != 0)
+        take_out(index, index->last_leaf, index->last_position);
+    for (;;) {
+        nearest_search search = {x, y, from, FAR_AWAY, losing_square(FAR_AWAY), -1, nullptr, -1, -1};
+        if (from_last)
+            search_up_from(index, index->last_leaf, &search);
+        else
+            search_from(index, 0, &search);
+        if (search.found == nullptr || search.found->drilled == 0) {
+            index->last_found = search.found;
+            index->last_leaf = search.found_leaf, index->last_position = search.found_position;
+            return search.found;
+        }
+        take_out(index, search.found_leaf, search.found_position);
     }
-    search_leaf(index, id, &search);
-    for (; id > 0 && !holds_the_nearest(&search, &index->nodes[id]); id = index->nodes[id].parent) {
-        int32_t parent = index->nodes[id].parent;
-        search_from(index, id == parent + 1 ? index->nodes[parent].right : parent + 1, &search);
-    }
-    return search.found;
 }

@@ -3,7 +3,7 @@
  *
  * The tree is planned once over the centres as they are when the tour
  * starts; its nodes know whether they still hold undrilled holes, and a
- * hole the writer marked drilled is taken out when a search meets it. The
+ * hole the writer marked drilled is taken out when a search would choose it. The
  * answer is the one the reference path's distance tables give: the same
  * distance expression, the same strict comparison, ties to the earlier hole
  * in list order. Memory comes from s_calloc and s_malloc, so running out of

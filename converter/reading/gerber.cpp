@@ -28,6 +28,9 @@ static const gerber_format_t initial_format = {
 
 enum d_mode_t { D_NONE, D_MOVE, D_DRAW, D_FLASH };
 
+/* Strokes and flashes read ahead of grouping; a power of two. */
+enum { READ_AHEAD = 8 };
+
 /* The state of one reading: the file's format, the line, the position and the modal state. */
 typedef struct reader_state {
     d_list *holes;
@@ -40,6 +43,8 @@ typedef struct reader_state {
     bool armed;              /* block ends act only while set */
     bool first_motion;       /* no G00 to G03 or G54 seen yet */
     bool program_end;        /* an M00, M02 or M30 seen */
+    section waiting[READ_AHEAD];   /* strokes and flashes not yet added to the holes: */
+    unsigned waited, queued;       /* numbers `waited` to `queued`, each kept at its number modulo READ_AHEAD */
 } reader_state;
 
 /* The reader's checks are named after the function whose rules they keep,
@@ -357,12 +362,48 @@ static void get_parm(reader_state *state)
 
 
 /* Adds the segment to the first hole it touches, or to a new hole. */
-static void add_to_holes(d_list *Root, double x1, double y1, double x2, double y2)
+static void add_to_holes(d_list *Root, const section *part)
 {
-    bore *hole = search_section(Root, x1, y1, x2, y2);
+    bore *hole = search_section(Root, part->x1, part->y1, part->x2, part->y2);
     if (hole == nullptr)
         hole = append_bore(Root);
-    add_section(hole, x1, y1, x2, y2);
+    add_section(hole, part->x1, part->y1, part->x2, part->y2);
+}
+
+static void add_waiting(reader_state *state)
+{
+    while (state->waited != state->queued)
+        add_to_holes(state->holes, &state->waiting[state->waited++ % READ_AHEAD]);
+}
+
+/* The reader of the moment and the handler it stands in front of: a
+ * diagnostic that the caller survives (a test, a fuzzer) still finds every
+ * stroke and flash read before it among the holes. A run that ends at the
+ * diagnostic needs no grouping. */
+static reader_state *reading_now;
+static fatal_handler_fn handler_outside;
+
+static void group_waiting_then_end(int status)
+{
+    reader_state *state = reading_now;
+    reading_now = nullptr;
+    set_fatal_handler(handler_outside);
+    if (handler_outside == nullptr)
+        return;
+    if (state != nullptr)
+        add_waiting(state);
+    handler_outside(status);
+}
+
+/* Each stroke or flash waits until a few more are read before it joins the
+ * holes, in the same order: meanwhile the memory of its new end point is
+ * fetched, which on a large board is most of what grouping waits for. */
+static void queue_section(reader_state *state, double x1, double y1, double x2, double y2)
+{
+    if (state->queued - state->waited == READ_AHEAD)
+        add_to_holes(state->holes, &state->waiting[state->waited++ % READ_AHEAD]);
+    expect_section(state->holes, x1, y1, x2, y2);
+    state->waiting[state->queued++ % READ_AHEAD] = {x1, y1, x2, y2};
 }
 
 /* No drilling machine reaches a point a kilometre from the file's origin.
@@ -406,9 +447,9 @@ static void block_end(reader_state *state)
     if (!(fabs(state->cur_y) <= REACH_MM))
         command_error("A fájl %d. sorában hibás az 'Y' koordináta.\n", state->line_no);
     if (state->d_mode == D_DRAW)
-        add_to_holes(state->holes, state->prev_x, state->prev_y, state->cur_x, state->cur_y);
+        queue_section(state, state->prev_x, state->prev_y, state->cur_x, state->cur_y);
     else if (state->d_mode == D_FLASH)
-        add_to_holes(state->holes, state->cur_x, state->cur_y, state->cur_x, state->cur_y);
+        queue_section(state, state->cur_x, state->cur_y, state->cur_x, state->cur_y);
     state->prev_x = state->cur_x;
     state->prev_y = state->cur_y;
 }
@@ -526,16 +567,21 @@ static void read_command(reader_state *state, int c)
 
 int gerber_read(d_list *holes, int fd, int int_digits, gerber_format_t *format)
 {
-    reader_state reading = {holes, fd, 0, initial_format, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false};
+    reader_state reading = {holes, fd, 0, initial_format, 0.0, 0.0, -1.0, -1.0, D_NONE, false, true, false, {}, 0, 0};
     reader_state *state = &reading;
     state->format.x_int_digits = int_digits;
     state->format.y_int_digits = int_digits;
     forget_input();   /* an earlier input may have ended at a diagnostic */
+    reading_now = state;
+    handler_outside = set_fatal_handler(group_waiting_then_end);
     for (;;) {
         int status = load_line(fd);
         state->line_no++;
         if (status < 0) {
             check_line_status(state, status, "gerber");
+            reading_now = nullptr;
+            set_fatal_handler(handler_outside);
+            add_waiting(state);
             /* Every real file ends its program; one that does not may have been cut. */
             if (!state->program_end)
                 print_text(stderr, "Figyelem: a fájlban nincs programvége (M02), lehet, hogy csonka.\n");

@@ -200,13 +200,6 @@ int load_line(int fd)
     }
 }
 
-int get_char(void)
-{
-    if (line_pos >= line_len || line_buf[line_pos] == '\0')
-        return -1;
-    return (signed char)line_buf[line_pos++];
-}
-
 char *cursor_ptr(void)
 {
     return line_pos >= line_len ? nullptr : &line_buf[line_pos];

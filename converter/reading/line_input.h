@@ -37,8 +37,6 @@ int load_line(int fd);
 /* Drops what load_line holds, so that a descriptor number opened anew reads from its start. */
 void forget_input(void);
 
-/* Next byte as a signed char, or -1 at the end of the line (NUL, 0xFF or line_len). */
-int get_char(void);
 /* Address of the byte at the cursor, or null at the end of the line. */
 char *cursor_ptr(void);
 /* Moves the cursor (whence 1: relative, 2: from line_len - 1, else absolute), clamped; returns it. */
@@ -57,5 +55,14 @@ const char *line_text(int *length);
 extern char line_buf[LINE_BUF_SIZE];
 extern int line_len;
 extern int line_pos;
+
+/* Next byte as a signed char, or -1 at the end of the line (NUL, 0xFF or line_len).
+ * Inline: the reader asks for every byte of a file this way. */
+inline int get_char(void)
+{
+    if (line_pos >= line_len || line_buf[line_pos] == '\0')
+        return -1;
+    return (signed char)line_buf[line_pos++];
+}
 
 #endif

@@ -25,6 +25,8 @@ bool platform_start(int *argc, char ***argv);
  * the machine's controller), and the file is checked again once open in case
  * the name changed meanwhile. */
 int platform_open_input(const char *name);
+/* The size in bytes of the file open as fd; -1 when it cannot be told. */
+long long platform_file_size(int fd);
 /* Creates a new file for writing (mode 0644), never opening one that exists
  * (errno EEXIST) or following a link. */
 int platform_create_new(const char *name);

@@ -42,6 +42,12 @@ int platform_open_input(const char *name)
     return fd;
 }
 
+long long platform_file_size(int fd)
+{
+    struct stat st;
+    return fstat(fd, &st) == 0 ? (long long)st.st_size : -1;
+}
+
 int platform_create_new(const char *name)
 {
     return open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);

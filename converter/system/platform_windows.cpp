@@ -77,6 +77,12 @@ int platform_open_input(const char *name)
     return fd;
 }
 
+long long platform_file_size(int fd)
+{
+    struct _stat64 st;
+    return _fstat64(fd, &st) == 0 ? (long long)st.st_size : -1;
+}
+
 int platform_create_new(const char *name)
 {
     wchar_t wide[WIDE_NAME_SIZE];

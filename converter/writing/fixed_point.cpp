@@ -1,9 +1,10 @@
 /* fixed_point.cpp - exact fixed-point formatting of doubles.
  *
- * A double is m * 2^e with a 53-bit integer m. Below 1e9 and with at most
- * nine decimals, m * 10^decimals fits 128 bits, so the scaled value's integer
- * part and the remainder shifted out are exact, and rounding half to even on
- * them is what printf does on the exact binary value. */
+ * A double is m * 2^e with a 53-bit integer m. Below 1e9 its integer part
+ * fits 32 bits; with at most nine decimals the fraction's bits times
+ * 10^decimals fit 128, so the fraction's digits and the remainder shifted out
+ * are exact, and rounding half to even on them is what printf does on the
+ * exact binary value. */
 #include "writing/fixed_point.h"
 
 #include <cstdint>
@@ -12,34 +13,51 @@
 static const uint64_t power_of_ten[FIXED_POINT_MAX_DECIMALS + 1] = {
     1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 
-/* value * 10^decimals rounded half to even, for finite |value| < 1e9. */
-static uint64_t scaled_round(uint64_t mantissa, int exponent, int decimals)
+/* The integer part of value = mantissa * 2^exponent and its fraction's `decimals` digits, rounded half to
+ * even on the exact value; a fraction that rounds up to 10^decimals carries into the integer part. The
+ * fraction times 10^decimals fits 128 bits, and no division by a variable is needed. */
+static void split_round(uint64_t mantissa, int exponent, int decimals, uint32_t *whole, uint32_t *fraction)
 {
-    unsigned __int128 scaled = (unsigned __int128)mantissa * power_of_ten[decimals];
-    if (exponent >= 0)
-        return (uint64_t)(scaled << exponent);
-    int shift = -exponent;
-    if (shift >= 120)   /* the scaled value is below 2^83 * 2^-120: rounds to 0 */
-        return 0;
-    unsigned __int128 whole = scaled >> shift;
-    unsigned __int128 rest = scaled - (whole << shift);
-    unsigned __int128 half = (unsigned __int128)1 << (shift - 1);
-    if (rest > half || (rest == half && (whole & 1)))
-        whole++;
-    return (uint64_t)whole;
+    *fraction = 0;
+    if (exponent >= 0) {   /* an integer below 1e9 */
+        *whole = (uint32_t)(mantissa << exponent);
+        return;
+    }
+    const int shift = -exponent;
+    *whole = shift < 64 ? (uint32_t)(mantissa >> shift) : 0;
+    if (shift >= 120)   /* the fraction times 10^decimals is below 2^83 * 2^-120: rounds to 0 */
+        return;
+    const unsigned __int128 bits = shift < 64 ? mantissa & ((UINT64_C(1) << shift) - 1) : mantissa;
+    const unsigned __int128 scaled = bits * power_of_ten[decimals];
+    const unsigned __int128 digits = scaled >> shift;
+    const unsigned __int128 rest = scaled - (digits << shift);
+    const unsigned __int128 half = (unsigned __int128)1 << (shift - 1);
+    *fraction = (uint32_t)digits;
+    /* The last digit written decides a tie: the fraction's, or the integer's where there is none. */
+    const uint32_t last = decimals > 0 ? *fraction : *whole;
+    if (rest > half || (rest == half && (last & 1)))
+        ++*fraction;
+    if (*fraction == power_of_ten[decimals]) {
+        *fraction = 0;
+        ++*whole;
+    }
 }
 
-/* Decimal digits of n, most significant first, at least `min_digits` of them. */
-static int put_digits(char *out, uint64_t n, int min_digits)
+/* Writes n's `count` last decimal digits, right to left. */
+static void put_digits(char *out, uint32_t n, int count)
 {
-    char reversed[24];
-    int count = 0;
-    do {
-        reversed[count++] = (char)('0' + n % 10);
+    while (count > 0) {
+        out[--count] = (char)('0' + n % 10);
         n /= 10;
-    } while (n != 0 || count < min_digits);
-    for (int i = 0; i < count; i++)
-        out[i] = reversed[count - 1 - i];
+    }
+}
+
+/* How many digits n has, at least one. */
+static int digit_count(uint32_t n)
+{
+    int count = 1;
+    while (count < 10 && n >= power_of_ten[count])
+        count++;
     return count;
 }
 
@@ -54,14 +72,18 @@ int format_fixed(char *out, double value, int decimals)
     if (biased != 0)
         mantissa |= UINT64_C(1) << 52;
     int exponent = (biased != 0 ? biased : 1) - 1075;
-    uint64_t scaled = scaled_round(mantissa, exponent, decimals);
+    uint32_t whole, fraction;
+    split_round(mantissa, exponent, decimals, &whole, &fraction);
     int length = 0;
     if (bits >> 63)
         out[length++] = '-';
-    length += put_digits(out + length, scaled / power_of_ten[decimals], 1);
+    const int whole_digits = digit_count(whole);
+    put_digits(out + length, whole, whole_digits);
+    length += whole_digits;
     if (decimals > 0) {
         out[length++] = '.';
-        length += put_digits(out + length, scaled % power_of_ten[decimals], decimals);
+        put_digits(out + length, fraction, decimals);
+        length += decimals;
     }
     return length;
 }
