@@ -160,31 +160,49 @@ void DrawBounds(QPainter &painter, const TDrawing &drawing)
     painter.drawText(upperRight + QPointF(room - width, -room - 5), upper);
 }
 
-/* The rapid moves, the moves at the feed and those made inside the board,
- * each kind in one call; the last also marked at their middle. */
-void DrawMoves(QPainter &painter, const TDrawing &drawing)
+/* The kinds of moves, each drawn with its pen in a layer of its own. */
+enum TMoveKind { RapidMove, FeedMove, BelowZeroMove };
+
+TMoveKind KindOf(const TMove &move) { return move.BelowZero ? BelowZeroMove : move.Rapid ? RapidMove : FeedMove; }
+
+QPen MovePen(TMoveKind kind)
+{
+    static const QPen pens[] = {QPen(RapidColour, 0), QPen(FeedColour, 2), QPen(BelowZeroColour, 3)};
+    return pens[kind];
+}
+
+QLineF ScreenLine(const TDrawing &drawing, const TMove &move)
+{
+    return QLineF(drawing.Viewport.ToScreen(move.Path.x1(), move.Path.y1()),
+                  drawing.Viewport.ToScreen(move.Path.x2(), move.Path.y2()));
+}
+
+/* The moves [from, to) of one kind, in one call. */
+void DrawMoves(QPainter &painter, const TDrawing &drawing, TMoveKind kind, size_t from, size_t to)
 {
     /* Kept from one drawing to the next with their room: filling pages anew
      * for a million lines cost a fifth of a drawing, growing by copies more. */
-    thread_local QVector<QLineF> rapid, feed, belowZero;
-    rapid.clear();
-    feed.clear();
-    belowZero.clear();
-    rapid.reserve(int(drawing.Program->Moves.size()));
-    for (const TMove &move : drawing.Program->Moves) {
-        const QLineF line(drawing.Viewport.ToScreen(move.Path.x1(), move.Path.y1()),
-                          drawing.Viewport.ToScreen(move.Path.x2(), move.Path.y2()));
-        (move.BelowZero ? belowZero : move.Rapid ? rapid : feed).append(line);
-    }
-    painter.setPen(QPen(RapidColour, 0));
-    painter.drawLines(rapid);
-    painter.setPen(QPen(FeedColour, 2));
-    painter.drawLines(feed);
-    painter.setPen(QPen(BelowZeroColour, 3));
-    painter.drawLines(belowZero);
-    for (const QLineF &line : belowZero)
-        painter.drawText(QRectF(line.center() - QPointF(20, 22), QSizeF(40, 16)), Qt::AlignCenter,
-                         QStringLiteral("Z0 alatt!"));
+    thread_local QVector<QLineF> lines;
+    lines.clear();
+    const std::vector<TMove> &moves = drawing.Program->Moves;
+    for (size_t i = from; i < to; ++i)
+        if (KindOf(moves[i]) == kind)
+            lines.append(ScreenLine(drawing, moves[i]));
+    painter.setPen(MovePen(kind));
+    painter.drawLines(lines);
+}
+
+/* The moves [from, to) made inside the board, marked at their middle. */
+void MarkBelowZero(QPainter &painter, const TDrawing &drawing, size_t from, size_t to)
+{
+    painter.setPen(MovePen(BelowZeroMove));
+    const std::vector<TMove> &moves = drawing.Program->Moves;
+    for (size_t i = from; i < to; ++i)
+        if (moves[i].BelowZero) {
+            const QLineF line = ScreenLine(drawing, moves[i]);
+            painter.drawText(QRectF(line.center() - QPointF(20, 22), QSizeF(40, 16)), Qt::AlignCenter,
+                             QStringLiteral("Z0 alatt!"));
+        }
 }
 
 QPixmap HoleStamp(const QColor &colour, double radius)
@@ -207,49 +225,45 @@ void Circle(QPainter &painter, const QPointF &at, double radius, const QColor &c
     painter.drawEllipse(at, radius, radius);
 }
 
-/* Holes on pictures at their size to the edge: without an outline. */
-void CircleHoles(QPainter &painter, const TDrawing &drawing)
+/* Holes [from, to) on pictures at their size to the edge: without an outline. */
+void CircleHoles(QPainter &painter, const TDrawing &drawing, size_t from, size_t to)
 {
     painter.setPen(Qt::NoPen);
-    for (const THole &hole : drawing.Program->Holes) {
+    for (size_t i = from; i < to; ++i) {
+        const THole &hole = drawing.Program->Holes[i];
         painter.setBrush(BitColor(hole.Bit));
         const double radius = HoleRadiusOf(drawing, hole.Bit);
         painter.drawEllipse(drawing.Viewport.ToScreen(hole.X, hole.Y), radius, radius);
     }
 }
 
-/* Every visible hole, one batch of stamps per bit; holes drawn large are circles. */
-void StampHoles(QPainter &painter, const TDrawing &drawing)
+/* The visible holes of bit `bit` among [from, to), a batch of stamps; holes
+ * drawn large are circles. */
+void StampHoles(QPainter &painter, const TDrawing &drawing, int bit, size_t from, size_t to)
 {
-    const TDrillProgram &program = *drawing.Program;
+    const std::vector<THole> &holes = drawing.Program->Holes;
     const double reach = LargestHoleRadius(drawing);
     const QRectF visible = QRectF(QPointF(0, 0), drawing.Size).adjusted(-reach, -reach, reach, reach);
     /* Kept with their room, as the moves are. */
-    thread_local std::vector<QVector<QPainter::PixmapFragment>> batches;
-    batches.resize(program.Bits.size());
-    for (size_t bit = 0; bit < batches.size(); ++bit) {
-        batches[bit].clear();
-        batches[bit].reserve(program.Bits[bit].Holes);
+    thread_local QVector<QPainter::PixmapFragment> batch;
+    batch.clear();
+    for (size_t i = from; i < to; ++i) {
+        const QPointF at = drawing.Viewport.ToScreen(holes[i].X, holes[i].Y);
+        if (holes[i].Bit == bit && visible.contains(at))
+            batch.append(QPainter::PixmapFragment::create(at, QRectF()));
     }
-    for (const THole &hole : program.Holes) {
-        const QPointF at = drawing.Viewport.ToScreen(hole.X, hole.Y);
-        if (visible.contains(at))
-            batches[size_t(hole.Bit)].append(QPainter::PixmapFragment::create(at, QRectF()));
+    const double radius = HoleRadiusOf(drawing, bit);
+    if (radius > LargestStamp) {
+        for (const QPainter::PixmapFragment &fragment : batch)
+            Circle(painter, QPointF(fragment.x, fragment.y), radius, BitColor(bit));
+        return;
     }
-    for (size_t bit = 0; bit < batches.size(); ++bit) {
-        const double radius = HoleRadiusOf(drawing, int(bit));
-        if (radius > LargestStamp) {
-            for (const QPainter::PixmapFragment &fragment : batches[bit])
-                Circle(painter, QPointF(fragment.x, fragment.y), radius, BitColor(int(bit)));
-            continue;
-        }
-        const QPixmap stamp = HoleStamp(BitColor(int(bit)), radius);
-        for (QPainter::PixmapFragment &fragment : batches[bit]) {
-            fragment.width = stamp.width();
-            fragment.height = stamp.height();
-        }
-        painter.drawPixmapFragments(batches[bit].constData(), int(batches[bit].size()), stamp);
+    const QPixmap stamp = HoleStamp(BitColor(bit), radius);
+    for (QPainter::PixmapFragment &fragment : batch) {
+        fragment.width = stamp.width();
+        fragment.height = stamp.height();
     }
+    painter.drawPixmapFragments(batch.constData(), int(batch.size()), stamp);
 }
 
 void Ring(QPainter &painter, const TDrawing &drawing, int index, const QColor &colour, double room,
@@ -298,23 +312,69 @@ void DrawLegend(QPainter &painter, const TDrawing &drawing, const QRectF &area)
     }
 }
 
-/* The plan left of the legend, clipped to its area. */
-void DrawPlan(QPainter &painter, const TDrawing &drawing, const QRectF &area)
+/* The paper, the axes and the scale; what follows is clipped to the plan's area. */
+void DrawFrame(QPainter &painter, const TDrawing &drawing, const QRectF &area)
 {
-    painter.save();
+    painter.fillRect(QRectF(QPointF(0, 0), drawing.Size), Paper);
     painter.setClipRect(area);
     DrawAxes(painter, drawing, area);
     DrawScale(painter, drawing, area);
-    DrawMoves(painter, drawing);
-    if (!drawing.Program->Holes.empty()) {
-        DrawBounds(painter, drawing);
+}
+
+/* The layers of the picture without the highlight, in the order drawn. */
+enum TLayer { FrameLayer, RapidLayer, FeedLayer, BelowZeroLayer, BelowZeroMarkLayer, BoundsLayer, HolesLayer,
+              MarksLayer, LegendLayer, LayerCount };
+
+/* The items that a part of a layer goes through: moves or holes, or one for
+ * a layer drawn whole; none for a layer the program has nothing for. */
+size_t LayerItems(const TDrawing &drawing, int layer)
+{
+    const TDrillProgram &program = *drawing.Program;
+    switch (layer) {
+    case RapidLayer: case FeedLayer: case BelowZeroLayer: case BelowZeroMarkLayer: return program.Moves.size();
+    case HolesLayer: return program.Holes.size();
+    case BoundsLayer: case MarksLayer: return program.Holes.empty() ? 0 : 1;
+    case LegendLayer: return LegendWidth(program, drawing.Size.height()) > 0.0 ? 1 : 0;
+    default: return 1;
+    }
+}
+
+/* The items [part.Next, to) of the part's layer. */
+void DrawLayer(QPainter &painter, const TDrawing &drawing, const TDrawingPart &part, size_t to)
+{
+    const QRectF area = PlanArea(drawing);
+    painter.save();
+    if (part.Layer != FrameLayer && part.Layer != LegendLayer)
+        painter.setClipRect(area);
+    switch (part.Layer) {
+    case FrameLayer: DrawFrame(painter, drawing, area); break;
+    case RapidLayer: DrawMoves(painter, drawing, RapidMove, part.Next, to); break;
+    case FeedLayer: DrawMoves(painter, drawing, FeedMove, part.Next, to); break;
+    case BelowZeroLayer: DrawMoves(painter, drawing, BelowZeroMove, part.Next, to); break;
+    case BelowZeroMarkLayer: MarkBelowZero(painter, drawing, part.Next, to); break;
+    case BoundsLayer: DrawBounds(painter, drawing); break;
+    case HolesLayer:
         if (drawing.Vector)
-            CircleHoles(painter, drawing);
+            CircleHoles(painter, drawing, part.Next, to);
         else
-            StampHoles(painter, drawing);
-        MarkHoles(painter, drawing);
+            StampHoles(painter, drawing, part.Bit, part.Next, to);
+        break;
+    case MarksLayer: MarkHoles(painter, drawing); break;
+    case LegendLayer: DrawLegend(painter, drawing, QRectF(area.topRight(), QSizeF(drawing.Size.width() - area.width(), area.height())));
+        break;
     }
     painter.restore();
+}
+
+/* Stamped holes go through the holes once for each bit, so that each
+ * bit's stamps make one batch. */
+void NextLayer(const TDrawing &drawing, TDrawingPart &part)
+{
+    part.Next = 0;
+    if (part.Layer == HolesLayer && !drawing.Vector && ++part.Bit < int(drawing.Program->Bits.size()))
+        return;
+    part.Bit = 0;
+    ++part.Layer;
 }
 
 /* An SVG whose width and height are the drawing's size on paper in
@@ -454,13 +514,24 @@ void DrawProgram(QPainter &painter, const TDrawing &drawing)
 
 void DrawProgramBase(QPainter &painter, const TDrawing &drawing)
 {
+    TDrawingPart part;
+    DrawProgramBasePart(painter, drawing, part, SIZE_MAX);
+}
+
+bool DrawProgramBasePart(QPainter &painter, const TDrawing &drawing, TDrawingPart &part, size_t items)
+{
     painter.setFont(PlanFont());
-    const double legend = LegendWidth(*drawing.Program, drawing.Size.height());
-    const QRectF area = PlanArea(drawing);
-    painter.fillRect(QRectF(QPointF(0, 0), drawing.Size), Paper);
-    DrawPlan(painter, drawing, area);
-    if (legend > 0.0)
-        DrawLegend(painter, drawing, QRectF(area.topRight(), QSizeF(legend, area.height())));
+    while (part.Layer < LayerCount && items > 0) {
+        const size_t count = LayerItems(drawing, part.Layer);
+        const size_t to = items >= count - part.Next ? count : part.Next + items;
+        if (to > part.Next)
+            DrawLayer(painter, drawing, part, to);
+        items -= to - part.Next;
+        part.Next = to;
+        if (to == count)
+            NextLayer(drawing, part);
+    }
+    return part.Layer == LayerCount;
 }
 
 /* Drawn last, over the holes, inside the plan's area, which the legend's

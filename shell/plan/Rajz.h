@@ -11,6 +11,7 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <cstddef>
 
 #include "plan/Olvaso.h"
 
@@ -81,6 +82,19 @@ void DrawProgram(QPainter &painter, const TDrawing &drawing);
  * ring, which changes with every move of the editor's cursor, and the ring. */
 void DrawProgramBase(QPainter &painter, const TDrawing &drawing);
 void DrawHighlight(QPainter &painter, const TDrawing &drawing);
+
+/* How far a drawing in parts has got: its layer, the bit whose holes are
+ * stamped, the next item. */
+struct TDrawingPart {
+    int Layer = 0;
+    int Bit = 0;
+    size_t Next = 0;
+};
+/* DrawProgramBase in parts: draws the next `items` items (moves or holes,
+ * one for a mark drawn whole) after `part` and moves `part` past them; true
+ * once the drawing is complete. The parts together draw exactly what one
+ * DrawProgramBase draws. */
+bool DrawProgramBasePart(QPainter &painter, const TDrawing &drawing, TDrawingPart &part, size_t items);
 
 /* The whole plan at its true size: a millimetre of the program is a
  * millimetre of the picture, with a margin around it. */
