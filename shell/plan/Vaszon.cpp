@@ -1,6 +1,7 @@
 /* Vaszon.cpp - the canvas of the drilling plan. */
 #include "plan/Vaszon.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -14,6 +15,11 @@ namespace {
 constexpr double ClickSlack = 4.0;
 /* One notch of the wheel zooms by this factor. */
 constexpr double WheelZoom = 1.25;
+/* A program of up to this many holes and moves is drawn at once; a larger
+ * one in slices of about this many milliseconds, of parts this large. */
+constexpr size_t AtOnce = 50000;
+constexpr qint64 SliceMs = 25;
+constexpr size_t PartItems = 8192;
 
 } // namespace
 
@@ -23,6 +29,9 @@ TVaszon::TVaszon(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
+    Slices.setSingleShot(true);
+    Slices.setInterval(0);
+    connect(&Slices, &QTimer::timeout, this, &TVaszon::ContinuePicture);
 }
 
 void TVaszon::SetProgram(const TDrillProgram *program, bool fit)
@@ -91,6 +100,58 @@ TVaszon::TCacheKey TVaszon::CacheKey() const
     return {Generation, Viewport.Scale, Viewport.Offset, size(), devicePixelRatioF()};
 }
 
+bool TVaszon::Drawn() const { return Program && !Cache.isNull() && CachedFor == CacheKey(); }
+
+void TVaszon::StartPicture()
+{
+    PendingFor = CacheKey();
+    Pending = QImage(size() * PendingFor.Ratio, QImage::Format_ARGB32_Premultiplied);
+    Pending.setDevicePixelRatio(PendingFor.Ratio);
+    Part = TDrawingPart();
+    Pictures = true;
+    DrawSlice();
+}
+
+/* One slice of the picture; the complete one replaces the one shown. */
+void TVaszon::DrawSlice()
+{
+    const TDrawing drawing = Drawing();
+    const bool atOnce = Program->Holes.size() + Program->Moves.size() <= AtOnce;
+    QElapsedTimer clock;
+    clock.start();
+    QPainter painter(&Pending);
+    bool complete = false;
+    if (SliceItems > 0)
+        complete = DrawProgramBasePart(painter, drawing, Part, SliceItems);
+    else if (atOnce)
+        complete = DrawProgramBasePart(painter, drawing, Part, SIZE_MAX);
+    else
+        while (!complete && clock.elapsed() < SliceMs)
+            complete = DrawProgramBasePart(painter, drawing, Part, PartItems);
+    painter.end();
+    if (!complete) {
+        Slices.start();
+        return;
+    }
+    Cache = std::move(Pending);
+    Pending = QImage();
+    CachedFor = PendingFor;
+    Pictures = false;
+}
+
+/* The next slice, or a new picture when the program or the view changed
+ * meanwhile. */
+void TVaszon::ContinuePicture()
+{
+    if (!Pictures || !Program)
+        return;
+    if (PendingFor == CacheKey())
+        DrawSlice();
+    else
+        StartPicture();
+    update();
+}
+
 void TVaszon::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -98,17 +159,18 @@ void TVaszon::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    const TDrawing drawing = Drawing();
-    const TCacheKey key = CacheKey();
-    if (Cache.isNull() || !(key == CachedFor)) {
-        Cache = QImage(size() * key.Ratio, QImage::Format_ARGB32_Premultiplied);
-        Cache.setDevicePixelRatio(key.Ratio);
-        QPainter cache(&Cache);
-        DrawProgramBase(cache, drawing);
-        CachedFor = key;
+    if (!Drawn() && !(Pictures && PendingFor == CacheKey()))
+        StartPicture();
+    if (Drawn()) {
+        painter.drawImage(QPointF(0, 0), Cache);
+        DrawHighlight(painter, Drawing());
+        return;
     }
-    painter.drawImage(QPointF(0, 0), Cache);
-    DrawHighlight(painter, drawing);
+    /* Until the new picture is complete: the last one, or the part done. */
+    const QImage &shown = Cache.isNull() ? Pending : Cache;
+    if (shown.deviceIndependentSize() != QSizeF(size()))
+        painter.fillRect(rect(), Qt::white);
+    painter.drawImage(QPointF(0, 0), shown);
 }
 
 void TVaszon::resizeEvent(QResizeEvent *)

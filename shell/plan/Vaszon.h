@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QTimer>
 #include <QWidget>
 
 #include "plan/Rajz.h"
@@ -22,6 +23,11 @@ public:
     void Fit();
     /* The drawing as the canvas shows it now. */
     TDrawing Drawing() const;
+    /* Whether the picture shown is the whole drawing of the state now. */
+    bool Drawn() const;
+    /* Draws a large program `items` items a turn of the event loop, not
+     * for a time; for the tests. */
+    void SetSliceItems(size_t items) { SliceItems = items; }
     /* The index of the hole drawn under `point`, or -1. */
     int HoleAt(const QPointF &point) const;
 
@@ -57,11 +63,23 @@ private:
 
     const TDrillProgram *Program = nullptr;
     quint64 Generation = 0; /* counts the programs set, which may be one record read again */
+    void StartPicture();
+    void DrawSlice();
+    void ContinuePicture();
+
     /* The plan without the highlighted hole's ring: an expose or a move of
      * the editor's cursor then only copies it, a million holes are not
      * drawn again. */
     QImage Cache;
     TCacheKey CachedFor{};
+    /* The picture being drawn a slice a turn, so that a large program does
+     * not hold up the window; shown only while no complete one is. */
+    QImage Pending;
+    TCacheKey PendingFor{};
+    TDrawingPart Part;
+    bool Pictures = false; /* a picture is being drawn */
+    QTimer Slices;
+    size_t SliceItems = 0;
     TViewport Viewport;
     bool Fitted = true; /* the plan follows the canvas's size until the user moves it */
     int Highlighted = -1;
