@@ -22,6 +22,7 @@
 
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <sys/resource.h>
 
 namespace {
@@ -240,6 +241,52 @@ private slots:
             change();
             QVERIFY2(canvas.grab().toImage().convertToFormat(QImage::Format_RGB32) == Rendered(canvas.Drawing()), name);
         }
+    }
+
+    /* A picture drawn in parts of any size, each part with a painter of its
+     * own, is the picture drawn in one piece; on the canvas, a change while
+     * it draws starts the picture again and the old one never counts as
+     * drawn. The program has moves of every kind and holes of two bits. */
+    void drawingInParts()
+    {
+        TDrillProgram program = ReadDrillProgram(
+            SizedBits("G21").replace(QStringLiteral("G0 Z2\nX10 Y5"), QStringLiteral("G0 X10 Y5"))
+                .replace(QStringLiteral("G0 Z2\nX0 Y0\nM5\nM2"), QStringLiteral("G0 Z2\nG1 X8 Y2\nX0 Y0\nM5\nM2")));
+        int kinds[3] = {};
+        for (const TMove &move : program.Moves)
+            ++kinds[move.BelowZero ? 2 : move.Rapid ? 0 : 1];
+        QVERIFY(kinds[0] > 0 && kinds[1] > 0 && kinds[2] > 0);
+        TDrawing drawing{&program, FitViewport(program, QSize(400, 300)), QSize(400, 300)};
+        QImage whole(drawing.Size, QImage::Format_RGB32);
+        DrawProgramBase(*std::make_unique<QPainter>(&whole), drawing);
+        const size_t items = program.Moves.size() * 4 + program.Holes.size() * 2 + 4;
+        for (size_t slice = 1; slice <= items; ++slice) {
+            QImage parts(drawing.Size, QImage::Format_RGB32);
+            TDrawingPart part;
+            for (size_t calls = 0; !DrawProgramBasePart(*std::make_unique<QPainter>(&parts), drawing, part, slice);)
+                QVERIFY(++calls <= items);
+            QVERIFY2(parts == whole, qPrintable(QStringLiteral("parts of %1").arg(slice)));
+        }
+
+        TVaszon canvas;
+        canvas.SetSliceItems(2);
+        canvas.resize(400, 300);
+        canvas.SetProgram(&program, true);
+        canvas.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&canvas));
+        const auto drawn = [&] { return canvas.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        QVERIFY(QTest::qWaitFor([&] { return canvas.Drawn(); }));
+        QVERIFY(drawn() == Rendered(canvas.Drawing()));
+        QWheelEvent wheel(QPointF(100, 100), canvas.mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&canvas, &wheel);
+        canvas.repaint();
+        QVERIFY(!canvas.Drawn());
+        QCoreApplication::processEvents();
+        canvas.resize(420, 310); /* midway */
+        QVERIFY(!canvas.Drawn());
+        QVERIFY(QTest::qWaitFor([&] { return canvas.Drawn(); }));
+        QVERIFY(drawn() == Rendered(canvas.Drawing()));
     }
 
     /* Any two of up to 40 bits differ in colour clearly, not only in a bit of RGB. */
