@@ -287,6 +287,13 @@ private slots:
         QVERIFY(!canvas.Drawn());
         QVERIFY(QTest::qWaitFor([&] { return canvas.Drawn(); }));
         QVERIFY(drawn() == Rendered(canvas.Drawing()));
+        /* Hidden, nothing paints: the slices themselves see the change. */
+        QApplication::sendEvent(&canvas, &wheel);
+        canvas.repaint();
+        canvas.hide();
+        QApplication::sendEvent(&canvas, &wheel);
+        QVERIFY(QTest::qWaitFor([&] { return canvas.Drawn(); }, 2000));
+        QVERIFY(drawn() == Rendered(canvas.Drawing()));
     }
 
     /* Any two of up to 40 bits differ in colour clearly, not only in a bit of RGB. */
