@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 
@@ -58,12 +59,14 @@ public:
     }
     double Longest = 0;
     const char *LongestStep = "";
+    std::map<std::string, double> ByStep; /* the longest gap in each step */
 
 private:
     void Turn()
     {
         const double now = Milliseconds(Clock), gap = now - Last;
         Last = now;
+        ByStep[Current] = std::max(ByStep[Current], gap);
         if (gap > Longest) {
             Longest = gap;
             LongestStep = Current;
@@ -98,6 +101,8 @@ struct figures {
     double run = 1e30, stand_in = 1e30, whole = 1e30, page = 1e30, key = 1e30, plan = 1e30, reread = 1e30, reread_turn = 1e30,
            repaint = 1e30, zoom = 1e30, save = 1e30, stall = 0;
     const char *stall_step = "";
+    double plan_stall = 0;
+    std::string plan_stall_step;
     long rss_kib = 0;
 };
 
@@ -252,6 +257,8 @@ void Report(const figures &best, int holes, int lines, int runs)
         std::printf("  | %-50s | %9.1f |\n", row.name, row.value);
     std::printf("  | %-50s | %9.1f | in \"%s\"\n", "longest stall of the event loop (worst run)", best.stall,
                 best.stall_step);
+    std::printf("  | %-50s | %9.1f | in \"%s\"\n", "longest stall in the plan's steps", best.plan_stall,
+                best.plan_stall_step.c_str());
     std::printf("  | %-50s | %6ld MiB |\n", "resident memory with the program loaded", best.rss_kib / 1024);
     std::printf("  (the stand-in converter took %.1f ms)\n", best.stand_in);
 }
@@ -304,6 +311,11 @@ int main(int argc, char **argv)
             best.stall = watch.Longest;
             best.stall_step = watch.LongestStep;
         }
+        for (const auto &[step, gap] : watch.ByStep)
+            if (step.rfind("plan:", 0) == 0 && gap > best.plan_stall) {
+                best.plan_stall = gap;
+                best.plan_stall_step = step;
+            }
     }
     Report(best, holes, lines, runs);
     return 0;
