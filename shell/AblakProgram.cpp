@@ -130,10 +130,10 @@ void TForm1::dropEvent(QDropEvent *event)
 /* The editor shows the program of `path`, which saving then writes back. */
 bool TForm1::LoadProgramFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
         return false;
-    LoadProgram(RichEdit, file.readAll());
+    LoadProgram(RichEdit, QByteArray(), std::move(file));
     ProgramFileName = path;
     ShowStrip();
     return true;

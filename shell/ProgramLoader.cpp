@@ -2,12 +2,14 @@
 #include "ProgramLoader.h"
 
 #include <QBasicTimer>
+#include <QIODevice>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimerEvent>
 #include <algorithm>
+#include <memory>
 
 #include "EditorText.h"
 
@@ -30,11 +32,28 @@ qsizetype PartEnd(QByteArrayView stored, qsizetype from)
     }
 }
 
+/* PartEnd over the whole program, whose bytes after `stored` are still in
+ * `rest`: read on until the part ends before the bytes read, or the
+ * program does. A file is read a part ahead, not whole at once: 48 MB of
+ * fresh memory filled in one turn stalled the window for 180 ms. */
+qsizetype WholePartEnd(QByteArray &stored, qsizetype from, std::unique_ptr<QIODevice> &rest)
+{
+    for (;;) {
+        const qsizetype end = PartEnd(stored, from);
+        if (end < stored.size() || rest == nullptr)
+            return end;
+        const QByteArray more = rest->read(ProgramBytesAhead);
+        if (more.isEmpty())
+            rest.reset();
+        stored.append(more);
+    }
+}
+
 /* The parts still to come, appended from the event loop; a child of its editor. */
 class TProgramLoader : public QObject {
 public:
-    TProgramLoader(QPlainTextEdit *editor, const QByteArray &stored, qsizetype from)
-        : QObject(editor), Document(editor->document()), Stored(stored), From(from)
+    TProgramLoader(QPlainTextEdit *editor, const QByteArray &stored, qsizetype from, std::unique_ptr<QIODevice> rest)
+        : QObject(editor), Document(editor->document()), Stored(stored), From(from), Rest(std::move(rest))
     {
         Timer.start(0, this);
     }
@@ -48,7 +67,7 @@ public:
 
     void Finish()
     {
-        while (From < Stored.size())
+        while (!Complete())
             AppendPart();
         Done();
     }
@@ -57,17 +76,19 @@ protected:
     void timerEvent(QTimerEvent *) override
     {
         AppendPart();
-        if (From >= Stored.size())
+        if (Complete())
             Done();
     }
 
 private:
+    bool Complete() const { return From >= Stored.size() && Rest == nullptr; }
+
     /* Each part begins with the line end that closes the text before it,
      * and is decoded only when its turn comes. With undo off the document
      * does not count it as a modification. */
     void AppendPart()
     {
-        const qsizetype end = PartEnd(Stored, From);
+        const qsizetype end = WholePartEnd(Stored, From, Rest);
         QTextCursor cursor(Document);
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(ProgramText(QByteArrayView(Stored).sliced(From, end - From)));
@@ -83,8 +104,9 @@ private:
     }
 
     QPointer<QTextDocument> Document;   /* the editor's; may go before this, with the editor */
-    QByteArray Stored;
-    qsizetype From; /* in bytes */
+    QByteArray Stored;                  /* the program's bytes read so far */
+    qsizetype From;                     /* in bytes */
+    std::unique_ptr<QIODevice> Rest;    /* the rest of the program, until it ends */
     QBasicTimer Timer;
 };
 
@@ -137,11 +159,11 @@ QByteArray StoredProgram(const QString &text)
     return stored;
 }
 
-void LoadProgram(QPlainTextEdit *editor, const QByteArray &stored)
+void LoadProgram(QPlainTextEdit *editor, QByteArray stored, std::unique_ptr<QIODevice> rest)
 {
     delete Pending.data();
-    const qsizetype first = PartEnd(stored, -1);
-    if (first == stored.size()) {
+    const qsizetype first = WholePartEnd(stored, -1, rest);
+    if (first == stored.size() && rest == nullptr) {
         editor->setPlainText(ProgramText(stored));
         editor->document()->setModified(false);
         return;
@@ -153,7 +175,7 @@ void LoadProgram(QPlainTextEdit *editor, const QByteArray &stored)
     /* Its plain text follows from the first part on: taken whole later, at
      * the plan's first reading or the first save, it would stall the window. */
     PlainText(editor->document());
-    Pending = new TProgramLoader(editor, stored, first);
+    Pending = new TProgramLoader(editor, stored, first, std::move(rest));
 }
 
 void FinishLoading()

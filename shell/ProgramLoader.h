@@ -12,8 +12,10 @@
 #define PROGRAMLOADER_H
 
 #include <QByteArrayView>
+#include <QIODevice>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QPlainTextEdit;
 
@@ -34,9 +36,13 @@ QByteArray StoredProgram(const QString &text);
  * non-zero `take` returns, and returns it. */
 int StoredPieces(QStringView text, const std::function<int(QByteArrayView)> &take);
 
-/* Replaces the editor's text with the program read from a file (CR LF line
- * ends), stopping a load still going on. */
-void LoadProgram(QPlainTextEdit *editor, const QByteArray &stored);
+/* Bytes of a program file read ahead of the part being put in. */
+enum { ProgramBytesAhead = 1 << 20 };
+
+/* Replaces the editor's text with a program as stored in a file (CR LF line
+ * ends), stopping a load still going on: `stored`, then what `rest` (an open
+ * file, which the load then owns) still holds. */
+void LoadProgram(QPlainTextEdit *editor, QByteArray stored, std::unique_ptr<QIODevice> rest = nullptr);
 /* Puts the rest of a load still going on into its editor now. */
 void FinishLoading();
 

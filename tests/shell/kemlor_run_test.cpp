@@ -1,5 +1,6 @@
 /* Runs of the converter from the window, saving the G-code and the help boxes. */
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -69,6 +70,19 @@ public:
         if (uid == 0 && (seteuid(uid) != 0 || setegid(gid) != 0))
             qFatal("cannot act as root again");
     }
+};
+
+/* A file that hands out at most 37 bytes a read, so that reads end anywhere. */
+class TTrickle : public QBuffer {
+public:
+    explicit TTrickle(const QByteArray &bytes)
+    {
+        setData(bytes);
+        open(QIODevice::ReadOnly);
+    }
+
+protected:
+    qint64 readData(char *data, qint64 size) override { return QBuffer::readData(data, std::min<qint64>(size, 37)); }
 };
 
 } // namespace
@@ -554,12 +568,17 @@ private slots:
                 stored += QByteArray(pieces[random() % 6]) + pieces[random() % 6] + ends[random() % 4];
             if (program % 2)
                 stored.chop(1);
-            QPlainTextEdit byParts, whole;
-            LoadProgram(&byParts, stored);
-            FinishLoading();
+            QPlainTextEdit whole;
             whole.setPlainText(ProgramText(stored));
-            QCOMPARE(byParts.document()->blockCount(), whole.document()->blockCount());
-            QCOMPARE(byParts.toPlainText(), whole.toPlainText());
+            /* Whole, and read from a file that gives a few bytes a read after a head of any length. */
+            for (qsizetype head : {stored.size(), qsizetype(0), qsizetype(random() % stored.size())}) {
+                QPlainTextEdit byParts;
+                auto rest = std::make_unique<TTrickle>(stored.sliced(head));
+                LoadProgram(&byParts, stored.first(head), head < stored.size() ? std::move(rest) : nullptr);
+                FinishLoading();
+                QCOMPARE(byParts.document()->blockCount(), whole.document()->blockCount());
+                QCOMPARE(byParts.toPlainText(), whole.toPlainText());
+            }
         }
     }
 
