@@ -72,6 +72,15 @@ public:
     }
 };
 
+/* The stored bytes as the plain replacing calls make them: every line ended by CR LF. */
+QByteArray SavedByReplacing(QString text)
+{
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    if (!text.endsWith(QLatin1String("\r\n")))
+        text += QLatin1String("\r\n");
+    return text.toUtf8();
+}
+
 /* A file that hands out at most 37 bytes a read, so that reads end anywhere. */
 class TTrickle : public QBuffer {
 public:
@@ -545,11 +554,7 @@ private slots:
                 QString loaded = QString::fromUtf8(stored);
                 loaded.replace(QLatin1String("\r\n"), QLatin1String("\n"));
                 QCOMPARE(ProgramText(stored), loaded);
-                QString saved = loaded;
-                saved.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-                if (!saved.endsWith(QLatin1String("\r\n")))
-                    saved += QLatin1String("\r\n");
-                QCOMPARE(StoredProgram(loaded), saved.toUtf8());
+                QCOMPARE(StoredProgram(loaded), SavedByReplacing(loaded));
             }
         }
     }
@@ -639,11 +644,7 @@ private slots:
                 edited += alphabet[random() % alphabet.size()];
             for (int seam = StoredPieceCharacters; seam < edited.size(); seam += StoredPieceCharacters)
                 edited.replace(seam - 1, 2, alphabet.right(text % 2 ? 2 : 1)); /* a pair, or a lone half, on it */
-            QString saved = edited;
-            saved.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-            if (!saved.endsWith(QLatin1String("\r\n")))
-                saved += QLatin1String("\r\n");
-            QCOMPARE(StoredProgram(edited), saved.toUtf8());
+            QCOMPARE(StoredProgram(edited), SavedByReplacing(edited));
         }
     }
 
