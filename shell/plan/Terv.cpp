@@ -276,6 +276,7 @@ void TTervAblak::Reread(bool fit)
 {
     TypingPause->stop();
     FitWhenRead = fit || (DrillReading.Running() && FitWhenRead);
+    Canvas->HoldPictures(true);
     DrillReading.Start(PlainText(Editor->document()).size(), std::move(Spare));
     ReadSlice();
 }
@@ -294,6 +295,7 @@ void TTervAblak::ReadSlice()
     Spare = std::move(Drill);
     Drill = DrillReading.Take();
     PointerHole = -1;
+    Canvas->HoldPictures(false);
     Canvas->SetProgram(&Drill, FitWhenRead);
     EditorCursorChange();
     ShowFigures();

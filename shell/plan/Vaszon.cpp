@@ -45,6 +45,13 @@ void TVaszon::SetProgram(const TDrillProgram *program, bool fit)
     update();
 }
 
+void TVaszon::HoldPictures(bool hold)
+{
+    Held = hold;
+    if (!hold && Pictures)
+        Slices.start();
+}
+
 void TVaszon::SetHighlighted(int hole)
 {
     if (hole == Highlighted)
@@ -143,7 +150,7 @@ void TVaszon::DrawSlice()
  * meanwhile. */
 void TVaszon::ContinuePicture()
 {
-    if (!Pictures || !Program)
+    if (!Pictures || !Program || Held)
         return;
     if (PendingFor == CacheKey())
         DrawSlice();
@@ -159,7 +166,7 @@ void TVaszon::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    if (!Drawn() && !(Pictures && PendingFor == CacheKey()))
+    if (!Drawn() && !Held && !(Pictures && PendingFor == CacheKey()))
         StartPicture();
     if (Drawn()) {
         painter.drawImage(QPointF(0, 0), Cache);

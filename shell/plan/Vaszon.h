@@ -28,6 +28,9 @@ public:
     /* Draws a large program `items` items a turn of the event loop, not
      * for a time; for the tests. */
     void SetSliceItems(size_t items) { SliceItems = items; }
+    /* While a newer program is being read, the picture of the one set is
+     * not drawn on: it would be thrown away. The last complete one shows. */
+    void HoldPictures(bool hold);
     /* The index of the hole drawn under `point`, or -1. */
     int HoleAt(const QPointF &point) const;
 
@@ -78,6 +81,7 @@ private:
     TCacheKey PendingFor{};
     TDrawingPart Part;
     bool Pictures = false; /* a picture is being drawn */
+    bool Held = false;
     QTimer Slices;
     size_t SliceItems = 0;
     TViewport Viewport;

@@ -287,6 +287,18 @@ private slots:
         QVERIFY(!canvas.Drawn());
         QVERIFY(QTest::qWaitFor([&] { return canvas.Drawn(); }));
         QVERIFY(drawn() == Rendered(canvas.Drawing()));
+        /* Held while a newer program is read: no slice is drawn until released. */
+        QApplication::sendEvent(&canvas, &wheel);
+        canvas.repaint();
+        canvas.HoldPictures(true);
+        for (size_t turn = 0; turn < items; ++turn) {
+            canvas.repaint();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(!canvas.Drawn());
+        canvas.HoldPictures(false);
+        QVERIFY(QTest::qWaitFor([&] { return canvas.Drawn(); }));
+        QVERIFY(drawn() == Rendered(canvas.Drawing()));
         /* Hidden, nothing paints: the slices themselves see the change. */
         QApplication::sendEvent(&canvas, &wheel);
         canvas.repaint();
