@@ -36,6 +36,13 @@ QByteArray StoredProgram(const QString &text);
  * non-zero `take` returns, and returns it. */
 int StoredPieces(QStringView text, const std::function<int(QByteArrayView)> &take);
 
+/* Large blocks of memory each mapped on its own, so that a table grown
+ * past them (the editor's, at a million lines, is hundreds of MB) is
+ * remapped, not copied. The C library would raise that size after large
+ * frees and copy a grown table once across it: 160 ms in one turn of a
+ * load. Called once, before the window. */
+void KeepLargeBlocksMapped();
+
 /* Bytes of a program file read ahead of the part being put in. */
 enum { ProgramBytesAhead = 1 << 20 };
 

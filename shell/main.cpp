@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "Ablak.h"
+#include "ProgramLoader.h"
 
 /* Started with a standard stream closed, the process would hand out its
  * number to the next file or pipe it opens; /dev/null holds those places. */
@@ -21,6 +22,7 @@ static void KeepStandardStreamsTaken()
 int main(int argc, char **argv)
 {
     KeepStandardStreamsTaken();
+    KeepLargeBlocksMapped();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
     InstallQtTranslations();
