@@ -318,6 +318,7 @@ void TForm1::ReportRun(const TRunResult &result, bool outputLoaded)
 void TForm1::SaveFileClick()
 {
     FinishLoading();
+    Saver.Finish();
     if (RichEdit->document()->isEmpty()) {
         Dialogs->MessageBox(this, QStringLiteral("Nincs mit menteni !"),
                             QStringLiteral("Hiányzik a G-kód amit menteni lehetne. Előbb a \"megnyit\"\n"

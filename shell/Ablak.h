@@ -12,6 +12,7 @@
 
 #include "Beallitasok.h"
 #include "Dialogs.h"
+#include "Mentes.h"
 
 class QCloseEvent;
 class QComboBox;
@@ -60,6 +61,8 @@ public:
     TKapcsoloAblak *OptionsWindow() const { return Options; }
     /* The file the editor's program was loaded from or last saved to; empty when none. */
     const QString &ProgramFile() const { return ProgramFileName; }
+    /* A save of the editor's program is being written and not reported yet. */
+    bool Saving() const { return Saver.Running(); }
 
     /* The input file named on the command line, as its bytes: chosen as if
      * picked, or refused with a box. */
@@ -170,7 +173,8 @@ private:
     void PickInput(const QString &path);
     bool LoadProgramFile(const QString &path);
     void ShowBitFiles(const QStringList &files);
-    bool SaveProgram(const QString &path);
+    void SaveProgram(const QString &path);
+    void ProgramSaved(const QString &path, const QString &text, bool edited, int error);
     bool ConfirmDiscard();
     bool ConfirmReplace();
 
@@ -186,6 +190,7 @@ private:
     QStringList BitFiles; /* the programs of the latest run of one program per bit */
     /* A file that holds an edit saved from the editor, which a run would overwrite. */
     QString SavedEditFile;
+    TBackgroundSave Saver;
 };
 
 extern TForm1 *Form1;

@@ -28,6 +28,10 @@ namespace {
 
 QString Native(const QString &path) { return QDir::toNativeSeparators(path); }
 
+/* A program up to this long is saved before the window goes on (about
+ * 3 ms to write); a longer one in the background. */
+constexpr qsizetype SavedAtOnceCharacters = 1 << 20;
+
 /* The one local file a drag carries, or an empty text. */
 QString DraggedFile(const QMimeData *data)
 {
@@ -160,27 +164,41 @@ void TForm1::BitComboBoxChange(int index)
         BitComboBox->setCurrentIndex(shown);
 }
 
-/* Writes the editor's text to `path` whole or not at all; false after saying why. */
-bool TForm1::SaveProgram(const QString &path)
+/* Writes the editor's text to `path` whole or not at all. A long program is
+ * written in the background while the window goes on; a short one is
+ * reported at once. */
+void TForm1::SaveProgram(const QString &path)
 {
-    const QString &text = PlainText(RichEdit->document());
-    if (int error = SaveWhole(path, [&text](const TPieceWriter &write) { return StoredPieces(text, write); })) {
+    const QString text = PlainText(RichEdit->document()); /* shared: an edit meanwhile copies it */
+    const bool edited = RichEdit->document()->isModified();
+    Saver.Start([path, text] { return SaveWhole(path, [&text](const TPieceWriter &write) { return StoredPieces(text, write); }); },
+                [this, path, text, edited](int error) { ProgramSaved(path, text, edited, error); });
+    if (text.size() <= SavedAtOnceCharacters)
+        Saver.Finish();
+}
+
+/* The editor is unmodified only if it still holds what was written. */
+void TForm1::ProgramSaved(const QString &path, const QString &text, bool edited, int error)
+{
+    if (error != 0) {
         Dialogs->MessageBox(this, QStringLiteral("Nem sikerült menteni !"),
                             Native(path) + QLatin1Char('\n') + FileErrorText(error) +
                                 QStringLiteral("\nA fájl változatlan maradt."));
-        return false;
+        return;
     }
-    if (RichEdit->document()->isModified())
+    if (edited)
         SavedEditFile = path;
     ProgramFileName = path;
-    RichEdit->document()->setModified(false);
+    const QString &now = PlainText(RichEdit->document());
+    if (now.constData() == text.constData() || now == text)
+        RichEdit->document()->setModified(false);
     ShowStrip();
-    return true;
 }
 
 void TForm1::SaveAsClick()
 {
     FinishLoading();
+    Saver.Finish();
     if (RichEdit->document()->isEmpty())
         return SaveFileClick(); /* says there is nothing to save */
     QString filter;
@@ -196,6 +214,7 @@ void TForm1::SaveAsClick()
 bool TForm1::ConfirmDiscard()
 {
     FinishLoading();
+    Saver.Finish();
     if (!RichEdit->document()->isModified())
         return true;
     const QMessageBox::StandardButton answer = Dialogs->Question(
@@ -207,6 +226,7 @@ bool TForm1::ConfirmDiscard()
             SaveAsClick();
         else
             SaveProgram(ProgramFileName);
+        Saver.Finish();
         return !RichEdit->document()->isModified();
     }
     return answer == QMessageBox::Discard;

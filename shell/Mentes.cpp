@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -59,6 +60,39 @@ int SaveWhole(const QString &path, const std::function<int(const TPieceWriter &w
     if (error != 0)
         unlink(temporary.constData());
     return error;
+}
+
+TBackgroundSave::~TBackgroundSave()
+{
+    if (Thread) {
+        Thread->wait();
+        delete Thread;
+    }
+}
+
+void TBackgroundSave::Start(std::function<int()> save, std::function<void(int error)> done)
+{
+    Finish();
+    Done = std::move(done);
+    Thread = QThread::create([this, save = std::move(save)] { Error = save(); });
+    const unsigned started = ++Started;
+    /* Finish may report it before the event loop comes to this. */
+    QObject::connect(Thread, &QThread::finished, &Reports, [this, started] {
+        if (started == Started)
+            Finish();
+    }, Qt::QueuedConnection);
+    Thread->start();
+}
+
+void TBackgroundSave::Finish()
+{
+    if (!Thread)
+        return;
+    Thread->wait();
+    delete Thread;
+    Thread = nullptr;
+    const std::function<void(int)> done = std::move(Done);
+    done(Error);
 }
 
 QString FileErrorText(int error)

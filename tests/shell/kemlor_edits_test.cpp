@@ -149,6 +149,54 @@ private slots:
         QVERIFY(!Form->Editor()->document()->isModified());
     }
 
+    /* A long program is written in the background while the window goes
+     * on; what happens meanwhile decides what the file holds and whether
+     * the editor counts as saved. */
+    void longProgramSavedInTheBackground_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("nothing") << "" << "long.tap" << true << 0;
+        QTest::newRow("an edit") << "edit" << "long.tap" << false << 0;
+        QTest::newRow("an edit undone") << "undo" << "long.tap" << true << 0;
+        QTest::newRow("an edit saved again") << "save" << "long.tap" << true << 0;
+        QTest::newRow("exit") << "exit" << "long.tap" << true << 0;
+        QTest::newRow("no such folder") << "" << "missing/long.tap" << false << 1;
+    }
+
+    void longProgramSavedInTheBackground()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, target);
+        QFETCH(bool, saved);
+        QFETCH(int, boxes);
+        QPlainTextEdit *editor = Form->Editor();
+        editor->setPlainText(QStringList(20, QString(60000, u'X')).join(u'\n'));
+        editor->appendPlainText("G4 P2");
+        const QString written = editor->toPlainText();
+        Dialogs->SaveAnswer = Q(Work->file(target.toStdString()));
+        Form->SaveAsClick();
+        QVERIFY(Form->Saving());
+        if (meanwhile == "edit" || meanwhile == "undo" || meanwhile == "save")
+            editor->appendPlainText("M2");
+        if (meanwhile == "undo")
+            editor->document()->undo();
+        if (meanwhile == "save")
+            Form->SaveFileClick();
+        if (meanwhile == "exit")
+            Form->ExitButtonClick();
+        QTRY_VERIFY(!Form->Saving());
+        QCOMPARE(int(Dialogs->Boxes.size()), boxes);
+        QCOMPARE(int(Dialogs->Questions.size()), 0);
+        QCOMPARE(editor->document()->isModified(), !saved);
+        QCOMPARE(Form->ProgramFile(), boxes == 0 ? Dialogs->SaveAnswer : QString());
+        if (boxes == 0)
+            QCOMPARE(QByteArray::fromStdString(read_file(Work->file(target.toStdString()))),
+                     StoredProgram(meanwhile == "save" ? editor->toPlainText() : written));
+    }
+
     /* One program per bit: the editor shows one at a time, saving writes the
      * one shown, and leaving an edited one asks first. */
     void programPerBit()
