@@ -11,9 +11,9 @@
  * edited and the plan re-read after the typing pause (and once more
  * without its paint, for the reading alone), the plan repainted
  * after an expose and redrawn after a zoom (each drawing until its picture,
- * drawn in slices, is complete), and `ment` until it is reported. A 0 ms timer runs
- * all the while; the longest gap between two of its turns is the longest
- * stall of the event loop, named by the step it fell in. Every time is the
+ * drawn in slices, is complete), and `ment` until it is reported. A 0 ms
+ * timer runs all the while; the longest gap between two of its turns is the
+ * longest stall of the event loop, named by the step it fell in. Every time is the
  * least of the runs, in milliseconds (the stall the worst); the platform is
  * offscreen. */
 #include <QApplication>
