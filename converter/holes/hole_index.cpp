@@ -7,12 +7,9 @@
 #include <cstring>
 
 #include "holes/tour_tree.h"
-#include "system/platform.h"
 #include "system/tools.h"
 
 enum { FIRST_CAPACITY = 64, RECENT = 4 };
-/* Maps of this size or more take a block of large pages. */
-static const size_t LARGE_MAP_SIZE = (size_t)2 << 20;
 
 typedef struct point_claim {
     double x, y;
@@ -58,21 +55,15 @@ static void forget_recent(hole_index *index)
     index->recent_next = 0;
 }
 
-/* Zero-filled slots, null when memory runs out; a large map on large pages, whose first writes fault far less often. */
+/* Zero-filled slots, null when memory runs out. */
 static point_claim *new_claims(size_t capacity)
 {
-    size_t size = capacity * sizeof(point_claim);
-    if (size < LARGE_MAP_SIZE)
-        return (point_claim *)calloc(capacity, sizeof(point_claim));
-    return (point_claim *)platform_large_block(size);
+    return (point_claim *)zeroed_block(capacity * sizeof(point_claim));
 }
 
 static void free_claims(point_claim *claims, size_t capacity)
 {
-    if (capacity * sizeof(point_claim) < LARGE_MAP_SIZE)
-        free(claims);
-    else
-        platform_release_block(claims, capacity * sizeof(point_claim));
+    release_block(claims, capacity * sizeof(point_claim));
 }
 
 /* The map goes when the tour is planned, grouping being over by then. */

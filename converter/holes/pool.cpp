@@ -8,11 +8,9 @@
 
 #include <cstdlib>
 
-#include "system/platform.h"
+#include "system/tools.h"
 
 static const size_t FIRST_BLOCK_SIZE = 1 << 8, LAST_BLOCK_SIZE = 64 << 20, ALIGNMENT = 8;
-/* Blocks of this size or more are mapped on their own, in whole multiples of it. */
-static const size_t LARGE_BLOCK_SIZE = 2 << 20;
 
 typedef struct pool_block {
     struct pool_block *previous;   /* the block filled before, or null */
@@ -34,16 +32,13 @@ pool *pool_new(void)
     return (pool *)calloc(1, sizeof(pool));
 }
 
-/* A zero-filled block of at least `size` bytes; its size recorded in it. */
+/* A zero-filled block of at least `size` bytes, a large one in whole large
+ * pages; its size recorded in it. */
 static pool_block *new_block(size_t size)
 {
-    pool_block *block;
-    if (size < LARGE_BLOCK_SIZE) {
-        block = (pool_block *)calloc(1, size);
-    } else {
+    if (size >= LARGE_BLOCK_SIZE)
         size = (size + LARGE_BLOCK_SIZE - 1) / LARGE_BLOCK_SIZE * LARGE_BLOCK_SIZE;
-        block = (pool_block *)platform_large_block(size);
-    }
+    pool_block *block = (pool_block *)zeroed_block(size);
     if (block != nullptr)
         block->size = size;
     return block;
@@ -51,10 +46,7 @@ static pool_block *new_block(size_t size)
 
 static void free_block(pool_block *block)
 {
-    if (block->size < LARGE_BLOCK_SIZE)
-        free(block);
-    else
-        platform_release_block(block, block->size);
+    release_block(block, block->size);
 }
 
 void *pool_alloc(pool *from, size_t size)

@@ -55,6 +55,7 @@ typedef struct tour_node {
 struct tour_tree {
     tour_point *points;
     tour_node *nodes;
+    size_t point_bytes, node_bytes;
     int32_t node_count;
     const bore *last_found;   /* the last answer, null before any */
     int32_t last_leaf;        /* its leaf: the tour's next search starts there */
@@ -140,12 +141,23 @@ static int32_t build_node(tour_tree *index, int32_t first, int32_t end, int32_t 
     return id;
 }
 
+/* A million holes' tree is some 45 MB written once: on large pages its
+ * first writes fault far less often. */
+static void *tree_block(size_t size)
+{
+    void *block = zeroed_block(size);
+    if (block == nullptr)
+        fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)size);
+    return block;
+}
+
 tour_tree *tour_tree_new(d_list *Root)
 {
     tour_tree *index = (tour_tree *)s_calloc(1, sizeof(tour_tree));
     int32_t count = 0;
     /* Holes at an infinite or undefined place are left out: no distance to or from them is below FAR_AWAY. */
-    index->points = (tour_point *)s_malloc(sizeof(tour_point) * (size_t)std::max(Root->count, 1));
+    index->point_bytes = sizeof(tour_point) * (size_t)std::max(Root->count, 1);
+    index->points = (tour_point *)tree_block(index->point_bytes);
     int32_t ordinal = 0;
     for (d_list_node *node = Root->first; node != nullptr && ordinal < Root->count; node = node->next, ordinal++) {
         bore *hole = (bore *)node->data;
@@ -156,7 +168,8 @@ tour_tree *tour_tree_new(d_list *Root)
         return index;
     /* Leaves hold more than LEAF_SIZE / 4 points once the tree splits, so fewer than 4 * count / LEAF_SIZE
      * leaves and twice as many nodes. */
-    index->nodes = (tour_node *)s_malloc(sizeof(tour_node) * (8 * (size_t)count / LEAF_SIZE + 1));
+    index->node_bytes = sizeof(tour_node) * (8 * (size_t)count / LEAF_SIZE + 1);
+    index->nodes = (tour_node *)tree_block(index->node_bytes);
     int32_t min_ordinal;  /* the root's is gathered from its leaves */
     extent around = box_of(index->points, 0, count, &min_ordinal);
     build_node(index, 0, count, -1, {-INFINITY, INFINITY, -INFINITY, INFINITY}, around);
@@ -167,8 +180,8 @@ void tour_tree_free(tour_tree *index)
 {
     if (index == nullptr)
         return;
-    free(index->points);
-    free(index->nodes);
+    release_block(index->points, index->point_bytes);
+    release_block(index->nodes, index->node_bytes);
     free(index);
 }
 

@@ -1,13 +1,16 @@
-/* d_list_test.cpp - cursor walks, misuse results, insertion, removal and release. */
+/* d_list_test.cpp - cursor walks, misuse results, insertion, removal and release; the pool under pooled lists. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <cerrno>
 #include <string>
 #include <functional>
 #include <vector>
 
 #include "holes/d_list.h"
+#include "holes/pool.h"
 
 namespace {
 
@@ -269,6 +272,30 @@ TEST(d_list, removing_the_only_node_leaves_a_valid_empty_list)
     EXPECT_EQ(contents(list), std::vector<intptr_t>{8});
     EXPECT_EQ(d_list_free(list), 1);
     EXPECT_EQ(released, (std::vector<intptr_t>{0, 8}));
+}
+
+/* Records of every size come zero-filled, aligned and apart, through a row
+ * of blocks that passes the size from which blocks are mapped on their own,
+ * and go back together (under ASan, a block given back the wrong way fails). */
+TEST(pool, records_are_zeroed_aligned_and_apart_across_block_sizes)
+{
+    pool *from = pool_new();
+    ASSERT_NE(from, nullptr);
+    std::vector<std::pair<unsigned char *, size_t>> records;
+    size_t total = 0;
+    for (size_t i = 0; total < (size_t)24 << 20; i++) {
+        const size_t size = i % 97 == 0 ? ((size_t)1 << 20) + 3 : 1 + i % 61;
+        auto *record = (unsigned char *)pool_alloc(from, size);
+        ASSERT_NE(record, nullptr);
+        ASSERT_EQ((uintptr_t)record % 8, 0u);
+        ASSERT_TRUE(std::all_of(record, record + size, [](unsigned char c) { return c == 0; })) << "record " << i;
+        memset(record, 0xA5, size);
+        records.push_back({record, size});
+        total += size;
+    }
+    for (const auto &[record, size] : records)  /* no later record overlapped it */
+        ASSERT_TRUE(std::all_of(record, record + size, [](unsigned char c) { return c == 0xA5; }));
+    pool_free(from);
 }
 
 }  // namespace
