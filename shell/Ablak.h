@@ -26,6 +26,7 @@ class TCSpinEdit;
 class TEdit;
 class TKapcsoloAblak;
 class TTervAblak;
+class TTextHold;
 class gyerek;
 struct TRunResult;
 
@@ -174,7 +175,7 @@ private:
     bool LoadProgramFile(const QString &path);
     void ShowBitFiles(const QStringList &files);
     void SaveProgram(const QString &path);
-    void ProgramSaved(const QString &path, const QString &text, bool edited, int error);
+    void ProgramSaved(const QString &path, const TTextHold &hold, bool edited, int error);
     bool ConfirmDiscard();
     bool ConfirmReplace();
 

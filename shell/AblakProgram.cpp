@@ -169,16 +169,25 @@ void TForm1::BitComboBoxChange(int index)
  * reported at once. */
 void TForm1::SaveProgram(const QString &path)
 {
-    const QString text = PlainText(RichEdit->document()); /* shared: an edit meanwhile copies it */
+    const std::shared_ptr<TTextHold> hold = HoldPlainText(RichEdit->document());
     const bool edited = RichEdit->document()->isModified();
-    Saver.Start([path, text] { return SaveWhole(path, [&text](const TPieceWriter &write) { return StoredPieces(text, write); }); },
-                [this, path, text, edited](int error) { ProgramSaved(path, text, edited, error); });
-    if (text.size() <= SavedAtOnceCharacters)
+    Saver.Start(
+        [path, hold] {
+            const int error = SaveWhole(path, [&hold](const TPieceWriter &write) {
+                const int error = StoredPieces(hold->Text(), write);
+                hold->Release(); /* the editor may change while the file is synced and renamed */
+                return error;
+            });
+            hold->Release(); /* also when the file could not be made */
+            return error;
+        },
+        [this, path, hold, edited](int error) { ProgramSaved(path, *hold, edited, error); });
+    if (hold->Text().size() <= SavedAtOnceCharacters)
         Saver.Finish();
 }
 
-/* The editor is unmodified only if it still holds what was written. */
-void TForm1::ProgramSaved(const QString &path, const QString &text, bool edited, int error)
+/* The editor is unmodified only if it has not changed since it was saved. */
+void TForm1::ProgramSaved(const QString &path, const TTextHold &hold, bool edited, int error)
 {
     if (error != 0) {
         Dialogs->MessageBox(this, QStringLiteral("Nem sikerült menteni !"),
@@ -189,8 +198,7 @@ void TForm1::ProgramSaved(const QString &path, const QString &text, bool edited,
     if (edited)
         SavedEditFile = path;
     ProgramFileName = path;
-    const QString &now = PlainText(RichEdit->document());
-    if (now.constData() == text.constData() || now == text)
+    if (!hold.Changed())
         RichEdit->document()->setModified(false);
     ShowStrip();
 }

@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -27,6 +28,8 @@ void AsPlainText(QString &text)
 /* A child of its document, so it goes with it; found again by its name. */
 const QString FollowerName = QStringLiteral("PlainTextFollower");
 
+} // namespace
+
 class TTextFollower : public QObject {
 public:
     explicit TTextFollower(QTextDocument *document) : QObject(document), Document(document)
@@ -38,6 +41,7 @@ public:
         connect(document, &QTextDocument::contentsChange, this, &TTextFollower::Follow);
     }
     QString Plain;
+    std::vector<std::weak_ptr<TTextHold>> Holds;
 
 private:
     /* The document reports the range it changed, at times including its
@@ -47,6 +51,7 @@ private:
      * tells that this should not have happened. */
     void Follow(int position, int /*removed*/, int added)
     {
+        WaitForHolds();
         const qsizetype oldLength = Plain.size(), newLength = Document->characterCount() - 1;
         const qsizetype inserted = std::min<qsizetype>(added, newLength - position);
         const qsizetype removed = inserted + oldLength - newLength;
@@ -66,13 +71,52 @@ private:
         Plain.replace(position, removed, text);
     }
 
+    /* The text changes in place only once no reader holds it. */
+    void WaitForHolds()
+    {
+        for (const std::weak_ptr<TTextHold> &held : Holds)
+            if (const std::shared_ptr<TTextHold> hold = held.lock()) {
+                hold->WaitForRelease();
+                hold->ChangedSince = true;
+            }
+        Holds.erase(std::remove_if(Holds.begin(), Holds.end(), [](const auto &held) { return held.expired(); }),
+                    Holds.end());
+    }
+
     QTextDocument *Document;
 };
 
-} // namespace
+namespace {
 
-const QString &PlainText(QTextDocument *document)
+TTextFollower *Follower(QTextDocument *document)
 {
     QObject *found = document->findChild<QObject *>(FollowerName, Qt::FindDirectChildrenOnly);
-    return (found ? static_cast<TTextFollower *>(found) : new TTextFollower(document))->Plain;
+    return found ? static_cast<TTextFollower *>(found) : new TTextFollower(document);
+}
+
+} // namespace
+
+void TTextHold::Release()
+{
+    {
+        std::lock_guard<std::mutex> locked(Lock);
+        Free = true;
+    }
+    Released.notify_all();
+}
+
+void TTextHold::WaitForRelease()
+{
+    std::unique_lock<std::mutex> locked(Lock);
+    Released.wait(locked, [this] { return Free; });
+}
+
+const QString &PlainText(QTextDocument *document) { return Follower(document)->Plain; }
+
+std::shared_ptr<TTextHold> HoldPlainText(QTextDocument *document)
+{
+    TTextFollower *follower = Follower(document);
+    std::shared_ptr<TTextHold> hold(new TTextHold(follower->Plain));
+    follower->Holds.push_back(hold);
+    return hold;
 }

@@ -8,7 +8,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
 #include <random>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -630,6 +633,33 @@ private slots:
         const QString &aloneText = PlainText(&alone);
         alone.setPlainText(QStringLiteral("G0\nX1"));
         QCOMPARE(aloneText, alone.toPlainText());
+    }
+
+    /* A held text stays as it was for a reader in another thread: an edit
+     * waits until the reader lets go, then the text follows it as before;
+     * a hold tells whether the text changed after it, a later one not. */
+    void heldTextWaitsForItsReader()
+    {
+        QPlainTextEdit editor;
+        editor.setPlainText(QStringLiteral("G0 X1\nG1 Z-1\n").repeated(1000));
+        const QString before = editor.toPlainText();
+        const std::shared_ptr<TTextHold> hold = HoldPlainText(editor.document());
+        std::atomic<bool> unchanged{true};
+        std::thread reader([&] {
+            for (int look = 0; look < 20; ++look) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                unchanged = unchanged && hold->Text() == before;
+            }
+            hold->Release();
+        });
+        QTextCursor(editor.document()).insertText(QStringLiteral("G21\n"));
+        reader.join();
+        QVERIFY(unchanged);
+        QVERIFY(hold->Changed());
+        QCOMPARE(PlainText(editor.document()), editor.toPlainText());
+        const std::shared_ptr<TTextHold> later = HoldPlainText(editor.document());
+        later->Release();
+        QVERIFY(!later->Changed());
     }
 
     /* Saved by pieces, a long text gives the same bytes: pairs of
