@@ -1,4 +1,5 @@
-/* Mentes.h - saving a file whole or not at all, and why a file operation failed. */
+/* Mentes.h - saving a file whole or not at all, a long one in a thread of its own,
+ * and why a file operation failed. */
 #ifndef MENTES_H
 #define MENTES_H
 
