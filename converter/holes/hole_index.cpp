@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "holes/tour_tree.h"
+#include "system/platform.h"
 #include "system/tools.h"
 
 enum { FIRST_CAPACITY = 64, RECENT = 4 };
@@ -58,12 +59,12 @@ static void forget_recent(hole_index *index)
 /* Zero-filled slots, null when memory runs out. */
 static point_claim *new_claims(size_t capacity)
 {
-    return (point_claim *)zeroed_block(capacity * sizeof(point_claim));
+    return (point_claim *)platform_large_block(capacity * sizeof(point_claim));
 }
 
 static void free_claims(point_claim *claims, size_t capacity)
 {
-    release_block(claims, capacity * sizeof(point_claim));
+    platform_release_block(claims, capacity * sizeof(point_claim));
 }
 
 /* The map goes when the tour is planned, grouping being over by then. */
@@ -168,18 +169,22 @@ static void grow_claims(hole_index *index)
         fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)(capacity * sizeof(point_claim)));
 }
 
-/* A point that can never equal another one (NaN) needs no entry. */
-static bool comparable(double x, double y)
+/* The point as the map keys it: -0.0 as 0.0, which == takes for equal and
+ * the hash must too. False for a point that can never equal another one
+ * (NaN): it needs no entry. */
+static bool as_key(double *x, double *y)
 {
-    return !std::isnan(x) && !std::isnan(y);
+    if (std::isnan(*x) || std::isnan(*y))
+        return false;
+    *x = *x == 0.0 ? 0.0 : *x;
+    *y = *y == 0.0 ? 0.0 : *y;
+    return true;
 }
 
 static void claim_point(hole_index *index, double x, double y, bore *hole)
 {
-    if (!comparable(x, y))
+    if (!as_key(&x, &y))
         return;
-    x = x == 0.0 ? 0.0 : x;
-    y = y == 0.0 ? 0.0 : y;
     if (!fits(index->used + 1, index->capacity))
         grow_claims(index);
     point_claim *claim = find_recent(index, x, y);
@@ -193,20 +198,16 @@ static void claim_point(hole_index *index, double x, double y, bore *hole)
 
 static bore *point_owner(hole_index *index, double x, double y)
 {
-    if (!comparable(x, y) || index->capacity == 0)
+    if (index->capacity == 0 || !as_key(&x, &y))
         return nullptr;
-    x = x == 0.0 ? 0.0 : x;
-    y = y == 0.0 ? 0.0 : y;
     return find_recent(index, x, y)->hole;
 }
 
 /* The slot where the search for (x, y) starts; the map itself when the point needs none. */
 static const point_claim *home_slot(const hole_index *index, double x, double y)
 {
-    if (!comparable(x, y) || index->capacity == 0)
+    if (index->capacity == 0 || !as_key(&x, &y))
         return index->claims;
-    x = x == 0.0 ? 0.0 : x;
-    y = y == 0.0 ? 0.0 : y;
     return &index->claims[point_hash(x, y) & (index->capacity - 1)];
 }
 

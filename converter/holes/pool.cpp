@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-#include "system/tools.h"
+#include "system/platform.h"
 
 static const size_t FIRST_BLOCK_SIZE = 1 << 8, LAST_BLOCK_SIZE = 64 << 20, ALIGNMENT = 8;
 
@@ -32,13 +32,10 @@ pool *pool_new(void)
     return (pool *)calloc(1, sizeof(pool));
 }
 
-/* A zero-filled block of at least `size` bytes, a large one in whole large
- * pages; its size recorded in it. */
+/* A zero-filled block of `size` bytes; its size recorded in it. */
 static pool_block *new_block(size_t size)
 {
-    if (size >= LARGE_BLOCK_SIZE)
-        size = (size + LARGE_BLOCK_SIZE - 1) / LARGE_BLOCK_SIZE * LARGE_BLOCK_SIZE;
-    pool_block *block = (pool_block *)zeroed_block(size);
+    pool_block *block = (pool_block *)platform_large_block(size);
     if (block != nullptr)
         block->size = size;
     return block;
@@ -46,7 +43,7 @@ static pool_block *new_block(size_t size)
 
 static void free_block(pool_block *block)
 {
-    release_block(block, block->size);
+    platform_release_block(block, block->size);
 }
 
 void *pool_alloc(pool *from, size_t size)

@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "system/platform.h"
 #include "system/tools.h"
 
 enum { LEAF_SIZE = 32 };
@@ -145,7 +146,7 @@ static int32_t build_node(tour_tree *index, int32_t first, int32_t end, int32_t 
  * first writes fault far less often. */
 static void *tree_block(size_t size)
 {
-    void *block = zeroed_block(size);
+    void *block = platform_large_block(size);
     if (block == nullptr)
         fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)size);
     return block;
@@ -180,8 +181,8 @@ void tour_tree_free(tour_tree *index)
 {
     if (index == nullptr)
         return;
-    release_block(index->points, index->point_bytes);
-    release_block(index->nodes, index->node_bytes);
+    platform_release_block(index->points, index->point_bytes);
+    platform_release_block(index->nodes, index->node_bytes);
     free(index);
 }
 

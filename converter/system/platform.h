@@ -52,9 +52,10 @@ const char *platform_last_separator(const char *path);
 /* A number that differs between processes running at once. */
 unsigned platform_process_id(void);
 
-/* `size` zero-filled bytes for a large store of records, which the system
- * is asked to back with large pages where it can: a fresh page costs a fault
- * at its first write, and a large board's records fill hundreds of megabytes.
+/* `size` zero-filled bytes for a store of records: from a large page's size
+ * on mapped on its own, which the system is asked to back with large pages
+ * where it can (a fresh page costs a fault at its first write, and a large
+ * board's stores fill hundreds of megabytes), a smaller one from calloc.
  * Null when memory runs out. Released with platform_release_block and the
  * same size. */
 void *platform_large_block(size_t size);

@@ -126,6 +126,8 @@ static size_t whole_large_pages(size_t size)
 /* A mapping on a large page's boundary: the part before the boundary and after the block goes back. */
 void *platform_large_block(size_t size)
 {
+    if (size < LARGE_PAGE)
+        return calloc(1, size);
     size = whole_large_pages(size);
     size_t reserved = size + LARGE_PAGE;
     char *start = (char *)mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -145,7 +147,10 @@ void *platform_large_block(size_t size)
 
 void platform_release_block(void *block, size_t size)
 {
-    munmap(block, whole_large_pages(size));
+    if (size < LARGE_PAGE)
+        free(block);
+    else if (block != nullptr)
+        munmap(block, whole_large_pages(size));
 }
 
 unsigned platform_process_id(void)

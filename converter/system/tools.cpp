@@ -85,16 +85,3 @@ void *s_calloc(size_t count, size_t size)
         fatal_error("Kevés a memória: %u bájt kellene.", (unsigned)size);
     return block;
 }
-
-void *zeroed_block(size_t size)
-{
-    return size < LARGE_BLOCK_SIZE ? calloc(1, size) : platform_large_block(size);
-}
-
-void release_block(void *block, size_t size)
-{
-    if (size < LARGE_BLOCK_SIZE)
-        free(block);
-    else if (block != nullptr)
-        platform_release_block(block, size);
-}

@@ -33,14 +33,4 @@ void set_failure_cleanup(failure_cleanup_fn cleanup);
 void *s_malloc(size_t size);
 void *s_calloc(size_t count, size_t size);
 
-/* Blocks from this size on are mapped on their own, on large pages. */
-const size_t LARGE_BLOCK_SIZE = (size_t)2 << 20;
-/* `size` zero-filled bytes for a store of records; a large one on large pages
- * (platform_large_block), whose first writes fault far less often: a fresh
- * small page costs a fault, and a large board's stores fill hundreds of
- * megabytes. Null when memory runs out. Released with release_block and the
- * same size. */
-void *zeroed_block(size_t size);
-void release_block(void *block, size_t size);
-
 #endif

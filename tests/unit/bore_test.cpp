@@ -61,6 +61,9 @@ const grouping_case grouping_cases[] = {
     {"negative coordinates", {{-3, -1, -1, -3}}, {{-2, -2}}, {1}},
     {"minus zero is the same point as zero", {{0, 0, 2, 0}, {-0.0, -0.0, 0, 2}}, {{1, 1}}, {2}},
     {"... also when it comes first", {{-0.0, 0, 2, 0}, {0, 0, 0, 2}}, {{1, 1}}, {2}},
+    {"... also when other points were looked up since",
+     {{0, 0, 2, 0}, {10, 10, 11, 10}, {20, 20, 21, 20}, {30, 30, 31, 30}, {-0.0, -0.0, 0, 2}},
+     {{1, 1}, {10.5, 10}, {20.5, 20}, {30.5, 30}}, {2, 1, 1, 1}},
     {"not a number touches nothing", {{NAN, 0, 1, 1}, {NAN, 0, 2, 2}, {2, 2, 3, 3}}, {{1, 0.5}, {2.5, 1.5}}, {1, 2}},
 };
 
